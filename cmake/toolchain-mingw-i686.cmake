@@ -1,0 +1,4 @@
+# Builds for 32-bit Windows (i686).
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(BRW_TRIPLE i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/MingwToolchain.cmake)

@@ -1,0 +1,4 @@
+# Builds for 64-bit Windows (x86_64).
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(BRW_TRIPLE x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/MingwToolchain.cmake)
