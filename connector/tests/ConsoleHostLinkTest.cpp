@@ -1,0 +1,130 @@
+// The connector's handshake with BRWHC, run from a console-less process as
+// the connector is. Consoles need a display under Wine; ctest provides one.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "connector/ConsoleHostLink.h"
+#include "consolehost/CloseEvent.h"
+#include "tests/support/BuildTrees.h"
+#include "tests/support/ConsoleText.h"
+#include "tests/support/ProcessRun.h"
+
+namespace {
+
+constexpr DWORD kTimeoutMs = 20000;
+
+std::wstring ConsoleHostPath()
+{
+    return brwtest::BinaryIn32BitTree(L"consolehost\\BRWHC.exe");
+}
+
+brw::ConsoleHostOptions HostOptions(std::wstring program)
+{
+    brw::ConsoleHostOptions options;
+    options.program = brwtest::Quoted(program);
+    return options;
+}
+
+// Started by ctest, this program has a pipe for standard output; the
+// connector, a GUI program, has none. The C runtime keeps its own copy, so
+// the test's report is unaffected.
+class ConsoleHostLinkTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        FreeConsole();
+        savedOutput_ = GetStdHandle(STD_OUTPUT_HANDLE);
+        SetStdHandle(STD_OUTPUT_HANDLE, nullptr);
+    }
+    void TearDown() override
+    {
+        FreeConsole();
+        SetStdHandle(STD_OUTPUT_HANDLE, savedOutput_);
+    }
+
+private:
+    HANDLE savedOutput_ = nullptr;
+};
+
+TEST_F(ConsoleHostLinkTest, AttachesToTheHostAndReleasesIt)
+{
+    brw::ConsoleHostLink link(HostOptions(ConsoleHostPath()));
+    ASSERT_EQ(link.Start(), brw::ConsoleSource::HostConsole);
+    ASSERT_NE(link.HostProcessId(), 0u);
+
+    // Signalled on attach, the host ends and leaves its console to us.
+    HANDLE host = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, link.HostProcessId());
+    if (host != nullptr) {
+        EXPECT_EQ(WaitForSingleObject(host, kTimeoutMs), static_cast<DWORD>(WAIT_OBJECT_0));
+        DWORD exitCode = STILL_ACTIVE;
+        GetExitCodeProcess(host, &exitCode);
+        EXPECT_EQ(exitCode, 0u);
+        CloseHandle(host);
+    }
+    wchar_t title[64] = {};
+    GetConsoleTitleW(title, 64);
+    EXPECT_STREQ(title, L"BRWHC");
+
+    // The console is ours now: the log's handle writes to it.
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD written = 0;
+    EXPECT_TRUE(WriteConsoleW(out, L"Check login\n", 12, &written, nullptr));
+    EXPECT_EQ(written, 12u);
+    std::wstring shown = brwtest::ConsoleText();
+    EXPECT_NE(shown.find(L"Ready for console messages"), std::wstring::npos);
+    EXPECT_NE(shown.find(L"Check login"), std::wstring::npos);
+}
+
+TEST_F(ConsoleHostLinkTest, MissingHostGivesAHiddenConsoleOfItsOwn)
+{
+    brw::ConsoleHostLink link(HostOptions(L"Z:\\no\\such\\folder\\BRWHC.EXE"));
+    ASSERT_EQ(link.Start(), brw::ConsoleSource::OwnConsole);
+    EXPECT_EQ(link.HostProcessId(), 0u);
+    HWND window = GetConsoleWindow();
+    if (window != nullptr) {
+        EXPECT_FALSE(IsWindowVisible(window));
+    }
+    DWORD written = 0;
+    EXPECT_TRUE(WriteConsoleW(GetStdHandle(STD_OUTPUT_HANDLE), L"x\n", 2, &written, nullptr));
+}
+
+TEST_F(ConsoleHostLinkTest, HostThatEndsAtOnceFallsBackWithoutWaitingAllTries)
+{
+    // A squatter on the event's name makes the host end without a wait, so
+    // there is never anything to attach to.
+    HANDLE squatter = CreateMutexW(nullptr, FALSE, brw::kConsoleHostCloseEventName);
+    ASSERT_NE(squatter, nullptr);
+    brw::ConsoleHostOptions options = HostOptions(ConsoleHostPath());
+    options.attachIntervalMs = kTimeoutMs;
+    DWORD started = GetTickCount();
+    brw::ConsoleSource source;
+    {
+        brw::ConsoleHostLink link(options);
+        source = link.Start();
+    }
+    DWORD spent = GetTickCount() - started;
+    CloseHandle(squatter);
+    EXPECT_EQ(source, brw::ConsoleSource::OwnConsole);
+    EXPECT_LT(spent, kTimeoutMs);
+}
+
+TEST_F(ConsoleHostLinkTest, ExitReleasesAHostThatStillWaits)
+{
+    HANDLE closeEvent = brw::CreateOrOpenCloseEvent();
+    ASSERT_NE(closeEvent, nullptr);
+    brwtest::RunningProcess waitingHost({brwtest::Quoted(ConsoleHostPath())});
+    ASSERT_TRUE(waitingHost.WaitForOutput("Waiting for close event", kTimeoutMs));
+    {
+        brw::ConsoleHostLink link(HostOptions(L"Z:\\no\\such\\folder\\BRWHC.EXE"));
+        link.Start();
+    }
+    brwtest::ProcessResult result = waitingHost.Wait(kTimeoutMs);
+    CloseHandle(closeEvent);
+    ASSERT_FALSE(result.timedOut);
+    EXPECT_NE(result.output.find("Ready for console messages"), std::string::npos) << result.output;
+}
+
+}  // namespace
