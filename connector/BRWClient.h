@@ -1,0 +1,17 @@
+#pragma once
+// The command client: runs XML commands through the Notes data service on
+// the calling thread. Every function returns 0 for success.
+#include <windows.h>
+
+typedef DWORD BRWCommandContext;
+
+extern "C" {
+
+int WINAPI InitializeCommandContext(BRWCommandContext* context);
+int WINAPI ClearCommandBuffer(BRWCommandContext context);
+int WINAPI ExecuteCommand(BRWCommandContext context, const wchar_t* command);
+int WINAPI GetReturnBufferSize(BRWCommandContext context);
+int WINAPI GetReturnBuffer(BRWCommandContext context, BYTE* buffer, int bufferSize, DWORD* length);
+int WINAPI FreeCommandContext(BRWCommandContext context);
+
+}

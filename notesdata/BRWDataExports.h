@@ -1,0 +1,21 @@
+#pragma once
+// The functions BRWData exports to the connector, declared once for both
+// sides. Results are BOOL-like bytes; strings are UTF-16.
+#include <windows.h>
+
+struct IExecuteCommand;
+
+extern "C" {
+
+// 0 success, 1 the service could not be made, 2 no out pointer.
+int WINAPI EntryPoint(IExecuteCommand** service);
+
+BOOLEAN WINAPI ForceIDPasswordPrompt();
+BOOLEAN WINAPI GetDatabaseInfo(const wchar_t* path, wchar_t* title, int titleLength, wchar_t* modified,
+                               int modifiedLength, BYTE* isMail);
+BOOLEAN WINAPI SelectDatabase(HINSTANCE instance, HWND owner, wchar_t* path, int pathLength);
+BOOLEAN WINAPI GetServerMailInfo(wchar_t* server, int serverLength, wchar_t* mailFile, int mailFileLength);
+void WINAPI BRWTemporaryFileMgr_DeleteFiles();
+BOOLEAN WINAPI BRWIndexDocument(const wchar_t* databasePath, const wchar_t* noteIdHex);
+
+}

@@ -1,0 +1,152 @@
+// What every shipped binary of this tree must be before it does anything:
+// a Brimlow Search 2.3 file whose exports are where their callers look, and
+// which reports failure, never success, for what it cannot do yet.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/BuildTrees.h"
+
+namespace {
+
+std::vector<std::wstring> Deliverables()
+{
+#if defined(_WIN64)
+    return {L"handler\\BRWHandler.dll", L"launcher\\BRW.exe"};
+#else
+    return {L"consolehost\\BRWHC.exe", L"connector\\BRWConnector.exe", L"connector\\BRWClient.dll",
+            L"notesdata\\BRWData.dll", L"monitor32\\BRWMon32.dll"};
+#endif
+}
+
+std::wstring InThisTree(const std::wstring& relative)
+{
+#if defined(_WIN64)
+    return brwtest::BinaryIn64BitTree(relative);
+#else
+    return brwtest::BinaryIn32BitTree(relative);
+#endif
+}
+
+std::wstring VersionString(const std::wstring& file, const wchar_t* name)
+{
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
+    if (size == 0) {
+        return L"<no version resource>";
+    }
+    std::vector<BYTE> block(size);
+    if (!GetFileVersionInfoW(file.c_str(), 0, size, block.data())) {
+        return L"<unreadable>";
+    }
+    std::wstring query = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+    void* value = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(block.data(), query.c_str(), &value, &length) || length == 0) {
+        return L"<missing>";
+    }
+    return static_cast<const wchar_t*>(value);
+}
+
+TEST(Deliverables, CarryTheProductVersion)
+{
+    for (const std::wstring& relative : Deliverables()) {
+        std::wstring file = InThisTree(relative);
+        SCOPED_TRACE(testing::Message() << "file " << std::string(file.begin(), file.end()));
+        EXPECT_EQ(VersionString(file, L"ProductName"), L"Brimlow Search");
+        EXPECT_EQ(VersionString(file, L"ProductVersion"), L"2.3");
+        EXPECT_EQ(VersionString(file, L"FileVersion"), L"2.3");
+    }
+}
+
+class Library {
+public:
+    explicit Library(const std::wstring& relative) : module_(LoadLibraryW(InThisTree(relative).c_str())) {}
+    ~Library()
+    {
+        if (module_ != nullptr) {
+            FreeLibrary(module_);
+        }
+    }
+    HMODULE get() const { return module_; }
+    FARPROC operator[](const char* name) const { return GetProcAddress(module_, name); }
+
+    template <class Function>
+    Function Get(const char* name) const
+    {
+        return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
+    }
+
+private:
+    HMODULE module_;
+};
+
+#if !defined(_WIN64)
+
+TEST(Deliverables, DataServiceExportsItsNamesAtTheirOrdinals)
+{
+    Library data(L"notesdata\\BRWData.dll");
+    ASSERT_NE(data.get(), nullptr);
+    const char* names[] = {"EntryPoint", "ForceIDPasswordPrompt", "GetDatabaseInfo", "SelectDatabase",
+                           "GetServerMailInfo", "BRWTemporaryFileMgr_DeleteFiles", "BRWIndexDocument"};
+    for (int ordinal = 1; ordinal <= 7; ++ordinal) {
+        FARPROC byName = data[names[ordinal - 1]];
+        EXPECT_NE(byName, nullptr) << names[ordinal - 1];
+        EXPECT_EQ(GetProcAddress(data.get(), MAKEINTRESOURCEA(ordinal)), byName) << names[ordinal - 1];
+    }
+}
+
+TEST(Deliverables, DataServiceEntryPointFailsAsDocumented)
+{
+    Library data(L"notesdata\\BRWData.dll");
+    using EntryPointFn = int(WINAPI*)(void**);
+    auto entryPoint = data.Get<EntryPointFn>("EntryPoint");
+    ASSERT_NE(entryPoint, nullptr);
+    EXPECT_EQ(entryPoint(nullptr), 2);
+    void* service = reinterpret_cast<void*>(0x1234);
+    EXPECT_NE(entryPoint(&service), 0);
+    EXPECT_EQ(service, nullptr);
+}
+
+TEST(Deliverables, CommandClientGivesNoContext)
+{
+    Library client(L"connector\\BRWClient.dll");
+    using InitFn = int(WINAPI*)(DWORD*);
+    auto init = client.Get<InitFn>("InitializeCommandContext");
+    ASSERT_NE(init, nullptr);
+    for (const char* name : {"ClearCommandBuffer", "ExecuteCommand", "GetReturnBufferSize", "GetReturnBuffer",
+                             "FreeCommandContext"}) {
+        EXPECT_NE(client[name], nullptr) << name;
+    }
+    DWORD context = 0xBADF00D;
+    EXPECT_NE(init(&context), 0);
+    EXPECT_EQ(context, 0xBADF00Du) << "a failed call must store nothing";
+}
+
+#endif
+
+TEST(Deliverables, ComServersHandOutNothingYet)
+{
+#if defined(_WIN64)
+    Library server(L"handler\\BRWHandler.dll");
+#else
+    Library server(L"monitor32\\BRWMon32.dll");
+#endif
+    ASSERT_NE(server.get(), nullptr);
+    using GetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+    using RegisterFn = HRESULT(WINAPI*)();
+    auto getClassObject = server.Get<GetClassObjectFn>("DllGetClassObject");
+    auto registerServer = server.Get<RegisterFn>("DllRegisterServer");
+    ASSERT_NE(getClassObject, nullptr);
+    ASSERT_NE(registerServer, nullptr);
+    void* factory = reinterpret_cast<void*>(0x1234);
+    EXPECT_EQ(getClassObject(GUID{}, __uuidof(IClassFactory), &factory), CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(factory, nullptr);
+    EXPECT_TRUE(FAILED(registerServer()));
+}
+
+}  // namespace
