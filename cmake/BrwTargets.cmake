@@ -52,9 +52,26 @@ function(_brw_link_settings target)
     # the Windows import libraries stay imports.
     target_link_options(${target} PRIVATE -static)
     if(BRW_ARCH STREQUAL "32")
-        # Lets a .def file name stdcall functions without their @n suffix.
-        target_link_options(${target} PRIVATE -Wl,--enable-stdcall-fixup)
+        # .def files name stdcall functions with their @n suffix, so the
+        # import library links by the decorated name; the DLL exports the
+        # undecorated one that callers look up.
+        target_link_options(${target} PRIVATE -Wl,--kill-at)
     endif()
+endfunction()
+
+# With --kill-at the linker's own import library names the functions without
+# their @n too, and stdcall callers cannot link to it; dlltool makes one that
+# links by the decorated name and imports by the plain one.
+function(_brw_stdcall_import_library target def)
+    if(NOT BRW_ARCH STREQUAL "32")
+        return()
+    endif()
+    find_program(BRW_DLLTOOL ${BRW_TRIPLE}-dlltool REQUIRED)
+    get_filename_component(def_path "${def}" ABSOLUTE)
+    add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND "${BRW_DLLTOOL}" --kill-at --input-def "${def_path}"
+                --dllname "$<TARGET_FILE_NAME:${target}>" --output-lib "$<TARGET_LINKER_FILE:${target}>"
+        VERBATIM)
 endfunction()
 
 function(brw_add_executable name)
@@ -91,6 +108,7 @@ function(brw_add_library name)
         set_target_properties(${name} PROPERTIES PREFIX "" IMPORT_PREFIX "")
         if(A_DEF)
             target_sources(${name} PRIVATE "${A_DEF}")
+            _brw_stdcall_import_library(${name} "${A_DEF}")
         endif()
         if(NOT A_DESCRIPTION)
             set(A_DESCRIPTION "${name}")

@@ -1,40 +1,83 @@
-// Until the data service exists no context can be made, so every command
-// fails and no reply is ever ready.
+// The command client's exports over the data service's entry point. A
+// context serves the thread that made it; calls from another thread fail.
 #include "connector/BRWClient.h"
 
+#include <cstring>
+
+#include "connector/CommandContext.h"
+#include "notesdata/BRWDataExports.h"
+
 namespace {
+
+constexpr int kSucceeded = 0;
 constexpr int kFailed = 1;
+
+brw::CommandContextTable& Contexts()
+{
+    static brw::CommandContextTable contexts;
+    return contexts;
 }
 
-int WINAPI InitializeCommandContext(BRWCommandContext*)
+// The context for id when the calling thread owns it.
+brw::CommandContext* OwnContext(BRWCommandContext id)
 {
-    return kFailed;
+    brw::CommandContext* context = Contexts().Find(id);
+    return context != nullptr && context->IsOwnedByThisThread() ? context : nullptr;
 }
 
-int WINAPI ClearCommandBuffer(BRWCommandContext)
-{
-    return kFailed;
-}
+}  // namespace
 
-int WINAPI ExecuteCommand(BRWCommandContext, const wchar_t*)
+int WINAPI InitializeCommandContext(BRWCommandContext* context)
 {
-    return kFailed;
-}
-
-int WINAPI GetReturnBufferSize(BRWCommandContext)
-{
-    return 0;
-}
-
-int WINAPI GetReturnBuffer(BRWCommandContext, BYTE*, int, DWORD* length)
-{
-    if (length != nullptr) {
-        *length = 0;
+    if (context == nullptr) {
+        return kFailed;
     }
-    return kFailed;
+    std::unique_ptr<brw::CommandContext> made = brw::CommandContext::Create(&EntryPoint);
+    if (!made) {
+        return kFailed;
+    }
+    *context = Contexts().Add(std::move(made));
+    return kSucceeded;
 }
 
-int WINAPI FreeCommandContext(BRWCommandContext)
+int WINAPI ClearCommandBuffer(BRWCommandContext context)
 {
-    return kFailed;
+    brw::CommandContext* own = OwnContext(context);
+    if (own == nullptr) {
+        return kFailed;
+    }
+    own->ClearReply();
+    return kSucceeded;
+}
+
+int WINAPI ExecuteCommand(BRWCommandContext context, const wchar_t* command)
+{
+    brw::CommandContext* own = OwnContext(context);
+    return own != nullptr && own->Execute(command) ? kSucceeded : kFailed;
+}
+
+int WINAPI GetReturnBufferSize(BRWCommandContext context)
+{
+    brw::CommandContext* own = OwnContext(context);
+    return own == nullptr ? 0 : static_cast<int>(own->Reply().ByteCount());
+}
+
+int WINAPI GetReturnBuffer(BRWCommandContext context, BYTE* buffer, int bufferSize, DWORD* length)
+{
+    brw::CommandContext* own = OwnContext(context);
+    if (own == nullptr || buffer == nullptr || length == nullptr || bufferSize < 0) {
+        return kFailed;
+    }
+    size_t bytes = own->Reply().ByteCount();
+    if (bytes > static_cast<size_t>(bufferSize)) {
+        return kFailed;
+    }
+    std::memcpy(buffer, own->Reply().Text().data(), bytes);
+    *length = static_cast<DWORD>(bytes);
+    return kSucceeded;
+}
+
+int WINAPI FreeCommandContext(BRWCommandContext context)
+{
+    return Contexts().Remove(context) ? kSucceeded : kFailed;
 }

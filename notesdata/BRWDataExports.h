@@ -3,7 +3,7 @@
 // sides. Results are BOOL-like bytes; strings are UTF-16.
 #include <windows.h>
 
-struct IExecuteCommand;
+#include "notesdata/ExecuteCommand.h"
 
 extern "C" {
 

@@ -114,7 +114,11 @@ TEST(Deliverables, DataServiceEntryPointFailsAsDocumented)
 
 TEST(Deliverables, CommandClientGivesNoContext)
 {
+    // Installed, the client finds the data service beside it; here it lies
+    // in another folder of the tree.
+    SetDllDirectoryW(InThisTree(L"notesdata").c_str());
     Library client(L"connector\\BRWClient.dll");
+    SetDllDirectoryW(nullptr);
     using InitFn = int(WINAPI*)(DWORD*);
     auto init = client.Get<InitFn>("InitializeCommandContext");
     ASSERT_NE(init, nullptr);
