@@ -1,0 +1,14 @@
+#pragma once
+// Runs one request: parse, pick the command by its element name, read its
+// attributes, run it. The names compare exactly, case included.
+#include <cstddef>
+
+#include "notesdata/CmdBase.h"
+
+namespace brw {
+
+// The command's result, or 1 when the request is not XML or names no
+// command of the table.
+int DispatchRequest(const CommandEntry* commands, size_t count, ReplyWriter* writer, const wchar_t* request);
+
+}  // namespace brw

@@ -1,0 +1,79 @@
+#include "notesdata/RequestXml.h"
+
+#include <optional>
+
+namespace brw {
+namespace {
+
+// The DOM document class and interface of MSXML 3.0's version-independent
+// DOMDocument; named here because the SDK headers map the plain name to a
+// later version.
+constexpr CLSID kDomDocumentClass = {0x2933BF90, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+constexpr IID kDomDocumentInterface = {0x2933BF81, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+
+std::optional<std::wstring> AttributeText(IXMLDOMElement* element, const wchar_t* name)
+{
+    if (element == nullptr || name == nullptr) {
+        return std::nullopt;
+    }
+    Bstr attributeName(SysAllocString(name));
+    if (!attributeName) {
+        return std::nullopt;
+    }
+    ComPtr<IXMLDOMAttribute> attribute;
+    if (element->getAttributeNode(attributeName.get(), attribute.put()) != S_OK || !attribute) {
+        return std::nullopt;
+    }
+    Bstr text;
+    if (attribute->get_text(text.put()) != S_OK) {
+        return std::nullopt;
+    }
+    return text ? std::wstring(text.get(), SysStringLen(text.get())) : std::wstring();
+}
+
+}  // namespace
+
+bool RequestXml::Load(const wchar_t* request)
+{
+    if (request == nullptr) {
+        return false;
+    }
+    if (FAILED(CoCreateInstance(kDomDocumentClass, nullptr, CLSCTX_INPROC_SERVER, kDomDocumentInterface,
+                                reinterpret_cast<void**>(document_.put())))) {
+        return false;
+    }
+    Bstr text(SysAllocString(request));
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    if (!text || document_->loadXML(text.get(), &loaded) != S_OK || loaded != VARIANT_TRUE) {
+        return false;
+    }
+    Bstr nodeName;
+    if (document_->get_documentElement(element_.put()) != S_OK || !element_ ||
+        element_->get_nodeName(nodeName.put()) != S_OK || !nodeName) {
+        return false;
+    }
+    name_.assign(nodeName.get(), SysStringLen(nodeName.get()));
+    return true;
+}
+
+std::wstring ReadTextAttribute(IXMLDOMElement* element, const wchar_t* name, const std::wstring& fallback)
+{
+    std::optional<std::wstring> text = AttributeText(element, name);
+    return text ? *text : fallback;
+}
+
+bool HasAttribute(IXMLDOMElement* element, const wchar_t* name)
+{
+    return AttributeText(element, name).has_value();
+}
+
+bool ReadBoolAttribute(IXMLDOMElement* element, const wchar_t* name, bool fallback)
+{
+    std::optional<std::wstring> text = AttributeText(element, name);
+    if (text && CompareStringOrdinal(text->c_str(), -1, L"true", -1, TRUE) == CSTR_EQUAL) {
+        return true;
+    }
+    return fallback;
+}
+
+}  // namespace brw
