@@ -5,7 +5,7 @@
 # program through it.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-prefix="$1"
+prefix="$(realpath -m "$1")"
 shift
 "$here/wineprefix.sh" ensure "$prefix"
 export WINEPREFIX="$prefix"

@@ -122,6 +122,9 @@ ensure_prefix() {
     exec 9>&-
 }
 
+# Later steps change folders; the prefix must not depend on where we are.
+[ $# -eq 2 ] && set -- "$1" "$(realpath -m "$2")"
+
 case "${1:-}" in
     fresh)   [ $# -eq 2 ] && { mkdir -p "$(dirname "$2")"; exec 9>"$2.lock"; flock 9; fresh_prefix "$2"; } ;;
     ensure)  [ $# -eq 2 ] && ensure_prefix "$2" ;;
