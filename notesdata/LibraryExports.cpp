@@ -1,6 +1,8 @@
-// Until the data service exists every export reports failure: nothing here
-// can open a database or make a service.
+// Until the Notes side of the data service exists, every export that needs
+// a database reports failure.
 #include "notesdata/BRWDataExports.h"
+
+#include "notesdata/TemporaryFiles.h"
 
 int WINAPI EntryPoint(IExecuteCommand** service)
 {
@@ -34,7 +36,10 @@ BOOLEAN WINAPI GetServerMailInfo(wchar_t*, int, wchar_t*, int)
     return FALSE;
 }
 
-void WINAPI BRWTemporaryFileMgr_DeleteFiles() {}
+void WINAPI BRWTemporaryFileMgr_DeleteFiles()
+{
+    brw::BRWTemporaryFileMgr::Instance().DeleteFiles();
+}
 
 BOOLEAN WINAPI BRWIndexDocument(const wchar_t*, const wchar_t*)
 {

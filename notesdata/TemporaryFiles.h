@@ -1,0 +1,77 @@
+#pragma once
+// Files the data service writes for a reply: where they go, what they are
+// called, and the manager that deletes the ones handed to it later. Each
+// process and thread writes into a folder of its own under the request's
+// tempdir, so two threads never write the same file.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "common/Handles.h"
+#include "notesdata/QXObject.h"
+
+namespace brw {
+
+enum class TempFileKind { Attachment, TextBody, RtfBody, RichTextRecords };
+
+// Read-only, temporary, not content-indexed: the reader deletes only files
+// that carry read-only, and the indexer must not crawl them.
+inline constexpr DWORD kFinishedFileAttributes =
+    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// The extension of an attachment's displayed name: the text after its last
+// ".", empty without one, and empty when it holds anything a file name may
+// not (so that no attachment name can place a file outside its folder).
+std::wstring AttachmentExtension(const std::wstring& displayName);
+
+// The request's tempdir is accepted only as a full local path ("X:\..."),
+// without "." or ".." parts and outside the Windows folder; replies come
+// from a pipe any program of the user can write to.
+bool IsAcceptableTempDir(const std::wstring& tempDir);
+
+// The file's full path, its folders created; nothing when the tempdir is
+// refused or a folder cannot be made.
+std::optional<std::wstring> MakeTempFilePath(const std::wstring& tempDir, TempFileKind kind,
+                                             const std::wstring& replicaId, DWORD noteId, DWORD index,
+                                             const std::wstring& extension);
+
+// Marks a completely written file as finished (kFinishedFileAttributes).
+bool MarkFileFinished(const std::wstring& path);
+
+class BRWTemporaryFile : public QXObject {
+public:
+    explicit BRWTemporaryFile(std::wstring path) : path_(std::move(path)) {}
+    const std::wstring& Path() const { return path_; }
+    bool IsDeleted() const { return deleted_; }
+    // One attempt; a file held open elsewhere stays for the next pass.
+    void TryDelete();
+
+private:
+    std::wstring path_;
+    bool deleted_ = false;
+};
+
+// The process's list of files to delete later, shared by the pipe server,
+// the crawl and the connector's own thread.
+class BRWTemporaryFileMgr : private QXObjectListEnumerator, private QXObjectListCleanupEnumerator {
+public:
+    BRWTemporaryFileMgr();
+    virtual ~BRWTemporaryFileMgr();
+
+    static BRWTemporaryFileMgr& Instance();
+
+    // False when the list is full (the file is then never deleted by us).
+    bool Remember(const std::wstring& path);
+    void DeleteFiles();
+    int RememberedCount();
+
+private:
+    bool OnObject(QXObject* object) override;
+    bool IsDone(QXObject* object) override;
+
+    KernelHandle mutex_;
+    QXObjectList files_;
+};
+
+}  // namespace brw

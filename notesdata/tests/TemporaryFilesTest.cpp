@@ -1,0 +1,211 @@
+// Where reply files go and how the manager deletes them, with the request's
+// tempdir as untrusted input.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "common/Handles.h"
+#include "common/WideString.h"
+#include "notesdata/TemporaryFiles.h"
+
+namespace {
+
+constexpr wchar_t kReplica[] = L"85257A1B00512345";
+
+class TempRoot {
+public:
+    TempRoot()
+    {
+        wchar_t base[MAX_PATH];
+        GetTempPathW(MAX_PATH, base);
+        path_ = std::wstring(base) + brw::FormatText(L"brwtemp-%lu-%lu", GetCurrentProcessId(), ++counter_);
+        CreateDirectoryW(path_.c_str(), nullptr);
+    }
+    ~TempRoot() { RemoveTree(path_); }
+    const std::wstring& Path() const { return path_; }
+
+private:
+    static void RemoveTree(const std::wstring& folder)
+    {
+        WIN32_FIND_DATAW found;
+        brw::UniqueResource<FindTraits> search(FindFirstFileW((folder + L"\\*").c_str(), &found));
+        while (search) {
+            std::wstring name = found.cFileName;
+            std::wstring full = folder + L"\\" + name;
+            if (name != L"." && name != L"..") {
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                    RemoveTree(full);
+                } else {
+                    SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                    DeleteFileW(full.c_str());
+                }
+            }
+            if (!FindNextFileW(search.get(), &found)) {
+                break;
+            }
+        }
+        search.reset();
+        RemoveDirectoryW(folder.c_str());
+    }
+    struct FindTraits {
+        using pointer = HANDLE;
+        static pointer Invalid() { return INVALID_HANDLE_VALUE; }
+        static bool IsValid(pointer h) { return h != INVALID_HANDLE_VALUE; }
+        static void Close(pointer h) { FindClose(h); }
+    };
+    static inline unsigned long counter_ = 0;
+    std::wstring path_;
+};
+
+bool WriteFileAt(const std::wstring& path, const char* text)
+{
+    brw::FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    return file && WriteFile(file.get(), text, static_cast<DWORD>(strlen(text)), &written, nullptr);
+}
+
+// Windows keeps all three finished attributes; Wine stores only read-only
+// (and archive) on its Unix file system, so only that can be checked here.
+bool LooksFinished(const std::wstring& path)
+{
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+bool Exists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+TEST(TempFilePaths, TrailingBackslashOrNotGivesTheSameFolder)
+{
+    TempRoot root;
+    auto plain = brw::MakeTempFilePath(root.Path(), brw::TempFileKind::TextBody, kReplica, 0x8F6, 0, L"");
+    auto slashed = brw::MakeTempFilePath(root.Path() + L"\\", brw::TempFileKind::TextBody, kReplica, 0x8F6, 0, L"");
+    ASSERT_TRUE(plain && slashed);
+    EXPECT_EQ(*plain, *slashed);
+    std::wstring folder = brw::FormatText(L"\\Quexlink\\%X-%X\\", GetCurrentProcessId(), GetCurrentThreadId());
+    EXPECT_EQ(*plain, root.Path() + folder + L"85257A1B00512345-8F6.txt");
+}
+
+TEST(TempFilePaths, EachKindHasItsName)
+{
+    TempRoot root;
+    auto name = [&](brw::TempFileKind kind, DWORD index, const wchar_t* extension) {
+        std::wstring path = *brw::MakeTempFilePath(root.Path(), kind, kReplica, 0x1A2, index, extension);
+        return path.substr(path.rfind(L'\\') + 1);
+    };
+    EXPECT_EQ(name(brw::TempFileKind::Attachment, 0xB, L"PDF"), L"85257A1B00512345-1A2-B.PDF");
+    EXPECT_EQ(name(brw::TempFileKind::Attachment, 0, L""), L"85257A1B00512345-1A2-0.");
+    EXPECT_EQ(name(brw::TempFileKind::RtfBody, 0, L""), L"85257A1B00512345-1A2.rtf");
+    EXPECT_EQ(name(brw::TempFileKind::RichTextRecords, 0, L""), L"85257A1B00512345-1A2.cd");
+}
+
+TEST(TempFilePaths, ExtensionIsTheTextAfterTheLastDotIfItIsSafe)
+{
+    EXPECT_EQ(brw::AttachmentExtension(L"report.final.PDF"), L"PDF");
+    EXPECT_EQ(brw::AttachmentExtension(L"README"), L"");
+    EXPECT_EQ(brw::AttachmentExtension(L"trailing."), L"");
+    EXPECT_EQ(brw::AttachmentExtension(L"a.b\\..\\..\\evil"), L"");
+    EXPECT_EQ(brw::AttachmentExtension(L"x./etc"), L"");
+    EXPECT_EQ(brw::AttachmentExtension(L"x.c:d"), L"");
+    EXPECT_EQ(brw::AttachmentExtension(L"x.a*b"), L"");
+    EXPECT_EQ(brw::AttachmentExtension(std::wstring(L"x.a\nb", 5)), L"");
+}
+
+TEST(TempFilePaths, UnsafeTempDirsAreRefused)
+{
+    wchar_t windows[MAX_PATH];
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    const std::wstring refused[] = {
+        L"",
+        L"Temp",
+        L"\\\\server\\share",
+        L"C:relative",
+        L"C:\\Temp\\..\\Windows",
+        L"C:\\Temp\\.\\x",
+        L"C:/Temp",
+        L"C:\\Te?mp",
+        std::wstring(windows),
+        std::wstring(windows) + L"\\System32",
+        L"C:\\" + std::wstring(300, L'a'),
+    };
+    for (const std::wstring& tempDir : refused) {
+        EXPECT_FALSE(brw::IsAcceptableTempDir(tempDir)) << std::string(tempDir.begin(), tempDir.end());
+        EXPECT_FALSE(brw::MakeTempFilePath(tempDir, brw::TempFileKind::TextBody, kReplica, 1, 0, L""));
+    }
+    EXPECT_TRUE(brw::IsAcceptableTempDir(L"C:\\Temp"));
+    EXPECT_TRUE(brw::IsAcceptableTempDir(L"C:\\Temp\\"));
+    EXPECT_TRUE(brw::IsAcceptableTempDir(L"C:\\Windows2\\x")) << "a sibling of the Windows folder is fine";
+}
+
+TEST(TempFilePaths, MissingTempDirFails)
+{
+    TempRoot root;
+    EXPECT_FALSE(brw::MakeTempFilePath(root.Path() + L"\\no\\such", brw::TempFileKind::TextBody, kReplica, 1, 0, L""));
+}
+
+TEST(TemporaryFileManager, DeletesOnlyReadOnlyFilesAndForgetsThem)
+{
+    TempRoot root;
+    std::wstring finished = root.Path() + L"\\finished.pdf";
+    std::wstring writable = root.Path() + L"\\writable.pdf";
+    ASSERT_TRUE(WriteFileAt(finished, "x"));
+    ASSERT_TRUE(WriteFileAt(writable, "x"));
+    ASSERT_TRUE(brw::MarkFileFinished(finished));
+    EXPECT_TRUE(LooksFinished(finished));
+
+    brw::BRWTemporaryFileMgr manager;
+    ASSERT_TRUE(manager.Remember(finished));
+    ASSERT_TRUE(manager.Remember(writable));
+    manager.DeleteFiles();
+    EXPECT_FALSE(Exists(finished));
+    EXPECT_TRUE(Exists(writable)) << "a file without read-only is not ours to delete";
+    EXPECT_EQ(manager.RememberedCount(), 1);
+}
+
+TEST(TemporaryFileManager, AFileHeldOpenStaysRememberedAndKeepsItsAttributes)
+{
+    TempRoot root;
+    std::wstring path = root.Path() + L"\\held.doc";
+    ASSERT_TRUE(WriteFileAt(path, "x"));
+    ASSERT_TRUE(brw::MarkFileFinished(path));
+    brw::BRWTemporaryFileMgr manager;
+    manager.Remember(path);
+    {
+        brw::FileHandle reader(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                           nullptr));
+        ASSERT_TRUE(reader);
+        manager.DeleteFiles();
+        EXPECT_TRUE(Exists(path));
+        EXPECT_TRUE(LooksFinished(path)) << "a failed deletion puts read-only back";
+        EXPECT_EQ(manager.RememberedCount(), 1);
+    }
+    manager.DeleteFiles();
+    EXPECT_FALSE(Exists(path));
+    EXPECT_EQ(manager.RememberedCount(), 0);
+}
+
+TEST(TemporaryFileManager, AFileDeletedBySomeoneElseIsNeverForgotten)
+{
+    TempRoot root;
+    brw::BRWTemporaryFileMgr manager;
+    manager.Remember(root.Path() + L"\\gone.txt");
+    manager.DeleteFiles();
+    manager.DeleteFiles();
+    EXPECT_EQ(manager.RememberedCount(), 1);
+}
+
+TEST(TemporaryFileManager, The513thFileIsDropped)
+{
+    brw::BRWTemporaryFileMgr manager;
+    for (int i = 0; i < 512; ++i) {
+        ASSERT_TRUE(manager.Remember(brw::FormatText(L"C:\\nowhere\\%d", i)));
+    }
+    EXPECT_FALSE(manager.Remember(L"C:\\nowhere\\513"));
+    EXPECT_EQ(manager.RememberedCount(), 512);
+}
+
+}  // namespace
