@@ -4,12 +4,12 @@
 
 namespace brwtest {
 
-RunningProcess::RunningProcess(const ProcessSpec& spec)
+RunningProcess::RunningProcess(const ProcessSpec& launch)
 {
     brw::FileHandle outputWrite;
     STARTUPINFOW si{};
     si.cb = sizeof(si);
-    if (spec.captureOutput) {
+    if (launch.captureOutput) {
         SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
         if (!CreatePipe(outputRead_.put(), outputWrite.put(), &inheritable, 0)) {
             startError_ = GetLastError();
@@ -21,10 +21,10 @@ RunningProcess::RunningProcess(const ProcessSpec& spec)
         si.hStdOutput = outputWrite.get();
         si.hStdError = outputWrite.get();
     }
-    std::wstring commandLine = spec.commandLine;
+    std::wstring commandLine = launch.commandLine;
     PROCESS_INFORMATION pi{};
-    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, spec.captureOutput,
-                       spec.creationFlags, nullptr, nullptr, &si, &pi)) {
+    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, launch.captureOutput,
+                       launch.creationFlags, nullptr, nullptr, &si, &pi)) {
         process_.reset(pi.hProcess);
         processId_ = pi.dwProcessId;
         CloseHandle(pi.hThread);
@@ -120,11 +120,11 @@ ProcessResult RunningProcess::Wait(DWORD timeoutMs)
     return result;
 }
 
-std::vector<ProcessResult> RunTogether(const std::vector<ProcessSpec>& specs, DWORD timeoutMs)
+std::vector<ProcessResult> RunTogether(const std::vector<ProcessSpec>& launches, DWORD timeoutMs)
 {
     std::vector<std::unique_ptr<RunningProcess>> running;
-    for (const ProcessSpec& spec : specs) {
-        running.push_back(std::make_unique<RunningProcess>(spec));
+    for (const ProcessSpec& launch : launches) {
+        running.push_back(std::make_unique<RunningProcess>(launch));
     }
     std::vector<ProcessResult> results;
     DWORD start = GetTickCount();

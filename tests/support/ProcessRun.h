@@ -28,7 +28,7 @@ struct ProcessResult {
 // A started program. Destroying it kills the program if it still runs.
 class RunningProcess {
 public:
-    explicit RunningProcess(const ProcessSpec& spec);
+    explicit RunningProcess(const ProcessSpec& launch);
     ~RunningProcess();
     RunningProcess(const RunningProcess&) = delete;
     RunningProcess& operator=(const RunningProcess&) = delete;
@@ -61,6 +61,6 @@ private:
 };
 
 // Runs every program at once and waits for all of them.
-std::vector<ProcessResult> RunTogether(const std::vector<ProcessSpec>& specs, DWORD timeoutMs);
+std::vector<ProcessResult> RunTogether(const std::vector<ProcessSpec>& launches, DWORD timeoutMs);
 
 }  // namespace brwtest
