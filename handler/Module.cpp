@@ -1,11 +1,47 @@
-// The COM module. It has no classes yet: no factory is handed out, nothing
-// is registered, and no URL can be opened.
+// The COM module: its exports and the module path registration writes.
 #include <windows.h>
 
 #include "common/ClassFactory.h"
 #include "common/ModuleLock.h"
-
+#include "handler/ClassTable.h"
 #include "handler/ProcessUrl.h"
+
+#include <string>
+
+namespace {
+
+HINSTANCE g_module = nullptr;
+
+// The full path, however long; empty when the system cannot say.
+std::wstring ModulePath()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(g_module, &path[0], static_cast<DWORD>(path.size()));
+        if (length == 0) {
+            return {};
+        }
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        if (path.size() >= 32768) {
+            return {};
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+} // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*)
+{
+    if (reason == DLL_PROCESS_ATTACH) {
+        g_module = instance;
+        ::DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
+}
 
 STDAPI DllCanUnloadNow()
 {
@@ -14,18 +50,27 @@ STDAPI DllCanUnloadNow()
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** object)
 {
-    // The class table is empty until the module's classes exist.
-    return brw::GetClassObjectFromTable(nullptr, 0, &clsid, &riid, object);
+    return brw::GetClassObjectFromTable(brw::kHandlerClasses, brw::kHandlerClassCount, &clsid, &riid, object);
 }
 
 STDAPI DllRegisterServer()
 {
-    return E_NOTIMPL;
+    try {
+        const std::wstring path = ModulePath();
+        return path.empty() ? HRESULT_FROM_WIN32(::GetLastError()) : brw::RegisterHandlerModule(path.c_str());
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
 }
 
 STDAPI DllUnregisterServer()
 {
-    return E_NOTIMPL;
+    try {
+        const std::wstring path = ModulePath();
+        return path.empty() ? HRESULT_FROM_WIN32(::GetLastError()) : brw::UnregisterHandlerModule(path.c_str());
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
 }
 
 extern "C" int WINAPI ProcessURL(const wchar_t*, const wchar_t*)

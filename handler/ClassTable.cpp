@@ -1,0 +1,126 @@
+#include "handler/ClassTable.h"
+
+#include "common/ComObject.h"
+#include "common/Registrar.h"
+#include "common/WideString.h"
+#include "handler/CrawlRoots.h"
+#include "handler/DBIFilter.h"
+#include "handler/IndexNotifier.h"
+#include "handler/ModuleScripts.h"
+#include "handler/NSFProtocol.h"
+#include "handler/NSFUrlAccessor.h"
+#include "handler/NoteAttachmentIFilter.h"
+#include "handler/NoteIFilter.h"
+#include "handler/NotesIFilter.h"
+
+#include <new>
+
+namespace brw {
+
+// The shell classes (SearchResult, BRWPreviewShellView, NoteContextMenu,
+// SearchResultsShell) take their places in this order when they exist.
+const ClassEntry kHandlerClasses[] = {
+    {&kDBIFilterClsid, &CreateInstance<CDBIFilter>},
+    // SearchResult
+    // BRWPreviewShellView
+    {&kIndexNotifierClsid, &CreateInstance<CIndexNotifier>},
+    {&kNoteAttachmentIFilterClsid, &CreateInstance<CNoteAttachmentIFilter>},
+    // NoteContextMenu
+    {&kNoteIFilterClsid, &CreateInstance<CNoteIFilter>},
+    {&kNotesIFilterClsid, &CreateInstance<CNotesIFilter>},
+    {&kNSFProtocolClsid, &CreateAggregatableInstance<CNSFProtocol>},
+    {&kNSFUrlAccessorClsid, &CreateAggregatableInstance<CNSFUrlAccessor>},
+    // SearchResultsShell
+};
+const std::size_t kHandlerClassCount = ARRAYSIZE(kHandlerClasses);
+
+bool ClassScriptFor(const CLSID& clsid, RegistryScript* script)
+{
+    if (IsEqualCLSID(clsid, kIndexNotifierClsid)) {
+        *script = IndexNotifierScript();
+        return true;
+    }
+    return false;
+}
+
+namespace {
+
+Registrar ModuleRegistrar(const wchar_t* modulePath)
+{
+    return Registrar(RegistrationScope::Machine,
+                     Replacements{{L"MODULE", modulePath}, {L"APPID", GuidToString(kHandlerApplicationId)}});
+}
+
+HRESULT RegisterClassScripts(const Registrar& registrar)
+{
+    for (std::size_t i = 0; i < kHandlerClassCount; ++i) {
+        RegistryScript script;
+        if (ClassScriptFor(*kHandlerClasses[i].clsid, &script)) {
+            const HRESULT hr = registrar.Register(script);
+            if (FAILED(hr)) {
+                return hr;
+            }
+        }
+    }
+    return S_OK;
+}
+
+HRESULT UnregisterClassScripts(const Registrar& registrar)
+{
+    for (std::size_t i = 0; i < kHandlerClassCount; ++i) {
+        RegistryScript script;
+        if (ClassScriptFor(*kHandlerClasses[i].clsid, &script)) {
+            const HRESULT hr = registrar.Unregister(script);
+            if (FAILED(hr)) {
+                return hr;
+            }
+        }
+    }
+    return S_OK;
+}
+
+} // namespace
+
+HRESULT RegisterHandlerModule(const wchar_t* modulePath) noexcept
+{
+    if (!modulePath || !*modulePath) {
+        return E_INVALIDARG;
+    }
+    HRESULT hr = S_OK;
+    try {
+        const Registrar registrar = ModuleRegistrar(modulePath);
+        hr = registrar.Register(ModuleScript());
+        if (SUCCEEDED(hr)) {
+            hr = RegisterClassScripts(registrar);
+        }
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    if (SUCCEEDED(hr)) {
+        RemoveOldCrawlRoots();
+    }
+    return hr;
+}
+
+HRESULT UnregisterHandlerModule(const wchar_t* modulePath) noexcept
+{
+    if (!modulePath || !*modulePath) {
+        return E_INVALIDARG;
+    }
+    HRESULT hr = S_OK;
+    try {
+        const Registrar registrar = ModuleRegistrar(modulePath);
+        hr = UnregisterClassScripts(registrar);
+        if (SUCCEEDED(hr)) {
+            hr = registrar.Unregister(ModuleScript());
+        }
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    if (SUCCEEDED(hr)) {
+        RemoveOldCrawlRoots();
+    }
+    return hr;
+}
+
+} // namespace brw

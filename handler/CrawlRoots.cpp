@@ -1,0 +1,96 @@
+#include "handler/CrawlRoots.h"
+
+#include "common/ComHolders.h"
+#include "common/WideString.h"
+#include "handler/BrwUrl.h"
+
+#include <searchapi.h>
+
+#include <new>
+#include <string>
+#include <vector>
+
+namespace brw {
+namespace {
+
+// Registration may run on a thread without COM (regsvr32 initialises it,
+// an installer may not); the thread is left as it was found.
+class ComForThisCall {
+public:
+    ComForThisCall() noexcept : result_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ComForThisCall()
+    {
+        if (SUCCEEDED(result_)) {
+            ::CoUninitialize();
+        }
+    }
+    ComForThisCall(const ComForThisCall&) = delete;
+    ComForThisCall& operator=(const ComForThisCall&) = delete;
+
+private:
+    HRESULT result_;
+};
+
+// The URLs first, removals after: removing while enumerating would change
+// what the enumerator walks.
+std::vector<std::wstring> BrwRootUrls(ISearchCrawlScopeManager* scope)
+{
+    std::vector<std::wstring> urls;
+    ComPtr<IEnumSearchRoots> roots;
+    if (FAILED(scope->EnumerateRoots(roots.put())) || !roots) {
+        return urls;
+    }
+    for (;;) {
+        ComPtr<ISearchRoot> root;
+        ULONG fetched = 0;
+        if (roots->Next(1, root.put(), &fetched) != S_OK || fetched != 1 || !root) {
+            break;
+        }
+        wchar_t* url = nullptr;
+        if (SUCCEEDED(root->get_RootURL(&url)) && url) {
+            CoTaskMemPtr<wchar_t> owned(url);
+            if (StartsWithNoCase(owned.get(), kBrwScheme)) {
+                urls.emplace_back(owned.get());
+            }
+        }
+    }
+    return urls;
+}
+
+void RemoveRoots()
+{
+    ComPtr<ISearchManager> manager;
+    if (FAILED(::CoCreateInstance(CLSID_CSearchManager, nullptr, CLSCTX_SERVER, IID_ISearchManager,
+                                  manager.put_void()))) {
+        return;
+    }
+    ComPtr<ISearchCatalogManager> catalog;
+    ComPtr<ISearchCrawlScopeManager> scope;
+    if (FAILED(manager->GetCatalog(L"SystemIndex", catalog.put())) || !catalog ||
+        FAILED(catalog->GetCrawlScopeManager(scope.put())) || !scope) {
+        return;
+    }
+    int removed = 0;
+    for (const std::wstring& url : BrwRootUrls(scope.get())) {
+        if (scope->RemoveRoot(url.c_str()) == S_OK) {
+            ++removed;
+        }
+    }
+    if (removed > 0) {
+        scope->SaveAll();
+    }
+}
+
+} // namespace
+
+void RemoveOldCrawlRoots() noexcept
+{
+    try {
+        ComForThisCall com;
+        RemoveRoots();
+    } catch (const std::bad_alloc&) {
+        // Registration's result does not depend on the clean-up.
+    }
+}
+
+} // namespace brw

@@ -1,0 +1,65 @@
+// What the four filters share: the chunks they make themselves, the values
+// they hand out once, the child-URL value, and the rule for deleting the
+// temporary files the connector wrote for them.
+#pragma once
+#include <windows.h>
+
+#include "common/ComHolders.h"
+
+#include <filter.h>
+#include <filterr.h>
+
+#include <string>
+
+namespace brw {
+
+struct PropertyKeyEntry {
+    GUID formatId;
+    PROPID id;
+};
+
+// System.Search.UrlToIndexWithModificationTime: asks the indexer to crawl a URL.
+constexpr PropertyKeyEntry kUrlToIndexWithModificationTime = {
+    {0x0B63E343, 0x9CCC, 0x11D0, {0xBC, 0xDB, 0x00, 0x80, 0x5F, 0xCC, 0xCE, 0x04}}, 12};
+
+class OwnChunks {
+public:
+    OwnChunks() noexcept : locale_(::GetUserDefaultLCID()) {}
+
+    // Fills stat for the next value chunk of the filter's own.
+    void Stamp(STAT_CHUNK* stat, const PropertyKeyEntry& key) noexcept;
+    PROPVARIANT* Value() noexcept { return &value_; }
+    HRESULT ClearValue() noexcept { return ::PropVariantClear(&value_); }
+    // Moves the current value into a new CoTaskMem PROPVARIANT; the filter's
+    // copy becomes VT_EMPTY, so a second call hands out an empty value.
+    HRESULT TakeValue(PROPVARIANT** out) noexcept;
+    ULONG LastChunkId() const noexcept { return counter_; }
+
+    ~OwnChunks() { ::PropVariantClear(&value_); }
+    OwnChunks(const OwnChunks&) = delete;
+    OwnChunks& operator=(const OwnChunks&) = delete;
+
+private:
+    ULONG counter_ = 0;
+    LCID locale_;
+    PROPVARIANT value_ = {};
+};
+
+// VT_BSTR / VT_UI4 / VT_BOOL / VT_I4 / VT_FILETIME into an empty value.
+HRESULT SetBstrValue(PROPVARIANT* value, const std::wstring& text) noexcept;
+void SetUi4Value(PROPVARIANT* value, ULONG number) noexcept;
+void SetBoolValue(PROPVARIANT* value, bool flag) noexcept;
+void SetI4Value(PROPVARIANT* value, LONG number) noexcept;
+void SetFileTimeValue(PROPVARIANT* value, const FILETIME& time) noexcept;
+// The child value: VT_VECTOR | VT_VARIANT of the URL (VT_LPWSTR) and the
+// current time (VT_FILETIME).
+HRESULT SetUrlToIndexValue(PROPVARIANT* value, const std::wstring& url) noexcept;
+
+// Leading decimal digits as an unsigned 32-bit number (0 for none).
+ULONG LeadingUnsigned(const std::wstring& text) noexcept;
+
+// The connector marks each temporary file it writes read-only; only such a
+// file is ours to delete.
+void DeleteIfReadOnly(const std::wstring& path) noexcept;
+
+} // namespace brw

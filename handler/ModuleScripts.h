@@ -1,0 +1,21 @@
+// What registration writes: the module's script (item types, the protocol
+// handler and its bindings to Windows Search and the shell) and the scripts
+// of the classes that have one. Texts carry %MODULE% and %APPID%.
+#pragma once
+#include <windows.h>
+
+#include "common/RegistryScript.h"
+
+namespace brw {
+
+// {A5332841-FAD8-4A9C-ACF2-9389BDDD135C}
+constexpr GUID kHandlerApplicationId = {0xA5332841, 0xFAD8, 0x4A9C, {0xAC, 0xF2, 0x93, 0x89, 0xBD, 0xDD, 0x13, 0x5C}};
+constexpr wchar_t kProtocolProgId[] = L"BRWHandler.NSFProtocol.1";
+constexpr wchar_t kWindowsSearchKey[] = L"Software\\Microsoft\\Windows Search";
+
+// Module script REGISTRY 202.
+RegistryScript ModuleScript();
+// Class script 112 of CIndexNotifier.
+RegistryScript IndexNotifierScript();
+
+} // namespace brw

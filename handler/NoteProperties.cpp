@@ -1,0 +1,274 @@
+#include "handler/NoteProperties.h"
+
+#include "handler/PropertyKeys.h"
+#include "handler/ReplyFields.h"
+
+#include <new>
+
+namespace brw {
+
+const PropertyKeyEntry kNoteProperties[kNotePropertyCount] = {
+    {kStorageFormat, 10},       // ItemNameDisplay
+    {kItemFormat, 11},          // ItemType
+    {kSummaryFormat, 4},        // Author
+    {kKindFormat, 3},           // Kind
+    {kStorageFormat, 12},       // Size
+    {kFolderNarrowFormat, 100}, // ItemFolderPathDisplayNarrow
+    {kStorageFormat, 14},       // DateModified
+    {kMessageFormat, 14},       // Message.FromName
+    {kHasAttachmentsFormat, 8}, // Message.HasAttachments
+    {kIsAttachmentFormat, 100}, // IsAttachment
+    {kFileNameFormat, 100},     // FileName
+    {kMessageFormat, 7},        // ItemPathDisplay
+    {kItemFormat, 24},          // ParsingName
+    {kLocationFormat, 100},     // Calendar.Location
+    {kStartDateFormat, 100},    // StartDate
+    {kEndDateFormat, 100},      // EndDate
+    {kMessageFormat, 20},       // Message.DateReceived
+    {kMessageFormat, 17},       // Message.ToName
+    {kMessageFormat, 16},       // Message.ToAddress
+    {kMessageFormat, 5},        // Message.CcName
+    {kMessageFormat, 4},        // Message.CcAddress
+    {kSummaryFormat, 3},        // Subject
+    {kMessageFormat, 19},       // Message.DateSent
+};
+
+namespace {
+
+bool SameNoCase(const std::wstring& a, const wchar_t* b)
+{
+    return ::CompareStringOrdinal(a.c_str(), -1, b, -1, TRUE) == CSTR_EQUAL;
+}
+
+bool IsOneOf(const std::wstring& form, std::initializer_list<const wchar_t*> names)
+{
+    for (const wchar_t* name : names) {
+        if (SameNoCase(form, name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::wstring Field(const wchar_t* reply, const wchar_t* name)
+{
+    std::wstring value;
+    GetFieldValue(reply, name, &value);
+    return value;
+}
+
+std::wstring FormName(const wchar_t* reply)
+{
+    std::wstring form = Field(reply, L"Form");
+    return form.empty() ? Field(reply, L"FORM") : form;
+}
+
+void ReplaceAll(std::wstring* text, const wchar_t* from, const wchar_t* to)
+{
+    const std::wstring pattern(from);
+    const std::wstring replacement(to);
+    for (size_t at = text->find(pattern); at != std::wstring::npos; at = text->find(pattern, at + replacement.size())) {
+        text->replace(at, pattern.size(), replacement);
+    }
+}
+
+std::wstring DirectoryTitle(const wchar_t* reply, const std::wstring& form)
+{
+    for (const wchar_t* name : {L"Name", L"FullName", L"Subject"}) {
+        std::wstring value = Field(reply, name);
+        if (!value.empty()) {
+            return value;
+        }
+    }
+    const std::wstring first = Field(reply, L"FirstName");
+    const std::wstring last = Field(reply, L"LastName");
+    if (!first.empty() || !last.empty()) {
+        return first + L" " + last;
+    }
+    return form.empty() ? std::wstring(L"unknown name") : form;
+}
+
+std::wstring SubjectOrDefault(const wchar_t* reply)
+{
+    std::wstring subject = Field(reply, L"Subject");
+    return subject.empty() ? std::wstring(L"no subject") : subject;
+}
+
+const wchar_t* KindOf(const std::wstring& form)
+{
+    if (IsOneOf(form, {L"Appointment"})) {
+        return L"calendar";
+    }
+    if (IsOneOf(form, {L"Task"})) {
+        return L"task";
+    }
+    if (IsOneOf(form, {L"Person", L"DPABPerson"})) {
+        return L"contact";
+    }
+    return L"email";
+}
+
+const wchar_t* FolderOf(const wchar_t* reply)
+{
+    const bool delivered = HasFieldValue(reply, L"DeliveredDate");
+    const bool posted = HasFieldValue(reply, L"PostedDate");
+    if (!delivered && posted) {
+        return L"Sent (/Mail)";
+    }
+    if (!posted && !HasFieldValue(reply, L"$MessageType")) {
+        return HasFieldValue(reply, L"SendTo") ? L"Drafts (/Mail)" : L"Other";
+    }
+    return L"All Documents (/Mail)";
+}
+
+bool RunsOnWindowsXp()
+{
+    OSVERSIONINFOW version = {};
+    version.dwOSVersionInfoSize = sizeof(version);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    const BOOL known = ::GetVersionExW(&version);
+#pragma GCC diagnostic pop
+    return known && version.dwMajorVersion == 5 && version.dwMinorVersion == 1;
+}
+
+void SetFirstDate(const wchar_t* reply, std::initializer_list<const wchar_t*> names, PROPVARIANT* value)
+{
+    for (const wchar_t* name : names) {
+        FILETIME time = {};
+        if (GetDateField(reply, name, &time)) {
+            SetFileTimeValue(value, time);
+            return;
+        }
+    }
+}
+
+HRESULT SetListValue(const wchar_t* reply, const wchar_t* name, PROPVARIANT* value)
+{
+    StringList list;
+    if (!GetTextListField(reply, name, &list)) {
+        return S_OK;
+    }
+    std::wstring joined;
+    for (int i = 0; i < list.Count(); ++i) {
+        joined += CleanNotesName(list.Item(i), L"/");
+        joined += L",";
+    }
+    return SetBstrValue(value, joined);
+}
+
+HRESULT SetOptionalField(const wchar_t* reply, const wchar_t* name, PROPVARIANT* value)
+{
+    std::wstring text;
+    if (!GetFieldValue(reply, name, &text)) {
+        return S_OK;
+    }
+    return SetBstrValue(value, text);
+}
+
+HRESULT ComputeTextProperty(ULONG index, const wchar_t* reply, const std::wstring& noteId, PROPVARIANT* value)
+{
+    switch (index) {
+    case 0:
+    case 21: return SetBstrValue(value, DocumentTitle(reply));
+    case 1: return SetBstrValue(value, DocumentItemType(reply));
+    case 2:
+    case 7: return SetBstrValue(value, CleanNotesName(Field(reply, L"From"), L" /"));
+    case 3: return SetBstrValue(value, KindOf(FormName(reply)));
+    case 5: return SetBstrValue(value, FolderOf(reply));
+    case 11: {
+        const std::wstring subject = SubjectOrDefault(reply);
+        return SetBstrValue(value, RunsOnWindowsXp() ? subject : L"/Mail/All Documents/'" + subject + L"'");
+    }
+    case 12: return SetBstrValue(value, noteId);
+    case 13: return SetOptionalField(reply, L"Location", value);
+    case 17: return SetListValue(reply, L"SendTo", value);
+    case 18: return SetListValue(reply, L"InetSendTo", value);
+    case 19: return SetListValue(reply, L"CopyTo", value);
+    case 20: return SetListValue(reply, L"InetCopyTo", value);
+    default: return E_UNEXPECTED;
+    }
+}
+
+HRESULT ComputeProperty(ULONG index, const wchar_t* reply, const std::wstring& noteId, PROPVARIANT* value)
+{
+    std::wstring element;
+    switch (index) {
+    case 4:
+        element = L"0";
+        GetElementText(reply, L"notesize", &element, 1);
+        SetUi4Value(value, LeadingUnsigned(element));
+        return S_OK;
+    case 6: SetFirstDate(reply, {L"DeliveredDate", L"PostedDate", L"$ModifiedTime"}, value); return S_OK;
+    case 8: SetBoolValue(value, GetElementText(reply, L"originalfilename", &element, 1)); return S_OK;
+    case 9: SetBoolValue(value, false); return S_OK;
+    case 10: return S_OK;
+    case 14: SetFirstDate(reply, {L"StartDateTime", L"EndDateTime"}, value); return S_OK;
+    case 15: SetFirstDate(reply, {L"EndDateTime"}, value); return S_OK;
+    case 16: SetFirstDate(reply, {L"DeliveredDate"}, value); return S_OK;
+    case 22: SetFirstDate(reply, {L"PostedDate"}, value); return S_OK;
+    default: return ComputeTextProperty(index, reply, noteId, value);
+    }
+}
+
+} // namespace
+
+std::wstring CleanNotesName(const std::wstring& name, const wchar_t* orgUnitSeparator)
+{
+    if (name.compare(0, 3, L"CN=") != 0) {
+        return name;
+    }
+    std::wstring clean(name);
+    ReplaceAll(&clean, L"CN=", L"");
+    ReplaceAll(&clean, L"/OU=", orgUnitSeparator);
+    ReplaceAll(&clean, L"O=", L"");
+    return clean;
+}
+
+std::wstring DocumentTitle(const wchar_t* reply)
+{
+    const std::wstring form = FormName(reply);
+    if (IsOneOf(form, {L"Person", L"DPABPerson", L"Location", L"Certifier"})) {
+        return DirectoryTitle(reply, form);
+    }
+    std::wstring subject = Field(reply, L"Subject");
+    if (!subject.empty()) {
+        return subject;
+    }
+    return form.empty() ? std::wstring(L"no subject") : form;
+}
+
+std::wstring DocumentItemType(const wchar_t* reply)
+{
+    const std::wstring form = FormName(reply);
+    if (IsOneOf(form, {L"Message", L"Memo", L"Reply"})) {
+        return L"BRW/Message";
+    }
+    if (IsOneOf(form, {L"Appointment"})) {
+        return L"BRW/Appointment";
+    }
+    if (IsOneOf(form, {L"Task"})) {
+        return L"BRW/ToDo";
+    }
+    if (IsOneOf(form, {L"Person", L"DPABPerson"})) {
+        return L"BRW/Contact";
+    }
+    // The type registered for the shell is "BRW/ApplicationData"; a type
+    // without a registration would show no friendly name.
+    return L"BRW/ApplicationData";
+}
+
+HRESULT ComputeNoteProperty(ULONG index, const wchar_t* reply, const std::wstring& noteId, PROPVARIANT* value) noexcept
+{
+    if (index >= kNotePropertyCount || !reply || !value) {
+        return E_INVALIDARG;
+    }
+    try {
+        return ComputeProperty(index, reply, noteId, value);
+    } catch (const std::bad_alloc&) {
+        ::PropVariantClear(value);
+        return E_OUTOFMEMORY;
+    }
+}
+
+} // namespace brw

@@ -1,0 +1,140 @@
+#include "handler/Requests.h"
+
+#include "handler/PipeClient.h"
+#include "handler/ReplyFields.h"
+
+#include <new>
+#include <string_view>
+
+namespace brw {
+namespace {
+
+constexpr wchar_t kDeclaration[] = L"<?xml version=\"1.0\" encoding=\"UTF-16\" ?>";
+
+std::wstring EnvironmentValue(const wchar_t* name)
+{
+    const DWORD units = ::GetEnvironmentVariableW(name, nullptr, 0);
+    if (units == 0) {
+        return {};
+    }
+    std::wstring value(units, L'\0');
+    const DWORD written = ::GetEnvironmentVariableW(name, &value[0], units);
+    if (written == 0 || written >= units) {
+        return {};
+    }
+    value.resize(written);
+    return value;
+}
+
+std::wstring SlashPath(std::wstring path)
+{
+    for (wchar_t& c : path) {
+        if (c == L'\\') {
+            c = L'/';
+        }
+    }
+    return path;
+}
+
+HRESULT Send(PipeReply* reply, const std::wstring& text)
+{
+    return SendPipeRequest(reply, text.c_str());
+}
+
+} // namespace
+
+std::wstring EscapeAttribute(const std::wstring& value)
+{
+    std::wstring out;
+    out.reserve(value.size());
+    for (wchar_t c : value) {
+        switch (c) {
+        case L'&': out += L"&amp;"; break;
+        case L'<': out += L"&lt;"; break;
+        case L'>': out += L"&gt;"; break;
+        case L'"': out += L"&quot;"; break;
+        case L'\'': out += L"&apos;"; break;
+        default: out.push_back(c); break;
+        }
+    }
+    return out;
+}
+
+std::wstring DatabaseListRequestText()
+{
+    return std::wstring(kDeclaration) + L"<get_database_list selected=\"true\"/>";
+}
+
+std::wstring ModifiedDocumentsRequestText(const std::wstring& database, const std::wstring& since)
+{
+    return std::wstring(kDeclaration) + L"<get_modified_document_list db=\"" + EscapeAttribute(database) +
+           L"\" since=\"" + EscapeAttribute(since) + L"\"/>";
+}
+
+std::wstring DocumentRequestText(const std::wstring& database, const std::wstring& noteId, int attachmentNumber,
+                                 bool preview, bool manage, const std::wstring& temporaryDirectory)
+{
+    return std::wstring(kDeclaration) + L"<get_document db=\"" + EscapeAttribute(database) + L"\" tempdir=\"" +
+           EscapeAttribute(temporaryDirectory) + L"\" id=\"" + EscapeAttribute(noteId) + L"\" attnum=\"" +
+           std::to_wstring(attachmentNumber) + (manage ? L"\" manage=\"true" : L"\" manage=\"false") +
+           (preview ? L"\" preview=\"true" : L"\" preview=\"false") + L"\"/>";
+}
+
+std::wstring RequestTemporaryDirectory()
+{
+    std::wstring directory = EnvironmentValue(L"TEMP");
+    if (directory.empty()) {
+        directory = EnvironmentValue(L"TMP");
+    }
+    return directory.empty() ? std::wstring(L"C:\\temp") : directory;
+}
+
+bool RequestDatabaseList(PipeReply* reply, StringList* databasePaths)
+{
+    if (FAILED(Send(reply, DatabaseListRequestText()))) {
+        return false;
+    }
+    // Each path is looked up inside its own database element, so an entry
+    // without a path never lends the next entry's.
+    const std::wstring_view all(reply->Text(), reply->Length());
+    size_t from = 0;
+    for (;;) {
+        const size_t open = all.find(L"<database>", from);
+        if (open == std::wstring_view::npos) {
+            break;
+        }
+        const size_t close = all.find(L"</database>", open);
+        if (close == std::wstring_view::npos) {
+            break;
+        }
+        const std::wstring element(all.substr(open, close - open));
+        std::wstring path;
+        if (GetElementText(element.c_str(), L"path", &path, 1) && !path.empty()) {
+            databasePaths->Append(SlashPath(path));
+        }
+        from = close + 11;
+    }
+    return databasePaths->Count() > 0;
+}
+
+HRESULT RequestModifiedDocuments(PipeReply* reply, const std::wstring& database, const std::wstring& since)
+{
+    try {
+        return Send(reply, ModifiedDocumentsRequestText(database, since));
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT RequestDocument(PipeReply* reply, const std::wstring& database, const std::wstring& noteId,
+                        int attachmentNumber, bool preview, bool manage)
+{
+    try {
+        return Send(reply,
+                    DocumentRequestText(database, noteId, attachmentNumber, preview, manage, RequestTemporaryDirectory()));
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+} // namespace brw

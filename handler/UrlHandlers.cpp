@@ -1,0 +1,147 @@
+#include "handler/UrlHandlers.h"
+
+#include "common/WideString.h"
+#include "handler/DBIFilter.h"
+#include "handler/FilterCreation.h"
+#include "handler/NoteAttachmentIFilter.h"
+#include "handler/NoteIFilter.h"
+#include "handler/NotesIFilter.h"
+#include "handler/FilterChunks.h"
+#include "handler/ReplyFields.h"
+#include "handler/Requests.h"
+
+#include <new>
+
+namespace brw {
+
+HRESULT URLHandler::GetFileName(wchar_t*, DWORD, DWORD*)
+{
+    return E_NOTIMPL;
+}
+
+HRESULT URLHandler::GetSize(ULONGLONG* size)
+{
+    if (size) {
+        *size = 0;
+    }
+    return E_NOTIMPL;
+}
+
+HRESULT URLHandler::GetDocFormat(wchar_t*, DWORD, DWORD*)
+{
+    return E_NOTIMPL;
+}
+
+HRESULT NSFNotesURLHandler::BindToFilter(IFilter** filter)
+{
+    return CreateFilter<CNotesIFilter>([&](CNotesIFilter& f) { return f.InitializeRoot(identity_); }, filter);
+}
+
+HRESULT NSFDbURLHandler::BindToFilter(IFilter** filter)
+{
+    return CreateFilter<CDBIFilter>([&](CDBIFilter& f) { return f.InitializeDatabase(identity_, databasePath_); },
+                                    filter);
+}
+
+HRESULT NSFNoteURLHandler::BindToFilter(IFilter** filter)
+{
+    ComPtr<IFilter> body;
+    if (site_ && FAILED(site_->GetFilter(nullptr, nullptr, L"TXT", body.put()))) {
+        body.reset(); // the note is indexed without its body text
+    }
+    return CreateFilter<CNoteIFilter>(
+        [&](CNoteIFilter& f) { return f.InitializeNote(identity_, databasePath_, noteId_, body.get()); }, filter);
+}
+
+NSFMessageBodyURLHandler::NSFMessageBodyURLHandler(const ParsedBrwUrl& url)
+    : identity_(url.identity), databasePath_(url.databasePath), noteId_(url.noteId)
+{
+    std::unique_ptr<PipeReply> reply(new (std::nothrow) PipeReply);
+    if (reply && SUCCEEDED(RequestDocument(reply.get(), databasePath_, noteId_, 0, false, false))) {
+        GetElementText(reply->Text(), L"rtf", &bodyPath_, 1);
+    }
+}
+
+NSFMessageBodyURLHandler::~NSFMessageBodyURLHandler()
+{
+    DeleteIfReadOnly(bodyPath_);
+}
+
+HRESULT NSFMessageBodyURLHandler::BindToFilter(IFilter**)
+{
+    return S_OK; // the indexer reads the body file named by GetFileName
+}
+
+HRESULT NSFMessageBodyURLHandler::GetFileName(wchar_t* buffer, DWORD size, DWORD* length)
+{
+    if (bodyPath_.empty() || !buffer || !length || size > 0x7FFFFFFF ||
+        !CopyBounded(buffer, static_cast<int>(size), bodyPath_.c_str())) {
+        return E_FAIL;
+    }
+    *length = static_cast<DWORD>(bodyPath_.size());
+    return S_OK;
+}
+
+HRESULT NSFMessageBodyURLHandler::GetSize(ULONGLONG* size)
+{
+    if (!size) {
+        return E_POINTER;
+    }
+    *size = 0;
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (bodyPath_.empty() || !::GetFileAttributesExW(bodyPath_.c_str(), GetFileExInfoStandard, &data)) {
+        return E_FAIL;
+    }
+    *size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return S_OK;
+}
+
+HRESULT NSFAttachmentURLHandler::BindToFilter(IFilter** filter)
+{
+    if (!filter) {
+        return E_POINTER;
+    }
+    *filter = nullptr;
+    if (attachmentNumber_ < 1 || attachmentNumber_ > 0xFFFF) {
+        return E_INVALIDARG; // cut to 16 bits it would name another attachment
+    }
+    if (!site_) {
+        return E_FAIL; // no indexer to supply the filter for the attachment's type
+    }
+    ComPtr<IFilter> content;
+    const HRESULT hr = site_->GetFilter(nullptr, nullptr, extension_.c_str(), content.put());
+    if (FAILED(hr)) {
+        return hr;
+    }
+    if (!content) {
+        return E_FAIL;
+    }
+    const auto number = static_cast<unsigned short>(attachmentNumber_);
+    return CreateFilter<CNoteAttachmentIFilter>(
+        [&](CNoteAttachmentIFilter& f) {
+            return f.InitializeAttachment(identity_, databasePath_, noteId_, number, content.get());
+        },
+        filter);
+}
+
+std::unique_ptr<URLHandler> CreateUrlHandler(const wchar_t* url) noexcept
+{
+    try {
+        ParsedBrwUrl parsed;
+        if (!ParseBrwUrl(url, &parsed)) {
+            return nullptr;
+        }
+        switch (parsed.kind) {
+        case UrlKind::Root: return std::make_unique<NSFNotesURLHandler>(parsed);
+        case UrlKind::Database: return std::make_unique<NSFDbURLHandler>(parsed);
+        case UrlKind::Document: return std::make_unique<NSFNoteURLHandler>(parsed);
+        case UrlKind::MessageBody: return std::make_unique<NSFMessageBodyURLHandler>(parsed);
+        case UrlKind::Attachment: return std::make_unique<NSFAttachmentURLHandler>(parsed);
+        default: return nullptr;
+        }
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+} // namespace brw
