@@ -1,0 +1,262 @@
+#include "platform/winsearch/indexer/Indexer.h"
+
+#include "platform/winsearch/core/CatalogueSnapshot.h"
+#include "platform/winsearch/core/StateLock.h"
+
+#include "common/DebugConsole.h"
+#include "common/WideString.h"
+
+#include <deque>
+
+namespace brw::winsearch {
+
+namespace {
+
+constexpr DWORD kKindMask = 0xFFFF;
+
+void WriteLine(const std::wstring& line)
+{
+    const std::string bytes = WideToUtf8(line + L"\n");
+    DWORD written = 0;
+    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+} // namespace
+
+Indexer::Indexer(std::wstring folder, DWORD itemTimeoutMs) : folder_(std::move(folder)), worker_(itemTimeoutMs) {}
+
+void Indexer::Log(const wchar_t* what, const std::wstring& url, HRESULT hr)
+{
+    const std::wstring line = FormatText(L"%s 0x%08X %s", what, static_cast<unsigned>(hr), url.c_str());
+    WriteLine(line);
+    LogText(L"Indexer:", line.c_str());
+}
+
+// Picks up the saved scope and identity; reopens the catalogue after a
+// reset, which also calls for a new crawl (changed).
+HRESULT Indexer::Refresh(bool* changed)
+{
+    CatalogueIdentity identity;
+    CrawlScope scope;
+    {
+        StateLock lock(folder_);
+        if (FAILED(lock.Status())) {
+            return lock.Status();
+        }
+        HRESULT hr = LoadIdentity(folder_, &identity);
+        if (SUCCEEDED(hr)) {
+            hr = LoadScope(folder_, &scope);
+        }
+        if (FAILED(hr)) {
+            return hr;
+        }
+    }
+    *changed = !opened_ || !IsEqualGUID(identity.resetSignature, resetSignature_) || scope.Version() != scopeVersion_;
+    if (!opened_ || !IsEqualGUID(identity.resetSignature, resetSignature_)) {
+        const HRESULT hr = catalogue_.OpenForWriting(CatalogueFilePath(folder_, identity.resetSignature));
+        if (FAILED(hr)) {
+            return hr;
+        }
+        resetSignature_ = identity.resetSignature;
+        opened_ = true;
+    }
+    scope_ = std::move(scope);
+    scopeVersion_ = scope_.Version();
+    return S_OK;
+}
+
+bool Indexer::IndexUrl(const std::wstring& url, std::vector<ChildLink>* children, bool* keepBelow)
+{
+    const ItemRecord* known = catalogue_.Find(url);
+    const bool knownDirectory = known && known->isDirectory;
+    GatherRequest request;
+    request.url = url;
+    request.knownLastModified = (known && !knownDirectory) ? known->lastModified : 0;
+    *keepBelow = false;
+    GatherReply reply;
+    HRESULT hr = worker_.Gather(request, &reply);
+    if (FAILED(hr)) {
+        ++counts_.failed;
+        Log(hr == HRESULT_FROM_WIN32(ERROR_TIMEOUT) ? L"item timed out" : L"item crashed its filter host", url, hr);
+        return false;
+    }
+    if (FAILED(reply.status)) {
+        ++counts_.failed;
+        Log((L"item failed (" + reply.failure + L")").c_str(), url, reply.status);
+        return false;
+    }
+    if (reply.notModified) {
+        ++counts_.unchanged;
+    } else {
+        reply.record.url = url;
+        hr = catalogue_.Put(reply.record);
+        if (FAILED(hr)) {
+            ++counts_.failed;
+            Log(L"catalogue write failed", url, hr);
+            return false;
+        }
+        ++counts_.indexed;
+    }
+    // An unchanged container gave no children: what is below it stands.
+    *keepBelow = knownDirectory && reply.notModified;
+    *children = std::move(reply.children);
+    return true;
+}
+
+// Breadth first from start, following child links that are in scope. A
+// child whose link time equals the catalogue's copy is not opened again. A
+// root crawl ends by removing what it no longer found below the root, since
+// a container's enumeration is the whole list of its children.
+void Indexer::Crawl(const std::wstring& start, bool removeUnvisited)
+{
+    std::deque<std::wstring> pending{start};
+    std::unordered_set<std::wstring> visited{start};
+    std::vector<std::wstring> failed;
+    while (!pending.empty()) {
+        const std::wstring url = std::move(pending.front());
+        pending.pop_front();
+        std::vector<ChildLink> children;
+        bool keepBelow = false;
+        if (!IndexUrl(url, &children, &keepBelow)) {
+            failed.push_back(url);
+            continue;
+        }
+        if (keepBelow) {
+            for (std::wstring& below : catalogue_.UrlsBelow(url)) {
+                visited.insert(std::move(below));
+            }
+        }
+        for (ChildLink& child : children) {
+            if (!IsAcceptableUrl(child.url.c_str()) || !scope_.IsIncluded(child.url) || !visited.insert(child.url).second) {
+                continue;
+            }
+            const ItemRecord* known = catalogue_.Find(child.url);
+            if (child.lastModified && known && !known->isDirectory && known->lastModified == child.lastModified) {
+                ++counts_.unchanged;
+                continue;
+            }
+            pending.push_back(std::move(child.url));
+        }
+    }
+    if (!removeUnvisited) {
+        return;
+    }
+    for (const std::wstring& url : catalogue_.UrlsBelow(start)) {
+        bool keep = visited.count(url) != 0;
+        for (const std::wstring& broken : failed) {
+            keep = keep || IsSameOrBelow(broken, url);
+        }
+        if (!keep && catalogue_.Find(url) && SUCCEEDED(catalogue_.RemoveBelow(url))) {
+            ++counts_.removed;
+        }
+    }
+}
+
+HRESULT Indexer::ProcessNotifications()
+{
+    std::vector<QueuedChange> changes;
+    {
+        StateLock lock(folder_);
+        if (FAILED(lock.Status())) {
+            return lock.Status();
+        }
+        const HRESULT hr = TakeChanges(folder_, &changes);
+        if (FAILED(hr) || changes.empty()) {
+            return hr;
+        }
+    }
+    for (SEARCH_NOTIFICATION_PRIORITY priority : {SEARCH_HIGH_PRIORITY, SEARCH_NORMAL_PRIORITY}) {
+        for (const QueuedChange& change : changes) {
+            if (change.priority != priority) {
+                continue;
+            }
+            if ((change.change & kKindMask) == SEARCH_CHANGE_DELETE) {
+                if (catalogue_.RemoveBelow(change.url) == S_OK) {
+                    ++counts_.removed;
+                }
+            } else if (scope_.IsIncluded(change.url)) {
+                Crawl(change.url, false);
+            }
+        }
+    }
+    StateLock lock(folder_);
+    if (FAILED(lock.Status())) {
+        return lock.Status();
+    }
+    // Everything before this checkpoint is in the catalogue now.
+    CatalogueIdentity identity;
+    HRESULT hr = LoadIdentity(folder_, &identity);
+    if (SUCCEEDED(hr)) {
+        ++identity.lastCheckpointNumber;
+        hr = SaveIdentity(folder_, identity);
+    }
+    return SUCCEEDED(hr) ? FinishChanges(folder_) : hr;
+}
+
+HRESULT Indexer::CrawlRoots()
+{
+    for (const RootEntry& root : scope_.Roots()) {
+        if (!root.useNotificationsOnly && scope_.IsIncluded(root.url)) {
+            Crawl(root.url, true);
+        }
+    }
+    return S_OK;
+}
+
+// What the query command reads instead of the whole catalogue; a failure
+// only makes queries slower.
+void Indexer::Snapshot()
+{
+    if (opened_) {
+        const HRESULT hr = WriteSnapshot(catalogue_, SnapshotFilePath(folder_, resetSignature_));
+        if (FAILED(hr)) {
+            Log(L"snapshot not written", folder_, hr);
+        }
+    }
+}
+
+HRESULT Indexer::RunOnce()
+{
+    bool changed = false;
+    HRESULT hr = Refresh(&changed);
+    if (SUCCEEDED(hr)) {
+        hr = ProcessNotifications();
+    }
+    if (SUCCEEDED(hr)) {
+        hr = CrawlRoots();
+    }
+    worker_.Stop();
+    Snapshot();
+    return hr;
+}
+
+HRESULT Indexer::RunLoop(HANDLE stop)
+{
+    KernelHandle work(::CreateEventW(nullptr, FALSE, FALSE, WorkEventName(folder_).c_str()));
+    if (!work) {
+        return HRESULT_FROM_WIN32(::GetLastError());
+    }
+    for (unsigned long pass = 1;; ++pass) {
+        bool changed = false;
+        HRESULT hr = Refresh(&changed);
+        if (SUCCEEDED(hr)) {
+            hr = ProcessNotifications();
+        }
+        if (SUCCEEDED(hr) && changed) {
+            hr = CrawlRoots();
+        }
+        if (FAILED(hr)) {
+            Log(L"indexing pass failed", folder_, hr);
+        }
+        Snapshot();
+        WriteLine(FormatText(L"idle %lu", pass));
+        const HANDLE handles[] = {stop, work.get()};
+        if (::WaitForMultipleObjects(2, handles, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) {
+            break;
+        }
+    }
+    worker_.Stop();
+    return S_OK;
+}
+
+} // namespace brw::winsearch
