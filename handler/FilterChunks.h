@@ -1,10 +1,11 @@
-// What the four filters share: the chunks they make themselves, the values
-// they hand out once, the child-URL value, and the rule for deleting the
-// temporary files the connector wrote for them.
+// The pieces of the filters' own chunks: the chunk stamps and the value
+// handed out once, the value types, the child-URL value, and the rule for
+// deleting the temporary files the connector wrote for them.
 #pragma once
 #include <windows.h>
 
 #include "common/ComHolders.h"
+#include "handler/PropertyKeys.h"
 
 #include <filter.h>
 #include <filterr.h>
@@ -12,15 +13,6 @@
 #include <string>
 
 namespace brw {
-
-struct PropertyKeyEntry {
-    GUID formatId;
-    PROPID id;
-};
-
-// System.Search.UrlToIndexWithModificationTime: asks the indexer to crawl a URL.
-constexpr PropertyKeyEntry kUrlToIndexWithModificationTime = {
-    {0x0B63E343, 0x9CCC, 0x11D0, {0xBC, 0xDB, 0x00, 0x80, 0x5F, 0xCC, 0xCE, 0x04}}, 12};
 
 class OwnChunks {
 public:

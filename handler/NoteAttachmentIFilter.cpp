@@ -5,26 +5,13 @@
 #include "handler/ReplyFields.h"
 #include "handler/Requests.h"
 
-#include <shlwapi.h>
-
 #include <new>
 
 namespace brw {
 
 const PropertyKeyEntry kAttachmentProperties[kAttachmentPropertyCount] = {
-    {kStorageFormat, 10},       // ItemNameDisplay
-    {kItemFormat, 11},          // ItemType
-    {kSummaryFormat, 4},        // Author
-    {kKindFormat, 3},           // Kind
-    {kStorageFormat, 12},       // Size
-    {kFolderNarrowFormat, 100}, // ItemFolderPathDisplayNarrow
-    {kStorageFormat, 14},       // DateModified
-    {kIsAttachmentFormat, 100}, // IsAttachment
-    {kFileNameFormat, 100},     // FileName
-    {kMessageFormat, 7},        // ItemPathDisplay
-    {kItemFormat, 24},          // ParsingName
-    {kItemFormat, 9},           // PerceivedType
-};
+    kItemNameDisplayKey, kItemTypeKey, kAuthorKey, kKindKey, kSizeKey, kItemFolderPathDisplayNarrowKey,
+    kDateModifiedKey, kIsAttachmentKey, kFileNameKey, kItemPathDisplayKey, kParsingNameKey, kPerceivedTypeKey};
 
 namespace {
 
@@ -37,8 +24,8 @@ std::wstring ElementOr(const wchar_t* reply, const wchar_t* element, const wchar
     return text;
 }
 
-HRESULT ComputeProperty(ULONG index, const wchar_t* reply, const std::wstring& noteId, unsigned short number,
-                        PROPVARIANT* value)
+HRESULT ComputeEntry(ULONG index, const wchar_t* reply, const std::wstring& noteId, unsigned short number,
+                  PROPVARIANT* value)
 {
     switch (index) {
     case 0:
@@ -75,11 +62,16 @@ HRESULT ComputeAttachmentProperty(ULONG index, const wchar_t* reply, const std::
         return E_INVALIDARG;
     }
     try {
-        return ComputeProperty(index, reply, noteId, attachmentNumber, value);
+        return ComputeEntry(index, reply, noteId, attachmentNumber, value);
     } catch (const std::bad_alloc&) {
         ::PropVariantClear(value);
         return E_OUTOFMEMORY;
     }
+}
+
+CNoteAttachmentIFilter::CNoteAttachmentIFilter() noexcept
+    : ChunkFilter(kAttachmentProperties, kAttachmentPropertyCount)
+{
 }
 
 CNoteAttachmentIFilter::~CNoteAttachmentIFilter()
@@ -96,8 +88,7 @@ HRESULT CNoteAttachmentIFilter::InitializeAttachment(const std::wstring& identit
                                                      IFilter* contentFilter) noexcept
 {
     attachmentNumber_ = attachmentNumber;
-    state_ = kProperties;
-    propertyIndex_ = 0;
+    Restart();
     if (!contentFilter) {
         return E_INVALIDARG;
     }
@@ -115,12 +106,9 @@ HRESULT CNoteAttachmentIFilter::InitializeAttachment(const std::wstring& identit
     return RequestDocument(reply_.get(), databasePath, noteId_, attachmentNumber_, false);
 }
 
-IFACEMETHODIMP CNoteAttachmentIFilter::Init(ULONG grfFlags, ULONG, const FULLPROPSPEC*, ULONG*)
+HRESULT CNoteAttachmentIFilter::ComputeProperty(ULONG index, PROPVARIANT* value)
 {
-    state_ = kProperties;
-    propertyIndex_ = 0;
-    initFlags_ = grfFlags;
-    return S_OK;
+    return ComputeAttachmentProperty(index, reply_->Text(), noteId_, attachmentNumber_, value);
 }
 
 bool CNoteAttachmentIFilter::LoadByPath()
@@ -130,106 +118,19 @@ bool CNoteAttachmentIFilter::LoadByPath()
         return false;
     }
     if (SUCCEEDED(persist->Load(diskFilePath_.c_str(), STGM_READ))) {
-        ULONG flags = 0;
-        contentFilter_->Init(initFlags_, 0, nullptr, &flags);
+        InitContent(contentFilter_);
     }
     return true;
 }
 
-bool CNoteAttachmentIFilter::LoadByStream()
+bool CNoteAttachmentIFilter::OpenContent()
 {
-    if (FAILED(::SHCreateStreamOnFileEx(diskFilePath_.c_str(), STGM_READ, 0, FALSE, nullptr, contentStream_.put()))) {
-        return false;
-    }
-    ComPtr<IPersistStream> persist;
-    if (SUCCEEDED(contentFilter_.As(&persist)) && SUCCEEDED(persist->Load(contentStream_.get()))) {
-        ULONG flags = 0;
-        contentFilter_->Init(initFlags_, 0, nullptr, &flags);
-    }
-    return true;
-}
-
-void CNoteAttachmentIFilter::LoadContent()
-{
-    state_ = kDone;
     std::wstring path;
     if (!GetElementText(reply_->Text(), L"diskfilename", &path, 1) || path.empty()) {
-        return;
+        return false;
     }
     diskFilePath_ = path;
-    if (LoadByPath() || LoadByStream()) {
-        state_ = kContent;
-    }
-}
-
-IFACEMETHODIMP CNoteAttachmentIFilter::GetChunk(STAT_CHUNK* pStat)
-{
-    if (!pStat) {
-        return E_POINTER;
-    }
-    HRESULT hr = chunks_.ClearValue();
-    if (FAILED(hr)) {
-        return hr;
-    }
-    if (!reply_) {
-        return FILTER_E_END_OF_CHUNKS; // made by its class factory alone: nothing to filter
-    }
-    try {
-        for (;;) {
-            switch (state_) {
-            case kProperties:
-                if (propertyIndex_ >= kAttachmentPropertyCount) {
-                    LoadContent();
-                    break;
-                }
-                hr = ComputeAttachmentProperty(propertyIndex_, reply_->Text(), noteId_, attachmentNumber_,
-                                               chunks_.Value());
-                if (FAILED(hr)) {
-                    return hr;
-                }
-                chunks_.Stamp(pStat, kAttachmentProperties[propertyIndex_++]);
-                return S_OK;
-            case kContent:
-                hr = contentFilter_->GetChunk(pStat);
-                if (SUCCEEDED(hr)) {
-                    return hr;
-                }
-                state_ = kDone;
-                break;
-            case kDone: return FILTER_E_END_OF_CHUNKS;
-            default: return E_UNEXPECTED;
-            }
-        }
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-}
-
-IFACEMETHODIMP CNoteAttachmentIFilter::GetText(ULONG* pcwcBuffer, WCHAR* awcBuffer)
-{
-    if (state_ == kContent) {
-        return contentFilter_->GetText(pcwcBuffer, awcBuffer);
-    }
-    return E_FAIL;
-}
-
-IFACEMETHODIMP CNoteAttachmentIFilter::GetValue(PROPVARIANT** ppPropValue)
-{
-    if (state_ == kContent) {
-        return contentFilter_->GetValue(ppPropValue);
-    }
-    return chunks_.TakeValue(ppPropValue);
-}
-
-IFACEMETHODIMP CNoteAttachmentIFilter::BindRegion(FILTERREGION, REFIID, void**)
-{
-    return E_NOTIMPL;
-}
-
-HRESULT CNoteAttachmentIFilter::QueryOwnInterface(REFIID riid, void** ppv)
-{
-    static const QITAB kInterfaces[] = {QITABENT(CNoteAttachmentIFilter, IFilter), {}};
-    return QISearch(this, kInterfaces, riid, ppv);
+    return LoadByPath() || LoadContentStream(contentFilter_, diskFilePath_, contentStream_);
 }
 
 } // namespace brw

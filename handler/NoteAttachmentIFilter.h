@@ -5,11 +5,8 @@
 #include <windows.h>
 
 #include "common/ComHolders.h"
-#include "common/ComObject.h"
-#include "handler/FilterChunks.h"
+#include "handler/ChunkFilter.h"
 #include "handler/PipeReply.h"
-
-#include <filter.h>
 
 #include <memory>
 #include <string>
@@ -27,9 +24,9 @@ extern const PropertyKeyEntry kAttachmentProperties[kAttachmentPropertyCount];
 HRESULT ComputeAttachmentProperty(ULONG index, const wchar_t* reply, const std::wstring& noteId,
                                   unsigned short attachmentNumber, PROPVARIANT* value) noexcept;
 
-class CNoteAttachmentIFilter final : public ComObject<IFilter> {
+class CNoteAttachmentIFilter final : public ChunkFilter {
 public:
-    CNoteAttachmentIFilter() noexcept = default;
+    CNoteAttachmentIFilter() noexcept;
 
     // Has the connector extract the attachment; contentFilter must not be
     // null.
@@ -37,32 +34,19 @@ public:
                                  const std::wstring& noteId, unsigned short attachmentNumber,
                                  IFilter* contentFilter) noexcept;
 
-    IFACEMETHODIMP Init(ULONG grfFlags, ULONG cAttributes, const FULLPROPSPEC* aAttributes, ULONG* pFlags) override;
-    IFACEMETHODIMP GetChunk(STAT_CHUNK* pStat) override;
-    IFACEMETHODIMP GetText(ULONG* pcwcBuffer, WCHAR* awcBuffer) override;
-    IFACEMETHODIMP GetValue(PROPVARIANT** ppPropValue) override;
-    IFACEMETHODIMP BindRegion(FILTERREGION origPos, REFIID riid, void** ppunk) override;
-
-protected:
-    HRESULT QueryOwnInterface(REFIID riid, void** ppv) override;
-
 private:
-    enum State : int { kProperties = -1, kContent = 0, kDone = 1 };
-
     ~CNoteAttachmentIFilter() override;
-    void LoadContent();
+    bool HasItem() const noexcept override { return reply_ != nullptr; }
+    HRESULT ComputeProperty(ULONG index, PROPVARIANT* value) override;
+    bool OpenContent() override;
+    IFilter* Content() const noexcept override { return contentFilter_.get(); }
     bool LoadByPath();
-    bool LoadByStream();
 
-    int state_ = kProperties;
-    OwnChunks chunks_;
-    ULONG propertyIndex_ = 0;
     std::wstring identity_;
     std::wstring noteId_;
     std::wstring diskFilePath_;
     unsigned short attachmentNumber_ = 0;
     std::unique_ptr<PipeReply> reply_;
-    ULONG initFlags_ = 0;
     ComPtr<IFilter> contentFilter_;
     ComPtr<IStream> contentStream_;
 };

@@ -8,30 +8,10 @@
 namespace brw {
 
 const PropertyKeyEntry kNoteProperties[kNotePropertyCount] = {
-    {kStorageFormat, 10},       // ItemNameDisplay
-    {kItemFormat, 11},          // ItemType
-    {kSummaryFormat, 4},        // Author
-    {kKindFormat, 3},           // Kind
-    {kStorageFormat, 12},       // Size
-    {kFolderNarrowFormat, 100}, // ItemFolderPathDisplayNarrow
-    {kStorageFormat, 14},       // DateModified
-    {kMessageFormat, 14},       // Message.FromName
-    {kHasAttachmentsFormat, 8}, // Message.HasAttachments
-    {kIsAttachmentFormat, 100}, // IsAttachment
-    {kFileNameFormat, 100},     // FileName
-    {kMessageFormat, 7},        // ItemPathDisplay
-    {kItemFormat, 24},          // ParsingName
-    {kLocationFormat, 100},     // Calendar.Location
-    {kStartDateFormat, 100},    // StartDate
-    {kEndDateFormat, 100},      // EndDate
-    {kMessageFormat, 20},       // Message.DateReceived
-    {kMessageFormat, 17},       // Message.ToName
-    {kMessageFormat, 16},       // Message.ToAddress
-    {kMessageFormat, 5},        // Message.CcName
-    {kMessageFormat, 4},        // Message.CcAddress
-    {kSummaryFormat, 3},        // Subject
-    {kMessageFormat, 19},       // Message.DateSent
-};
+    kItemNameDisplayKey, kItemTypeKey, kAuthorKey, kKindKey, kSizeKey, kItemFolderPathDisplayNarrowKey,
+    kDateModifiedKey, kFromNameKey, kHasAttachmentsKey, kIsAttachmentKey, kFileNameKey, kItemPathDisplayKey,
+    kParsingNameKey, kLocationKey, kStartDateKey, kEndDateKey, kDateReceivedKey, kToNameKey, kToAddressKey,
+    kCcNameKey, kCcAddressKey, kSubjectKey, kDateSentKey};
 
 namespace {
 
@@ -94,18 +74,39 @@ std::wstring SubjectOrDefault(const wchar_t* reply)
     return subject.empty() ? std::wstring(L"no subject") : subject;
 }
 
+// What a form makes of a document: its Kind and its item type.
+struct FormClass {
+    const wchar_t* form;
+    const wchar_t* kind;
+    const wchar_t* itemType;
+};
+
+constexpr FormClass kFormClasses[] = {
+    {L"Message", L"email", L"BRW/Message"},
+    {L"Memo", L"email", L"BRW/Message"},
+    {L"Reply", L"email", L"BRW/Message"},
+    {L"Appointment", L"calendar", L"BRW/Appointment"},
+    {L"Task", L"task", L"BRW/ToDo"},
+    {L"Person", L"contact", L"BRW/Contact"},
+    {L"DPABPerson", L"contact", L"BRW/Contact"},
+};
+// The type registered for the shell is "BRW/ApplicationData"; a type
+// without a registration would show no friendly name.
+constexpr FormClass kOtherForm = {L"", L"email", L"BRW/ApplicationData"};
+
+const FormClass& ClassOf(const std::wstring& form)
+{
+    for (const FormClass& entry : kFormClasses) {
+        if (SameNoCase(form, entry.form)) {
+            return entry;
+        }
+    }
+    return kOtherForm;
+}
+
 const wchar_t* KindOf(const std::wstring& form)
 {
-    if (IsOneOf(form, {L"Appointment"})) {
-        return L"calendar";
-    }
-    if (IsOneOf(form, {L"Task"})) {
-        return L"task";
-    }
-    if (IsOneOf(form, {L"Person", L"DPABPerson"})) {
-        return L"contact";
-    }
-    return L"email";
+    return ClassOf(form).kind;
 }
 
 const wchar_t* FolderOf(const wchar_t* reply)
@@ -240,22 +241,7 @@ std::wstring DocumentTitle(const wchar_t* reply)
 
 std::wstring DocumentItemType(const wchar_t* reply)
 {
-    const std::wstring form = FormName(reply);
-    if (IsOneOf(form, {L"Message", L"Memo", L"Reply"})) {
-        return L"BRW/Message";
-    }
-    if (IsOneOf(form, {L"Appointment"})) {
-        return L"BRW/Appointment";
-    }
-    if (IsOneOf(form, {L"Task"})) {
-        return L"BRW/ToDo";
-    }
-    if (IsOneOf(form, {L"Person", L"DPABPerson"})) {
-        return L"BRW/Contact";
-    }
-    // The type registered for the shell is "BRW/ApplicationData"; a type
-    // without a registration would show no friendly name.
-    return L"BRW/ApplicationData";
+    return ClassOf(FormName(reply)).itemType;
 }
 
 HRESULT ComputeNoteProperty(ULONG index, const wchar_t* reply, const std::wstring& noteId, PROPVARIANT* value) noexcept

@@ -34,13 +34,13 @@ HRESULT URLHandler::GetDocFormat(wchar_t*, DWORD, DWORD*)
 
 HRESULT NSFNotesURLHandler::BindToFilter(IFilter** filter)
 {
-    return CreateFilter<CNotesIFilter>([&](CNotesIFilter& f) { return f.InitializeRoot(identity_); }, filter);
+    return CreateFilter<CNotesIFilter>([&](CNotesIFilter& f) { return f.InitializeRoot(url_.identity); }, filter);
 }
 
 HRESULT NSFDbURLHandler::BindToFilter(IFilter** filter)
 {
-    return CreateFilter<CDBIFilter>([&](CDBIFilter& f) { return f.InitializeDatabase(identity_, databasePath_); },
-                                    filter);
+    return CreateFilter<CDBIFilter>(
+        [&](CDBIFilter& f) { return f.InitializeDatabase(url_.identity, url_.databasePath); }, filter);
 }
 
 HRESULT NSFNoteURLHandler::BindToFilter(IFilter** filter)
@@ -50,14 +50,14 @@ HRESULT NSFNoteURLHandler::BindToFilter(IFilter** filter)
         body.reset(); // the note is indexed without its body text
     }
     return CreateFilter<CNoteIFilter>(
-        [&](CNoteIFilter& f) { return f.InitializeNote(identity_, databasePath_, noteId_, body.get()); }, filter);
+        [&](CNoteIFilter& f) { return f.InitializeNote(url_.identity, url_.databasePath, url_.noteId, body.get()); },
+        filter);
 }
 
-NSFMessageBodyURLHandler::NSFMessageBodyURLHandler(const ParsedBrwUrl& url)
-    : identity_(url.identity), databasePath_(url.databasePath), noteId_(url.noteId)
+NSFMessageBodyURLHandler::NSFMessageBodyURLHandler(const ParsedBrwUrl& url) : URLHandler(url)
 {
     std::unique_ptr<PipeReply> reply(new (std::nothrow) PipeReply);
-    if (reply && SUCCEEDED(RequestDocument(reply.get(), databasePath_, noteId_, 0, false, false))) {
+    if (reply && SUCCEEDED(RequestDocument(reply.get(), url_.databasePath, url_.noteId, 0, false, false))) {
         GetElementText(reply->Text(), L"rtf", &bodyPath_, 1);
     }
 }
@@ -102,24 +102,24 @@ HRESULT NSFAttachmentURLHandler::BindToFilter(IFilter** filter)
         return E_POINTER;
     }
     *filter = nullptr;
-    if (attachmentNumber_ < 1 || attachmentNumber_ > 0xFFFF) {
+    if (url_.attachmentNumber < 1 || url_.attachmentNumber > 0xFFFF) {
         return E_INVALIDARG; // cut to 16 bits it would name another attachment
     }
     if (!site_) {
         return E_FAIL; // no indexer to supply the filter for the attachment's type
     }
     ComPtr<IFilter> content;
-    const HRESULT hr = site_->GetFilter(nullptr, nullptr, extension_.c_str(), content.put());
+    const HRESULT hr = site_->GetFilter(nullptr, nullptr, url_.extension.c_str(), content.put());
     if (FAILED(hr)) {
         return hr;
     }
     if (!content) {
         return E_FAIL;
     }
-    const auto number = static_cast<unsigned short>(attachmentNumber_);
+    const auto number = static_cast<unsigned short>(url_.attachmentNumber);
     return CreateFilter<CNoteAttachmentIFilter>(
         [&](CNoteAttachmentIFilter& f) {
-            return f.InitializeAttachment(identity_, databasePath_, noteId_, number, content.get());
+            return f.InitializeAttachment(url_.identity, url_.databasePath, url_.noteId, number, content.get());
         },
         filter);
 }

@@ -17,6 +17,7 @@ namespace brw {
 
 class URLHandler {
 public:
+    explicit URLHandler(const ParsedBrwUrl& url) : url_(url) {}
     virtual ~URLHandler() = default;
     virtual bool IsDirectory() = 0;
     virtual HRESULT BindToFilter(IFilter** filter) = 0;
@@ -27,43 +28,29 @@ public:
     void SetSite(IProtocolHandlerSite* site) { site_ = ComPtr<IProtocolHandlerSite>(site); }
 
 protected:
+    const ParsedBrwUrl url_;
     ComPtr<IProtocolHandlerSite> site_;
 };
 
 class NSFNotesURLHandler final : public URLHandler {
 public:
-    explicit NSFNotesURLHandler(const ParsedBrwUrl& url) : identity_(url.identity) {}
+    using URLHandler::URLHandler;
     bool IsDirectory() override { return true; }
     HRESULT BindToFilter(IFilter** filter) override;
-
-private:
-    std::wstring identity_;
 };
 
 class NSFDbURLHandler final : public URLHandler {
 public:
-    explicit NSFDbURLHandler(const ParsedBrwUrl& url) : identity_(url.identity), databasePath_(url.databasePath) {}
+    using URLHandler::URLHandler;
     bool IsDirectory() override { return true; }
     HRESULT BindToFilter(IFilter** filter) override;
-
-private:
-    std::wstring identity_;
-    std::wstring databasePath_;
 };
 
 class NSFNoteURLHandler final : public URLHandler {
 public:
-    explicit NSFNoteURLHandler(const ParsedBrwUrl& url)
-        : identity_(url.identity), databasePath_(url.databasePath), noteId_(url.noteId)
-    {
-    }
+    using URLHandler::URLHandler;
     bool IsDirectory() override { return false; }
     HRESULT BindToFilter(IFilter** filter) override;
-
-private:
-    std::wstring identity_;
-    std::wstring databasePath_;
-    std::wstring noteId_;
 };
 
 // Asks for the document at construction; the body file it names is
@@ -78,29 +65,14 @@ public:
     HRESULT GetSize(ULONGLONG* size) override;
 
 private:
-    std::wstring identity_;
-    std::wstring databasePath_;
-    std::wstring noteId_;
     std::wstring bodyPath_;
 };
 
 class NSFAttachmentURLHandler final : public URLHandler {
 public:
-    explicit NSFAttachmentURLHandler(const ParsedBrwUrl& url)
-        : identity_(url.identity), databasePath_(url.databasePath), noteId_(url.noteId),
-          attachmentName_(url.attachmentName), extension_(url.extension), attachmentNumber_(url.attachmentNumber)
-    {
-    }
+    using URLHandler::URLHandler;
     bool IsDirectory() override { return false; }
     HRESULT BindToFilter(IFilter** filter) override;
-
-private:
-    std::wstring identity_;
-    std::wstring databasePath_;
-    std::wstring noteId_;
-    std::wstring attachmentName_;
-    std::wstring extension_;
-    int attachmentNumber_;
 };
 
 // The handler of the URL's kind; empty for a URL that does not parse, and

@@ -1,0 +1,28 @@
+// The filter of a container (the crawl root, a database): three naming
+// chunks that all carry its display text, then one crawl request per child
+// the container lists.
+#pragma once
+#include <windows.h>
+
+#include "handler/ChunkFilter.h"
+
+namespace brw {
+
+class ContainerFilter : public ChunkFilter {
+public:
+    // A container's chunks are all its own values.
+    IFACEMETHODIMP GetText(ULONG* pcwcBuffer, WCHAR* awcBuffer) final;
+
+protected:
+    explicit ContainerFilter(const wchar_t* namingText) noexcept;
+    ~ContainerFilter() override = default;
+
+private:
+    HRESULT ComputeProperty(ULONG index, PROPVARIANT* value) final;
+    // A child list cut short is not picked up again halfway.
+    bool EndsAtFailure() const noexcept final { return true; }
+
+    const wchar_t* namingText_;
+};
+
+} // namespace brw
