@@ -1,0 +1,26 @@
+// Item values in the API's own layouts (type word first), as the database
+// tool, DXL import and the generator store them.
+#pragma once
+#include <notesapi.h>
+
+#include <string>
+#include <vector>
+
+namespace values {
+
+std::vector<BYTE> Text(const std::string& lmbcs);
+std::vector<BYTE> TextList(const std::vector<std::string>& entries);
+std::vector<BYTE> Number(double number);
+std::vector<BYTE> NumberList(const std::vector<double>& numbers);
+std::vector<BYTE> Time(const TIMEDATE& t);
+std::vector<BYTE> TimeRange(const std::vector<TIMEDATE>& times, const std::vector<TIMEDATE_PAIR>& pairs);
+std::vector<BYTE> RichText(const std::vector<BYTE>& records);
+std::vector<BYTE> FileObject(const std::string& lmbcsName, DWORD size, const TIMEDATE& created,
+                             const TIMEDATE& modified, WORD objectType = OBJECT_FILE);
+std::vector<BYTE> Raw(WORD type, const std::vector<BYTE>& data);
+
+// "YYYYMMDDThhmmss,hh+ZZ" and its shorter forms; false when it is none.
+bool ParseDxlTime(const std::string& text, bool dst, TIMEDATE* result);
+std::string FormatDxlTime(const TIMEDATE& t);
+
+} // namespace values
