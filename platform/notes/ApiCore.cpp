@@ -40,25 +40,6 @@ WORD CopyOut(const void* data, size_t length, char* out, WORD outLength, size_t 
     return static_cast<WORD>(n);
 }
 
-// The longest prefix of LMBCS text that ends on a character boundary and
-// whose conversion fits.
-std::string WholeCharacters(const std::string& text, size_t limit)
-{
-    if (text.size() <= limit) {
-        return text;
-    }
-    size_t pos = 0;
-    const BYTE* p = reinterpret_cast<const BYTE*>(text.data());
-    while (pos < text.size()) {
-        const size_t n = lmbcs::CharLength(p + pos, text.size() - pos);
-        if (pos + n > limit) {
-            break;
-        }
-        pos += n;
-    }
-    return text.substr(0, pos);
-}
-
 } // namespace
 
 extern "C" {
@@ -106,9 +87,7 @@ BOOL LNPUBLIC OSGetEnvironmentString(const char* VariableName, char* retValueBuf
     if (value.empty()) {
         return FALSE;
     }
-    const size_t n = std::min<size_t>(value.size(), BufferLength - 1u);
-    std::memcpy(retValueBuffer, value.data(), n);
-    retValueBuffer[n] = 0;
+    lmbcs::CopyWholeCharacters(value, retValueBuffer, BufferLength);
     return TRUE;
 }
 
@@ -128,7 +107,7 @@ WORD LNPUBLIC OSTranslate(WORD TranslateMode, const char* In, WORD InLength, cha
         const size_t n = InputLength(In, InLength, true) / sizeof(wchar_t);
         const std::string text =
             lmbcs::FromWide(std::wstring_view(reinterpret_cast<const wchar_t*>(In), n));
-        const std::string fitting = WholeCharacters(text, OutLength);
+        const std::string fitting = text.substr(0, lmbcs::WholeCharactersLength(text, OutLength));
         return CopyOut(fitting.data(), fitting.size(), Out, OutLength, 1);
     }
     case OS_TRANSLATE_LMBCS_TO_UTF8:
@@ -150,7 +129,8 @@ WORD LNPUBLIC OSTranslate(WORD TranslateMode, const char* In, WORD InLength, cha
         const int size = ::MultiByteToWideChar(cp, 0, In, static_cast<int>(n), nullptr, 0);
         std::wstring wide(static_cast<size_t>(std::max(size, 0)), L'\0');
         ::MultiByteToWideChar(cp, 0, In, static_cast<int>(n), wide.data(), size);
-        const std::string fitting = WholeCharacters(lmbcs::FromWide(wide), OutLength);
+        const std::string converted = lmbcs::FromWide(wide);
+        const std::string fitting = converted.substr(0, lmbcs::WholeCharactersLength(converted, OutLength));
         return CopyOut(fitting.data(), fitting.size(), Out, OutLength, 1);
     }
     default:

@@ -351,9 +351,7 @@ void LNPUBLIC NSFDbInfoParse(char* Info, WORD What, char* Buffer, WORD Length)
     if (What >= INFOPARSE_CLASS && value.size() >= 2 && value[0] == '#') {
         value = value.substr(2);
     }
-    const size_t n = std::min<size_t>(value.size(), Length - 1u);
-    std::memcpy(Buffer, value.data(), n);
-    Buffer[n] = 0;
+    lmbcs::CopyWholeCharacters(value, Buffer, Length);
 }
 
 STATUS LNPUBLIC NSFDbPathGet(DBHANDLE hDB, char* retCanonicalPathName, char* retExpandedPathName)

@@ -35,12 +35,7 @@ STATUS OpenNote(DBHANDLE hDB, NOTEID id, NOTEHANDLE* reth)
     auto note = std::make_unique<NoteObject>();
     note->db = hDB;
     note->image = image;
-    note->id = view->id;
-    note->noteClass = view->noteClass;
-    note->flags = view->flags;
-    note->oid = view->oid;
-    note->modified = view->modified;
-    note->added = view->added;
+    static_cast<nsf::NoteHeader&>(*note) = *view;
     const std::vector<nsf::ItemView> items = image->Items(*view);
     note->items.reserve(items.size());
     for (const nsf::ItemView& item : items) {
@@ -86,6 +81,15 @@ std::string TextOfValue(const BYTE* value, DWORD length, const std::string& sepa
         pos += entry;
     }
     return text;
+}
+
+const runtime::ItemRef* FindNamedItem(NOTEHANDLE h, const char* name)
+{
+    NoteObject* note = FindNote(h);
+    if (note == nullptr || name == nullptr) {
+        return nullptr;
+    }
+    return note->FindItem(name, strlen(name));
 }
 
 BLOCKID ValueBlock(NoteObject& note, size_t index)
@@ -331,11 +335,7 @@ WORD LNPUBLIC NSFItemGetText(NOTEHANDLE hNote, const char* ItemName, char* retBu
         return 0;
     }
     retBuffer[0] = 0;
-    NoteObject* note = notes::FindNote(hNote);
-    if (note == nullptr || ItemName == nullptr) {
-        return 0;
-    }
-    const runtime::ItemRef* item = note->FindItem(ItemName, strlen(ItemName));
+    const runtime::ItemRef* item = notes::FindNamedItem(hNote, ItemName);
     if (item == nullptr) {
         return 0;
     }
@@ -347,18 +347,7 @@ WORD LNPUBLIC NSFItemGetText(NOTEHANDLE hNote, const char* ItemName, char* retBu
         text = notes::TextOfValue(item->value, item->valueLength, std::string(1, '\0'));
         text = text.substr(0, text.find('\0'));
     }
-    size_t n = 0;
-    const BYTE* p = reinterpret_cast<const BYTE*>(text.data());
-    while (n < text.size()) {
-        const size_t length = lmbcs::CharLength(p + n, text.size() - n);
-        if (n + length > BufferLength - 1u) {
-            break;
-        }
-        n += length;
-    }
-    std::memcpy(retBuffer, text.data(), n);
-    retBuffer[n] = 0;
-    return static_cast<WORD>(n);
+    return static_cast<WORD>(lmbcs::CopyWholeCharacters(text, retBuffer, BufferLength));
 }
 
 STATUS LNPUBLIC NSFNoteExtractFile(NOTEHANDLE hNote, BLOCKID bhItem, const char* FileName, void*)

@@ -275,27 +275,12 @@ WORD LNPUBLIC NSFItemConvertToText(NOTEHANDLE hNote, const char* ItemName, char*
         return 0;
     }
     retBuffer[0] = 0;
-    NoteObject* note = notes::FindNote(hNote);
-    if (note == nullptr || ItemName == nullptr) {
-        return 0;
-    }
-    const runtime::ItemRef* item = note->FindItem(ItemName, strlen(ItemName));
+    const runtime::ItemRef* item = notes::FindNamedItem(hNote, ItemName);
     if (item == nullptr) {
         return 0;
     }
     const std::string text = ValueAsText(item->value, item->valueLength, std::string(1, SepChar));
-    size_t n = 0;
-    const BYTE* p = reinterpret_cast<const BYTE*>(text.data());
-    while (n < text.size()) {
-        const size_t length = lmbcs::CharLength(p + n, text.size() - n);
-        if (n + length > BufferLength - 1u) {
-            break;
-        }
-        n += length;
-    }
-    std::memcpy(retBuffer, text.data(), n);
-    retBuffer[n] = 0;
-    return static_cast<WORD>(n);
+    return static_cast<WORD>(lmbcs::CopyWholeCharacters(text, retBuffer, BufferLength));
 }
 
 STATUS LNPUBLIC EnumCompositeBuffer(BLOCKID ItemValue, DWORD ItemValueLength, ActionRoutinePtr ActionRoutine,

@@ -38,6 +38,21 @@ void AppendBsig(std::vector<BYTE>& out, BYTE signature, const void* body, size_t
     Pad(out);
 }
 
+// A word or long header of a record that starts at p, left bytes before the end.
+template <typename Header>
+bool ReadHeader(const BYTE* p, size_t left, Record& record)
+{
+    if (left < sizeof(Header)) {
+        return false;
+    }
+    Header h;
+    std::memcpy(&h, p, sizeof(h));
+    record.signature = h.Signature;
+    record.length = h.Length;
+    record.headerSize = sizeof(Header);
+    return true;
+}
+
 } // namespace
 
 bool Walk(const BYTE* data, size_t size, const std::function<bool(const Record&)>& visit)
@@ -50,23 +65,13 @@ bool Walk(const BYTE* data, size_t size, const std::function<bool(const Record&)
         const BYTE* p = data + pos;
         Record record{p, 0, 0, 0};
         if (p[1] == 0xFF) {
-            if (size - pos < sizeof(WSIG)) {
+            if (!ReadHeader<WSIG>(p, size - pos, record)) {
                 return false;
             }
-            WSIG h;
-            std::memcpy(&h, p, sizeof(h));
-            record.signature = h.Signature;
-            record.length = h.Length;
-            record.headerSize = sizeof(WSIG);
         } else if (p[1] == 0x00) {
-            if (size - pos < sizeof(LSIG)) {
+            if (!ReadHeader<LSIG>(p, size - pos, record)) {
                 return false;
             }
-            LSIG h;
-            std::memcpy(&h, p, sizeof(h));
-            record.signature = h.Signature;
-            record.length = h.Length;
-            record.headerSize = sizeof(LSIG);
         } else {
             record.signature = p[0];
             record.length = p[1];

@@ -1,5 +1,6 @@
 #include "platform/notes/Lmbcs.h"
 
+#include <cstring>
 #include <mutex>
 
 namespace lmbcs {
@@ -172,6 +173,31 @@ std::string FromWide(std::wstring_view text)
         }
     }
     return out;
+}
+
+size_t WholeCharactersLength(std::string_view text, size_t limit) noexcept
+{
+    if (text.size() <= limit) {
+        return text.size();
+    }
+    const BYTE* p = reinterpret_cast<const BYTE*>(text.data());
+    size_t pos = 0;
+    while (pos < text.size()) {
+        const size_t n = CharLength(p + pos, text.size() - pos);
+        if (pos + n > limit) {
+            break;
+        }
+        pos += n;
+    }
+    return pos;
+}
+
+size_t CopyWholeCharacters(std::string_view text, char* out, size_t outSize) noexcept
+{
+    const size_t n = WholeCharactersLength(text, outSize - 1);
+    std::memcpy(out, text.data(), n);
+    out[n] = 0;
+    return n;
 }
 
 size_t PreviousBoundary(const BYTE* start, size_t position) noexcept

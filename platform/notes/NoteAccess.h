@@ -9,6 +9,8 @@ namespace notes {
 
 STATUS OpenNote(DBHANDLE hDB, NOTEID id, NOTEHANDLE* reth);
 runtime::NoteObject* FindNote(NOTEHANDLE h);
+// The first item of that name in an open note; null for a bad handle or name.
+const runtime::ItemRef* FindNamedItem(NOTEHANDLE h, const char* name);
 // The text of a TYPE_TEXT value, or the entries of a TYPE_TEXT_LIST joined by
 // separator; value includes its type word. Empty for other types.
 std::string TextOfValue(const BYTE* value, DWORD length, const std::string& separator = "; ");

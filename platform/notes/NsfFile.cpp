@@ -207,12 +207,7 @@ DbData ToData(const DbImage& image)
     data.notes.reserve(image.Notes().size());
     for (const NoteView& view : image.Notes()) {
         NoteData note;
-        note.id = view.id;
-        note.noteClass = view.noteClass;
-        note.flags = view.flags;
-        note.oid = view.oid;
-        note.modified = view.modified;
-        note.added = view.added;
+        static_cast<NoteHeader&>(note) = view;
         for (const ItemView& item : image.Items(view)) {
             ItemData copy;
             copy.name.assign(item.name, item.nameLength);

@@ -69,13 +69,17 @@ struct ItemView {
     WORD Type() const noexcept;
 };
 
-struct NoteView {
-    NOTEID id;
-    WORD noteClass;
-    WORD flags;
-    ORIGINATORID oid;
-    TIMEDATE modified;
-    TIMEDATE added;
+// What a note record holds besides its items; every form of a note carries it.
+struct NoteHeader {
+    NOTEID id = 0;
+    WORD noteClass = NOTE_CLASS_DOCUMENT;
+    WORD flags = 0;
+    ORIGINATORID oid{};
+    TIMEDATE modified{};
+    TIMEDATE added{};
+};
+
+struct NoteView : NoteHeader {
     const BYTE* record; // start of the record
     DWORD recordLength;
     WORD itemCount;
@@ -128,13 +132,7 @@ struct ItemData {
     std::vector<BYTE> object;
 };
 
-struct NoteData {
-    NOTEID id = 0;
-    WORD noteClass = NOTE_CLASS_DOCUMENT;
-    WORD flags = 0;
-    ORIGINATORID oid{};
-    TIMEDATE modified{};
-    TIMEDATE added{};
+struct NoteData : NoteHeader {
     std::vector<ItemData> items;
 
     ItemData* FindItem(const std::string& itemName);

@@ -34,18 +34,7 @@ bool ReadIdFile(IdFile* id)
     if (!nsf::ReadWholeFile(path, bytes) || bytes.size() > 4096) {
         return false;
     }
-    std::string text(bytes.begin(), bytes.end());
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find('\n', pos);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        std::string line = text.substr(pos, end - pos);
-        pos = end + 1;
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) {
-            line.pop_back();
-        }
+    for (const std::string& line : runtime::TextLines(bytes)) {
         if (line.rfind("Name=", 0) == 0) {
             id->name = line.substr(5);
         } else if (line.rfind("PasswordHash=", 0) == 0) {

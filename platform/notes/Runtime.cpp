@@ -80,18 +80,7 @@ void ReadIni(const std::wstring& path, Settings& settings)
     if (!nsf::ReadWholeFile(path, bytes) || bytes.size() > (1u << 20)) {
         return;
     }
-    std::string text(bytes.begin(), bytes.end());
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find('\n', pos);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        std::string line = text.substr(pos, end - pos);
-        pos = end + 1;
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) {
-            line.pop_back();
-        }
+    for (const std::string& line : TextLines(bytes)) {
         const size_t eq = line.find('=');
         if (line.empty() || line[0] == '[' || line[0] == ';' || eq == std::string::npos || eq == 0) {
             continue;
@@ -116,6 +105,26 @@ bool SameFileState(const State::CachedFile& cached, const WIN32_FILE_ATTRIBUTE_D
 }
 
 } // namespace
+
+std::vector<std::string> TextLines(const std::vector<BYTE>& bytes)
+{
+    const std::string text(bytes.begin(), bytes.end());
+    std::vector<std::string> lines;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        std::string line = text.substr(pos, end - pos);
+        pos = end + 1;
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) {
+            line.pop_back();
+        }
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
 
 NoteObject::~NoteObject()
 {

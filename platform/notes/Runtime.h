@@ -31,6 +31,9 @@ std::wstring DataDirectory();
 std::wstring ResolvePath(const char* lmbcsPath);
 // The path relative to the data directory when it lies inside it.
 std::wstring RelativeToData(const std::wstring& fullPath);
+// The lines of a small text file (notes.ini, an ID file) without their line
+// ends and trailing blanks.
+std::vector<std::string> TextLines(const std::vector<BYTE>& bytes);
 
 enum class Kind { Database, Note, Memory, IdTable, Builder, Formula };
 
@@ -57,16 +60,10 @@ struct ItemRef {
     DHANDLE valueHandle; // memory handle lent out for the value, 0 until asked
 };
 
-struct NoteObject : Object {
+struct NoteObject : Object, nsf::NoteHeader {
     Kind GetKind() const override { return Kind::Note; }
     DBHANDLE db = 0;
     std::shared_ptr<const nsf::DbImage> image;
-    NOTEID id = 0;
-    WORD noteClass = NOTE_CLASS_DOCUMENT;
-    WORD flags = 0;
-    ORIGINATORID oid{};
-    TIMEDATE modified{};
-    TIMEDATE added{};
     std::vector<ItemRef> items;
     std::deque<std::vector<BYTE>> owned; // values added in memory (never saved)
 
