@@ -39,14 +39,7 @@ HRESULT STDMETHODCALLTYPE ReplyBuffer::Begin()
 
 HRESULT STDMETHODCALLTYPE ReplyBuffer::OpenElement(const wchar_t* name)
 {
-    if (name == nullptr) {
-        return E_POINTER;
-    }
-    HRESULT hr = Append(L"<", 1);
-    if (SUCCEEDED(hr)) {
-        hr = Append(name, wcslen(name));
-    }
-    return SUCCEEDED(hr) ? Append(L">", 1) : hr;
+    return AppendTag(L"<", name);
 }
 
 HRESULT STDMETHODCALLTYPE ReplyBuffer::AppendText(const wchar_t* text, int length)
@@ -77,10 +70,15 @@ HRESULT STDMETHODCALLTYPE ReplyBuffer::AppendFormat(const wchar_t* format, long 
 
 HRESULT STDMETHODCALLTYPE ReplyBuffer::CloseElement(const wchar_t* name)
 {
+    return AppendTag(L"</", name);
+}
+
+HRESULT ReplyBuffer::AppendTag(const wchar_t* opening, const wchar_t* name)
+{
     if (name == nullptr) {
         return E_POINTER;
     }
-    HRESULT hr = Append(L"</", 2);
+    HRESULT hr = Append(opening, wcslen(opening));
     if (SUCCEEDED(hr)) {
         hr = Append(name, wcslen(name));
     }

@@ -23,6 +23,8 @@ public:
 
 private:
     HRESULT Append(const wchar_t* text, size_t length);
+    // opening + name + ">": "<name>" or "</name>".
+    HRESULT AppendTag(const wchar_t* opening, const wchar_t* name);
 
     std::wstring text_;
     bool complete_ = true;
