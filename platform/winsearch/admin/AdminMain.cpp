@@ -94,6 +94,18 @@ HRESULT Included(const wchar_t* url)
     return hr;
 }
 
+// The catalogue's items-changed sink with the catalogue identity it reports.
+HRESULT OpenItemsChangedSink(ComPtr<ISearchItemsChangedSink>& sink, GUID* reset, GUID* checkpoint, DWORD* number)
+{
+    ComPtr<ISearchCatalogManager> catalog;
+    HRESULT hr = OpenCatalog(catalog.put());
+    if (SUCCEEDED(hr)) {
+        hr = catalog->GetItemsChangedSink(nullptr, IID_ISearchItemsChangedSink, sink.put_void(), reset, checkpoint,
+                                          number);
+    }
+    return hr;
+}
+
 HRESULT Notify(const std::wstring& kind, bool high, std::vector<std::wstring> urls)
 {
     SEARCH_KIND_OF_CHANGE change = SEARCH_CHANGE_ADD;
@@ -104,16 +116,11 @@ HRESULT Notify(const std::wstring& kind, bool high, std::vector<std::wstring> ur
     } else if (kind != L"add") {
         return E_INVALIDARG;
     }
-    ComPtr<ISearchCatalogManager> catalog;
     ComPtr<ISearchItemsChangedSink> sink;
     GUID reset{};
     GUID checkpoint{};
     DWORD number = 0;
-    HRESULT hr = OpenCatalog(catalog.put());
-    if (SUCCEEDED(hr)) {
-        hr = catalog->GetItemsChangedSink(nullptr, IID_ISearchItemsChangedSink, sink.put_void(), &reset, &checkpoint,
-                                          &number);
-    }
+    HRESULT hr = OpenItemsChangedSink(sink, &reset, &checkpoint, &number);
     if (FAILED(hr)) {
         return hr;
     }
@@ -134,16 +141,11 @@ HRESULT Notify(const std::wstring& kind, bool high, std::vector<std::wstring> ur
 
 HRESULT Identity()
 {
-    ComPtr<ISearchCatalogManager> catalog;
-    ComPtr<IUnknown> sink;
+    ComPtr<ISearchItemsChangedSink> sink;
     GUID reset{};
     GUID checkpoint{};
     DWORD number = 0;
-    HRESULT hr = OpenCatalog(catalog.put());
-    if (SUCCEEDED(hr)) {
-        hr = catalog->GetItemsChangedSink(nullptr, IID_ISearchItemsChangedSink, sink.put_void(), &reset, &checkpoint,
-                                          &number);
-    }
+    HRESULT hr = OpenItemsChangedSink(sink, &reset, &checkpoint, &number);
     if (SUCCEEDED(hr)) {
         Print(L"reset " + brw::GuidToString(reset) + L" checkpoint " + brw::GuidToString(checkpoint) +
               FormatText(L" number %lu", number));
