@@ -39,17 +39,29 @@ function(brw_add_gtest name)
     if(NOT match)
         return()
     endif()
-    set(locks "")
-    if(A_LOCKS)
-        list(JOIN A_LOCKS "\\;" joined)
-        set(locks RESOURCE_LOCK "${joined}")
-    endif()
     brw_add_executable(${name} ARCH ${A_ARCH} CONSOLE NARROW_ENTRY SOURCES ${A_SOURCES}
         LIBS ${A_LIBS} gmock gtest_main brw_test_support)
     gtest_discover_tests(${name}
         TEST_PREFIX "${name}."
         DISCOVERY_TIMEOUT 120
-        PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120 ${locks})
+        PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120)
+    if(A_LOCKS)
+        brw_lock_discovered_tests(${name} ${A_LOCKS})
+    endif()
+endfunction()
+
+# A list of locks does not survive gtest_discover_tests' PROPERTIES (its
+# layers of argument parsing drop the escaping, and every lock after the
+# first is lost), so they are set by a file ctest includes after the
+# discovered tests: the discovery file leaves their names in <name>_TESTS.
+function(brw_lock_discovered_tests name)
+    set(file "${CMAKE_CURRENT_BINARY_DIR}/${name}_locks.cmake")
+    string(JOIN ";" locks ${ARGN})
+    file(WRITE "${file}"
+        "if(${name}_TESTS)\n"
+        "  set_tests_properties(\${${name}_TESTS} PROPERTIES RESOURCE_LOCK \"${locks}\")\n"
+        "endif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${file}")
 endfunction()
 
 function(brw_add_wine_test name)

@@ -1,6 +1,7 @@
 #include "tests/support/ProcessRun.h"
 
 #include <memory>
+#include <string>
 
 namespace brwtest {
 
@@ -101,11 +102,15 @@ ProcessResult RunningProcess::Wait(DWORD timeoutMs)
     ProcessResult result;
     result.started = static_cast<bool>(process_);
     result.startError = startError_;
+    // The output names what went wrong, since a failing test prints it.
     if (!result.started) {
+        result.output = "(did not start: error " + std::to_string(startError_) + ")";
         return result;
     }
     if (WaitForSingleObject(process_.get(), timeoutMs) != WAIT_OBJECT_0) {
         result.timedOut = true;
+        std::lock_guard<std::mutex> hold(outputLock_);
+        result.output = output_ + "(still running after " + std::to_string(timeoutMs) + " ms)";
         return result;
     }
     GetExitCodeProcess(process_.get(), &result.exitCode);
