@@ -83,3 +83,16 @@ function(brw_check_runtime_imports target)
                     -P ${BRW_SOURCE_ROOT}/cmake/CheckImports.cmake)
     endif()
 endfunction()
+
+# Copies DLLs that a program imports or loads beside it before it is linked,
+# so that test discovery (run right after the link) can already start it.
+function(brw_copy_beside target)
+    if(NOT TARGET ${target})
+        return()
+    endif()
+    foreach(dll ${ARGN})
+        add_dependencies(${target} ${dll})
+        add_custom_command(TARGET ${target} PRE_LINK
+            COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${dll}> $<TARGET_FILE_DIR:${target}>)
+    endforeach()
+endfunction()

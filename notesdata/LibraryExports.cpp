@@ -1,7 +1,11 @@
-// Until the Notes side of the data service exists, every export that needs
-// a database reports failure.
 #include "notesdata/BRWDataExports.h"
 
+#include <notesapi.h>
+
+#include <new>
+
+#include "notesdata/NotesDataService.h"
+#include "notesdata/RtfExporter.h"
 #include "notesdata/TemporaryFiles.h"
 
 int WINAPI EntryPoint(IExecuteCommand** service)
@@ -10,7 +14,16 @@ int WINAPI EntryPoint(IExecuteCommand** service)
         return 2;
     }
     *service = nullptr;
-    return 1;
+    auto* created = new (std::nothrow) brw::NotesDataService();
+    if (created == nullptr) {
+        return 1;
+    }
+    // Each service initialises Notes once more; its last release ends it.
+    NotesInitExtended(0, nullptr);
+    brw::LoadRtfExporter();
+    created->AddRef();
+    *service = created;
+    return 0;
 }
 
 BOOLEAN WINAPI ForceIDPasswordPrompt()

@@ -9,54 +9,15 @@
 #include "common/Handles.h"
 #include "common/WideString.h"
 #include "notesdata/TemporaryFiles.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 
 constexpr wchar_t kReplica[] = L"85257A1B00512345";
 
-class TempRoot {
+class TempRoot : public brwtest::ScratchFolder {
 public:
-    TempRoot()
-    {
-        wchar_t base[MAX_PATH];
-        GetTempPathW(MAX_PATH, base);
-        path_ = std::wstring(base) + brw::FormatText(L"brwtemp-%lu-%lu", GetCurrentProcessId(), ++counter_);
-        CreateDirectoryW(path_.c_str(), nullptr);
-    }
-    ~TempRoot() { RemoveTree(path_); }
-    const std::wstring& Path() const { return path_; }
-
-private:
-    static void RemoveTree(const std::wstring& folder)
-    {
-        WIN32_FIND_DATAW found;
-        brw::UniqueResource<FindTraits> search(FindFirstFileW((folder + L"\\*").c_str(), &found));
-        while (search) {
-            std::wstring name = found.cFileName;
-            std::wstring full = folder + L"\\" + name;
-            if (name != L"." && name != L"..") {
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                    RemoveTree(full);
-                } else {
-                    SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-                    DeleteFileW(full.c_str());
-                }
-            }
-            if (!FindNextFileW(search.get(), &found)) {
-                break;
-            }
-        }
-        search.reset();
-        RemoveDirectoryW(folder.c_str());
-    }
-    struct FindTraits {
-        using pointer = HANDLE;
-        static pointer Invalid() { return INVALID_HANDLE_VALUE; }
-        static bool IsValid(pointer h) { return h != INVALID_HANDLE_VALUE; }
-        static void Close(pointer h) { FindClose(h); }
-    };
-    static inline unsigned long counter_ = 0;
-    std::wstring path_;
+    TempRoot() : ScratchFolder(L"brwtemp") {}
 };
 
 bool WriteFileAt(const std::wstring& path, const char* text)

@@ -1,0 +1,168 @@
+#include "notesdata/CmdGetDatabaseList.h"
+
+#include <algorithm>
+#include <set>
+
+#include "connector/SettingsStore.h"
+#include "notesdata/Db.h"
+#include "notesdata/NotesSearch.h"
+#include "notesdata/NotesText.h"
+#include "notesdata/ReplyText.h"
+#include "notesdata/RequestXml.h"
+
+namespace brw {
+namespace {
+
+constexpr WORD kDirectorySearchFlags = SEARCH_SUMMARY | SEARCH_FILETYPE;          // 0x0006
+constexpr WORD kDatabaseFiles = FILE_NOTEFILE | FILE_RECURSE | FILE_NOUPDIRS;     // 0x6004
+
+std::wstring WithoutDollar(std::wstring text)
+{
+    if (!text.empty() && text[0] == L'$') {
+        text.erase(0, 1);
+    }
+    return ToLowerText(std::move(text));
+}
+
+bool IsFullPath(const std::wstring& path)
+{
+    return (path.size() >= 2 && path[1] == L':') || (path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\');
+}
+
+void WriteEntry(ReplyWriter* writer, const DirectoryEntry& entry)
+{
+    writer->OpenElement(L"database");
+    for (const auto& item : entry.items) {
+        // Item names become tags; escaped like any text from a database.
+        std::wstring tag;
+        for (wchar_t c : item.first) {
+            tag += c == L'&' ? L"&amp;" : c == L'<' ? L"&lt;" : c == L'>' ? L"&gt;" : std::wstring(1, c);
+        }
+        WriteTextElement(writer, tag.c_str(), item.second);
+    }
+    writer->CloseElement(L"database");
+}
+
+}  // namespace
+
+std::wstring DatabasePathKey(const std::wstring& dataDirectory, const std::wstring& path)
+{
+    std::wstring full = path;
+    std::replace(full.begin(), full.end(), L'/', L'\\');
+    if (!IsFullPath(full)) {
+        std::wstring folder = dataDirectory;
+        if (!folder.empty() && folder.back() != L'\\') {
+            folder += L'\\';
+        }
+        full = folder + full;
+    }
+    return ToLowerText(std::move(full));
+}
+
+bool CmdGetDatabaseList::ReadAttributes()
+{
+    serverName_ = ReadTextAttribute(Element(), L"servername", L"Local");
+    selected_ = ReadBoolAttribute(Element(), L"selected", false);
+    return true;
+}
+
+int CmdGetDatabaseList::Execute(ReplyWriter* writer)
+{
+    DbDirectory directory;
+    const std::optional<std::string> folder = ReadDataDirectory(256);
+    if (!folder || !directory.Open()) {
+        return 1;
+    }
+    dataDirectory_ = LmbcsToWide(*folder);
+    SearchWith(directory.Handle(), *this);
+    directory.Close();
+    writer->Begin();
+    writer->OpenElement(L"databases");
+    if (selected_) {
+        WriteSelected(writer);
+    } else {
+        for (const DirectoryEntry& entry : entries_) {
+            WriteEntry(writer, entry);
+        }
+    }
+    writer->CloseElement(L"databases");
+    return 0;
+}
+
+// ManualSelection: the Databases list alone; otherwise the data directory,
+// and the list too when Scanned is set. Each database once; one outside
+// the data directory is named by its full path.
+void CmdGetDatabaseList::WriteSelected(ReplyWriter* writer)
+{
+    const bool manual = settings::IsFlagSet(HKEY_CURRENT_USER, kSettingsKeyPath, settings::kManualSelection);
+    const bool scanned = settings::IsFlagSet(HKEY_CURRENT_USER, kSettingsKeyPath, settings::kScanned);
+    std::set<std::wstring> written;
+    if (!manual) {
+        for (const DirectoryEntry& entry : entries_) {
+            if (written.insert(entry.fullPathKey).second) {
+                WriteEntry(writer, entry);
+            }
+        }
+    }
+    if (!manual && !scanned) {
+        return;
+    }
+    for (const settings::DatabaseEntry& listed : settings::ReadDatabaseList(0)) {
+        if (listed.path.empty()) {
+            continue;
+        }
+        const std::wstring key = DatabasePathKey(dataDirectory_, listed.path);
+        if (!written.insert(key).second) {
+            continue;
+        }
+        const auto inDirectory = std::find_if(entries_.begin(), entries_.end(),
+                                              [&key](const DirectoryEntry& entry) { return entry.fullPathKey == key; });
+        if (inDirectory != entries_.end()) {
+            WriteEntry(writer, *inDirectory);
+        } else {
+            WriteEntry(writer, DirectoryEntry{{{L"path", key}}, key});
+        }
+    }
+}
+
+bool CmdGetDatabaseList::BeginEntry(WORD itemCount)
+{
+    current_ = DirectoryEntry{};
+    return itemCount != 0;
+}
+
+bool CmdGetDatabaseList::OnSummaryItem(const char* name, WORD nameLength, const char* text, WORD textLength)
+{
+    if (nameLength == 0 || textLength == 0) {
+        return true;
+    }
+    std::wstring itemName = LmbcsToWide(name, nameLength);
+    std::wstring itemText = LmbcsToWide(text, textLength);
+    if (itemName == L"$Path") {
+        current_.fullPathKey = DatabasePathKey(dataDirectory_, itemText);
+    }
+    current_.items.emplace_back(WithoutDollar(std::move(itemName)), WithoutDollar(std::move(itemText)));
+    return true;
+}
+
+void CmdGetDatabaseList::EndEntry()
+{
+    entries_.push_back(std::move(current_));
+}
+
+WORD CmdGetDatabaseList::SearchFlags() const
+{
+    return kDirectorySearchFlags;
+}
+
+WORD CmdGetDatabaseList::ClassMask() const
+{
+    return kDatabaseFiles;
+}
+
+std::unique_ptr<CmdBase> MakeGetDatabaseList(IXMLDOMElement* element)
+{
+    return std::make_unique<CmdGetDatabaseList>(element);
+}
+
+}  // namespace brw

@@ -1,0 +1,10 @@
+#include "notesdata/CmdGetDocument.h"
+
+namespace brw {
+
+std::unique_ptr<CmdBase> MakeGetDocument(IXMLDOMElement*)
+{
+    return nullptr;
+}
+
+}  // namespace brw

@@ -1,0 +1,58 @@
+#pragma once
+// A Notes data directory of the test's own, with databases built by the
+// stand-in's database tool, and the data service running requests on it.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/WideString.h"
+#include "connector/ReplyBuffer.h"
+#include "notesdata/ExecuteCommand.h"
+#include "tests/support/BuildTrees.h"
+#include "tests/support/ScratchFolder.h"
+
+namespace brwtest {
+
+struct CommandResult {
+    int result = -1;
+    std::wstring reply;
+};
+
+inline constexpr wchar_t kXmlPrologue[] = L"<?xml version=\"1.0\" encoding=\"UTF-16\" ?>";
+
+class NotesDataTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Runs the database tool; fails the test when it does not exit with 0.
+    std::string Notesdb(const std::wstring& arguments);
+    // Adds a note with the tool's item options; its note id.
+    unsigned long AddNote(const std::wstring& database, const std::wstring& options);
+    // A new database (path relative to the data directory).
+    void NewDatabase(const std::wstring& database, const std::wstring& options = L"");
+
+    // The request after the XML prologue.
+    CommandResult Run(const std::wstring& element);
+
+    std::wstring DataPath(const std::wstring& relative) const { return dataDir_ + L"\\" + relative; }
+    const std::wstring& DataDir() const { return dataDir_; }
+    const std::wstring& TempDir() const { return tempDir_; }
+    // A file beside the test's databases, as notesdb --attach takes it.
+    std::wstring WriteInputFile(const std::wstring& name, const std::string& bytes);
+
+    IExecuteCommand* Service() const { return service_; }
+
+private:
+    ScratchFolder root_{L"brwdata"};
+    std::wstring dataDir_;
+    std::wstring tempDir_;
+    IExecuteCommand* service_ = nullptr;
+    bool comInitialised_ = false;
+};
+
+// Counts how often a text occurs in another.
+size_t CountOf(const std::wstring& text, const std::wstring& part);
+
+}  // namespace brwtest
