@@ -5,37 +5,17 @@
 
 #include <cstdlib>
 
-#include "common/Handles.h"
-#include "common/WideString.h"
 #include "notesdata/NotesDataService.h"
 #include "notesdata/RtfExporter.h"
-#include "tests/support/BuildTrees.h"
-#include "tests/support/ProcessRun.h"
 
 namespace brwtest {
-namespace {
-
-std::wstring NotesdbProgram()
-{
-    return BinaryIn32BitTree(L"platform\\notes\\notesdb.exe");
-}
-
-}  // namespace
 
 void NotesDataTest::SetUp()
 {
-    dataDir_ = root_.Sub(L"data");
-    tempDir_ = root_.Sub(L"temp");
-    CreateDirectoryW(tempDir_.c_str(), nullptr);
-    const std::wstring ini = root_.Sub(L"notes.ini");
-    Notesdb(L"create " + Quoted(dataDir_) + L" --ini " + Quoted(ini) + L" --user \"CN=Test User/O=Brimlow\"");
-    // The service's own initialisation nests inside this one, as the
-    // connector's does.
-    std::string argument = "=" + brw::WideToUtf8(ini);
-    char program[] = "notesdata_test";
-    char* argv[] = {program, argument.data()};
-    ASSERT_EQ(NOERROR_STATUS, NotesInitExtended(2, argv));
+    ASSERT_TRUE(sandbox_.Start());
     comInitialised_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    // The service's own initialisation nests inside the sandbox's, as it
+    // does inside the connector's.
     NotesInitExtended(0, nullptr);
     brw::LoadRtfExporter();
     service_ = new brw::NotesDataService();
@@ -51,16 +31,12 @@ void NotesDataTest::TearDown()
     if (comInitialised_) {
         CoUninitialize();
     }
-    NotesTerm();
 }
 
 std::string NotesDataTest::Notesdb(const std::wstring& arguments)
 {
-    ProcessSpec launch;
-    launch.commandLine = Quoted(NotesdbProgram()) + L" " + arguments;
-    RunningProcess tool(launch);
-    const ProcessResult result = tool.Wait(60000);
-    EXPECT_EQ(0u, result.exitCode) << brw::WideToUtf8(arguments) << "\n" << result.output;
+    const NotesSandbox::ToolResult result = sandbox_.Notesdb(arguments);
+    EXPECT_TRUE(result.succeeded) << brw::WideToUtf8(arguments) << "\n" << result.output;
     return result.output;
 }
 
@@ -72,10 +48,8 @@ unsigned long NotesDataTest::AddNote(const std::wstring& database, const std::ws
 
 void NotesDataTest::NewDatabase(const std::wstring& database, const std::wstring& options)
 {
-    for (size_t slash = database.find(L'\\'); slash != std::wstring::npos; slash = database.find(L'\\', slash + 1)) {
-        CreateDirectoryW(DataPath(database.substr(0, slash)).c_str(), nullptr);
-    }
-    Notesdb(L"newdb " + Quoted(DataPath(database)) + (options.empty() ? L"" : L" " + options));
+    const NotesSandbox::ToolResult result = sandbox_.NewDatabase(database, options);
+    EXPECT_TRUE(result.succeeded) << brw::WideToUtf8(database) << "\n" << result.output;
 }
 
 CommandResult NotesDataTest::Run(const std::wstring& element)
@@ -90,10 +64,8 @@ CommandResult NotesDataTest::Run(const std::wstring& element)
 
 std::wstring NotesDataTest::WriteInputFile(const std::wstring& name, const std::string& bytes)
 {
-    const std::wstring path = root_.Sub(name);
-    brw::FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    DWORD written = 0;
-    EXPECT_TRUE(file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+    const std::wstring path = sandbox_.RootPath(name);
+    EXPECT_TRUE(sandbox_.WriteFileBytes(path, bytes));
     return path;
 }
 

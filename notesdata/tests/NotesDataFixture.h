@@ -10,7 +10,7 @@
 #include "connector/ReplyBuffer.h"
 #include "notesdata/ExecuteCommand.h"
 #include "tests/support/BuildTrees.h"
-#include "tests/support/ScratchFolder.h"
+#include "notesdata/tests/NotesSandbox.h"
 
 namespace brwtest {
 
@@ -36,18 +36,16 @@ protected:
     // The request after the XML prologue.
     CommandResult Run(const std::wstring& element);
 
-    std::wstring DataPath(const std::wstring& relative) const { return dataDir_ + L"\\" + relative; }
-    const std::wstring& DataDir() const { return dataDir_; }
-    const std::wstring& TempDir() const { return tempDir_; }
+    std::wstring DataPath(const std::wstring& relative) const { return sandbox_.DataPath(relative); }
+    const std::wstring& DataDir() const { return sandbox_.DataDir(); }
+    const std::wstring& TempDir() const { return sandbox_.TempDir(); }
     // A file beside the test's databases, as notesdb --attach takes it.
     std::wstring WriteInputFile(const std::wstring& name, const std::string& bytes);
 
     IExecuteCommand* Service() const { return service_; }
 
 private:
-    ScratchFolder root_{L"brwdata"};
-    std::wstring dataDir_;
-    std::wstring tempDir_;
+    NotesSandbox sandbox_;
     IExecuteCommand* service_ = nullptr;
     bool comInitialised_ = false;
 };

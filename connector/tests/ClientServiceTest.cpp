@@ -1,0 +1,98 @@
+// The command client over the real data service: BRWClient.dll, BRWData.dll
+// and the stand-in's nnotes.dll, as the connector loads them.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "connector/BRWClient.h"
+#include "notesdata/tests/NotesSandbox.h"
+
+namespace {
+
+constexpr wchar_t kPrologue[] = L"<?xml version=\"1.0\" encoding=\"UTF-16\" ?>";
+
+// One thread's context and the replies it gets.
+class ClientThread {
+public:
+    ClientThread() { made_ = InitializeCommandContext(&context_) == 0; }
+    ~ClientThread()
+    {
+        if (made_) {
+            FreeCommandContext(context_);
+        }
+    }
+    bool Made() const { return made_; }
+
+    // The reply, or "<failure/>" as the pipe server would send it.
+    std::wstring Run(const std::wstring& element)
+    {
+        ClearCommandBuffer(context_);
+        const std::wstring request = kPrologue + element;
+        if (ExecuteCommand(context_, request.c_str()) != 0) {
+            return L"<failure/>";
+        }
+        std::vector<BYTE> bytes(static_cast<size_t>(GetReturnBufferSize(context_)) + 2);
+        DWORD length = 0;
+        if (GetReturnBuffer(context_, bytes.data(), static_cast<int>(bytes.size()), &length) != 0) {
+            return L"<failure/>";
+        }
+        return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), length / sizeof(wchar_t));
+    }
+
+private:
+    BRWCommandContext context_ = 0;
+    bool made_ = false;
+};
+
+class ClientService : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(sandbox_.Start());
+        ASSERT_TRUE(sandbox_.NewDatabase(L"mail\\one.nsf").succeeded);
+        ASSERT_TRUE(sandbox_.Notesdb(L"generate mail \"" + sandbox_.DataPath(L"mail\\two.nsf") + L"\" --count 300")
+                        .succeeded);
+    }
+    brwtest::NotesSandbox sandbox_;
+};
+
+TEST_F(ClientService, AContextRunsAnyNumberOfCommandsAndFailuresAreFailures)
+{
+    ClientThread client;
+    ASSERT_TRUE(client.Made());
+    EXPECT_EQ(L"<documents></documents>", client.Run(L"<get_modified_document_list db=\"mail\\one.nsf\"/>"));
+    EXPECT_EQ(L"<failure/>", client.Run(L"<get_modified_document_list db=\"none.nsf\"/>"));
+    EXPECT_EQ(L"<failure/>", client.Run(L"<Get_Document/>"));
+    EXPECT_EQ(L"<failure/>", client.Run(L"not xml"));
+    const std::wstring listed = client.Run(L"<get_database_list/>");
+    EXPECT_NE(std::wstring::npos, listed.find(L"<path>mail\\one.nsf</path>"));
+    EXPECT_NE(std::wstring::npos, listed.find(L"<path>mail\\two.nsf</path>"));
+}
+
+TEST_F(ClientService, TwoThreadsWithTheirOwnContextsRunCommandsAtOnce)
+{
+    const std::wstring expected =
+        ClientThread().Run(L"<get_modified_document_list db=\"mail\\two.nsf\"/>");
+    ASSERT_GT(expected.size(), 300u * 8);
+    bool same[2] = {true, true};
+    auto work = [&](int which) {
+        ClientThread client;
+        same[which] = client.Made();
+        for (int i = 0; i < 40 && same[which]; ++i) {
+            same[which] = client.Run(L"<get_modified_document_list db=\"mail\\two.nsf\"/>") == expected &&
+                          client.Run(L"<get_database_list/>").find(L"mail\\two.nsf") != std::wstring::npos;
+        }
+    };
+    std::thread first(work, 0);
+    std::thread second(work, 1);
+    first.join();
+    second.join();
+    EXPECT_TRUE(same[0]);
+    EXPECT_TRUE(same[1]);
+}
+
+}  // namespace

@@ -1,0 +1,174 @@
+// The data service's speed and footprint through the command client, as the
+// connector's pipe server uses it:
+//   scripts/wine-run.sh PREFIX <32-bit tree>/notesdata/notesdata_bench.exe [commands]
+// Each line says PASS or FAIL against its target.
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "common/WideString.h"
+#include "connector/BRWClient.h"
+#include "notesdata/tests/NotesSandbox.h"
+
+namespace {
+
+constexpr wchar_t kPrologue[] = L"<?xml version=\"1.0\" encoding=\"UTF-16\" ?>";
+constexpr double kDocumentsPerSecondTarget = 800;
+constexpr double kListSecondsTarget = 1.0;
+constexpr size_t kLargeDatabase = 100000;
+// Growth allowed over the whole run: allocator noise, not a leak.
+constexpr double kMemoryGrowthLimitMb = 2.0;
+
+double Seconds()
+{
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Under Wine PrivateUsage reads 0; the working set is what it reports
+// (Windows would report committed private bytes here).
+double MemoryMb()
+{
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof(counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof(counters));
+    const SIZE_T bytes = counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.WorkingSetSize;
+    return static_cast<double>(bytes) / (1024.0 * 1024.0);
+}
+
+DWORD HandleCount()
+{
+    DWORD count = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &count);
+    return count;
+}
+
+void Report(const char* what, double value, const char* unit, bool pass)
+{
+    std::printf("%-48s %12.2f %-10s %s\n", what, value, unit, pass ? "PASS" : "FAIL");
+}
+
+class Client {
+public:
+    Client() { made_ = InitializeCommandContext(&context_) == 0; }
+    ~Client()
+    {
+        if (made_) {
+            FreeCommandContext(context_);
+        }
+    }
+    bool Made() const { return made_; }
+    // The reply's length in bytes; 0 on failure.
+    size_t Run(const std::wstring& request)
+    {
+        ClearCommandBuffer(context_);
+        if (ExecuteCommand(context_, request.c_str()) != 0) {
+            return 0;
+        }
+        buffer_.resize(static_cast<size_t>(GetReturnBufferSize(context_)));
+        DWORD length = 0;
+        return GetReturnBuffer(context_, buffer_.data(), static_cast<int>(buffer_.size()), &length) == 0 ? length : 0;
+    }
+
+private:
+    BRWCommandContext context_ = 0;
+    bool made_ = false;
+    std::vector<BYTE> buffer_;
+};
+
+// A typical memo: twelve items, a 4 KB rich-text body, one 100 KB
+// attachment. Returns its note id as hex text.
+std::wstring AddTypicalMemo(const brwtest::NotesSandbox& sandbox)
+{
+    const std::wstring attachment = sandbox.RootPath(L"plan.xls");
+    sandbox.WriteFileBytes(attachment, std::string(100 * 1024, 'x'));
+    std::wstring body;
+    while (body.size() < 4096) {
+        body += L"Quarterly figures attached; please review before Friday. ";
+    }
+    const std::wstring options =
+        L"--form Memo --text Subject=\"Budget review\" --text From=\"CN=Ann Lee/O=Acme\" "
+        L"--textlist SendTo=\"Bob|Carol|Dan\" --textlist CopyTo=\"Eve|Frank\" --text Principal=\"Ann Lee\" "
+        L"--time PostedDate=20240305T093000 --time DeliveredDate=20240305T093100 --text Importance=2 "
+        L"--number Size=120000 --richtext Body=\"" + body + L"\" --attach \"" + attachment + L"\"";
+    const brwtest::NotesSandbox::ToolResult added =
+        sandbox.Notesdb(L"add \"" + sandbox.DataPath(L"memo.nsf") + L"\" " + options);
+    std::string id = added.output;
+    while (!id.empty() && (id.back() == '\n' || id.back() == '\r')) {
+        id.pop_back();
+    }
+    return added.succeeded ? brw::Utf8ToWide(id) : std::wstring();
+}
+
+bool MeasureDocuments(Client& client, const std::wstring& request, size_t commands)
+{
+    const double memoryBefore = MemoryMb();
+    const DWORD handlesBefore = HandleCount();
+    const double start = Seconds();
+    size_t failures = 0;
+    for (size_t i = 0; i < commands; ++i) {
+        failures += client.Run(request) == 0 ? 1 : 0;
+    }
+    const double elapsed = Seconds() - start;
+    const double rate = static_cast<double>(commands) / elapsed;
+    const double growth = MemoryMb() - memoryBefore;
+    const DWORD handlesAfter = HandleCount();
+    Report("get_document of a typical memo", rate, "replies/s", rate >= kDocumentsPerSecondTarget && failures == 0);
+    Report("memory growth over the run", growth, "MB", growth <= kMemoryGrowthLimitMb);
+    Report("handle growth over the run", static_cast<double>(handlesAfter) - handlesBefore, "handles",
+           handlesAfter <= handlesBefore);
+    return rate >= kDocumentsPerSecondTarget && failures == 0 && growth <= kMemoryGrowthLimitMb &&
+           handlesAfter <= handlesBefore;
+}
+
+bool MeasureList(Client& client, const brwtest::NotesSandbox& sandbox)
+{
+    if (!sandbox.Notesdb(L"generate mail \"" + sandbox.DataPath(L"large.nsf") + L"\" --count " +
+                         std::to_wstring(kLargeDatabase)).succeeded) {
+        std::printf("could not generate the large database\n");
+        return false;
+    }
+    const std::wstring request = std::wstring(kPrologue) + L"<get_modified_document_list db=\"large.nsf\"/>";
+    client.Run(request);  // the first open loads the file
+    const double start = Seconds();
+    const size_t bytes = client.Run(request);
+    const double elapsed = Seconds() - start;
+    Report("get_modified_document_list of 100,000 documents", elapsed, "s", elapsed <= kListSecondsTarget && bytes);
+    return elapsed <= kListSecondsTarget && bytes != 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    const size_t commands = argc > 1 ? wcstoul(argv[1], nullptr, 10) : 100000;
+    brwtest::NotesSandbox sandbox;
+    if (!sandbox.Start() || !sandbox.NewDatabase(L"memo.nsf").succeeded) {
+        std::printf("could not make the Notes data directory\n");
+        return 2;
+    }
+    const std::wstring id = AddTypicalMemo(sandbox);
+    Client client;
+    if (id.empty() || !client.Made()) {
+        std::printf("could not add the memo or make a command context\n");
+        return 2;
+    }
+    const std::wstring request = std::wstring(kPrologue) + L"<get_document db=\"memo.nsf\" tempdir=\"" +
+                                 sandbox.TempDir() + L"\" id=\"" + id + L"\" attnum=\"0\" manage=\"false\" preview=\"false\"/>";
+    if (client.Run(request) == 0) {
+        std::printf("get_document fails\n");
+        return 2;
+    }
+    // Warm up so that one-time allocations are not taken for growth.
+    for (int i = 0; i < 1000; ++i) {
+        client.Run(request);
+    }
+    const bool documents = MeasureDocuments(client, request, commands);
+    const bool list = MeasureList(client, sandbox);
+    return documents && list ? 0 : 1;
+}
