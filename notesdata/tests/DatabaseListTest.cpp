@@ -88,6 +88,14 @@ TEST_F(DatabaseList, ScannedAddsTheChosenDatabasesToTheDirectory)
     EXPECT_EQ(2u, CountOf(Run(L"<get_database_list/>").reply, L"<database>")) << "unselected ignores the list";
 }
 
+TEST_F(DatabaseList, ADataDirectoryThatDoesNotOpenFails)
+{
+    brwtest::RemoveTree(DataDir());
+    const CommandResult listed = Run(L"<get_database_list selected=\"true\"/>");
+    EXPECT_EQ(1, listed.result);
+    EXPECT_EQ(L"", listed.reply);
+}
+
 TEST_F(DatabaseList, MarkupInATitleIsWrittenAsEntities)
 {
     NewDatabase(L"odd.nsf", L"--title \"</path><path>C:\\evil&co\"");
