@@ -47,13 +47,16 @@ bool IsInsideWindowsFolder(const std::wstring& path)
     return StartsWithNoCase(probe.c_str(), folder.c_str());
 }
 
+bool IsFolder(const std::wstring& path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Every reply file passes here: looking costs less than a refused create.
 bool EnsureFolder(const std::wstring& folder)
 {
-    if (CreateDirectoryW(folder.c_str(), nullptr)) {
-        return true;
-    }
-    DWORD attributes = GetFileAttributesW(folder.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return IsFolder(folder) || CreateDirectoryW(folder.c_str(), nullptr) || IsFolder(folder);
 }
 
 std::wstring FileName(TempFileKind kind, const std::wstring& replicaId, DWORD noteId, DWORD index,

@@ -74,6 +74,10 @@ public:
         DWORD length = 0;
         return GetReturnBuffer(context_, buffer_.data(), static_cast<int>(buffer_.size()), &length) == 0 ? length : 0;
     }
+    std::wstring ReplyText() const
+    {
+        return std::wstring(reinterpret_cast<const wchar_t*>(buffer_.data()), buffer_.size() / sizeof(wchar_t));
+    }
 
 private:
     BRWCommandContext context_ = 0;
@@ -105,16 +109,31 @@ std::wstring AddTypicalMemo(const brwtest::NotesSandbox& sandbox)
     return added.succeeded ? brw::Utf8ToWide(id) : std::wstring();
 }
 
+// The handler deletes the body file once it has read it, so each request
+// writes a new one; the deletion is the handler's time, not the service's.
+void DeleteBodyFile(const std::wstring& reply)
+{
+    const size_t start = reply.find(L"<rtf>");
+    const size_t end = reply.find(L"</rtf>");
+    if (start != std::wstring::npos && end != std::wstring::npos && end > start) {
+        const std::wstring path = reply.substr(start + 5, end - start - 5);
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
+    }
+}
+
 bool MeasureDocuments(Client& client, const std::wstring& request, size_t commands)
 {
     const double memoryBefore = MemoryMb();
     const DWORD handlesBefore = HandleCount();
-    const double start = Seconds();
+    double elapsed = 0;
     size_t failures = 0;
     for (size_t i = 0; i < commands; ++i) {
+        const double start = Seconds();
         failures += client.Run(request) == 0 ? 1 : 0;
+        elapsed += Seconds() - start;
+        DeleteBodyFile(client.ReplyText());
     }
-    const double elapsed = Seconds() - start;
     const double rate = static_cast<double>(commands) / elapsed;
     const double growth = MemoryMb() - memoryBefore;
     const DWORD handlesAfter = HandleCount();

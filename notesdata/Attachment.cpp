@@ -1,0 +1,123 @@
+#include "notesdata/Attachment.h"
+
+#include <cstring>
+#include <new>
+
+#include "notesdata/NotesText.h"
+#include "notesdata/TemporaryFiles.h"
+
+namespace brw {
+namespace {
+
+// Besides success, the status some client releases give for an extraction
+// that did write the file.
+constexpr STATUS kExtractedAnyway = 268;
+
+class FindAttachment final : public QXObjectListEnumerator {
+public:
+    explicit FindAttachment(const std::string& storedName) : storedName_(storedName) {}
+
+    bool OnObject(QXObject* object) override
+    {
+        const auto* reference = static_cast<const AttachmentReference*>(object);
+        if (reference->StoredName() != storedName_) {
+            return true;
+        }
+        found_ = reference;
+        return false;
+    }
+
+    const AttachmentReference* Found() const { return found_; }
+
+private:
+    const std::string& storedName_;
+    const AttachmentReference* found_ = nullptr;
+};
+
+bool IsFolder(DWORD attributes)
+{
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+}  // namespace
+
+Attachment* Attachment::FromFileItem(NoteDocument& document, const NoteItem& item, WORD itemNameLength,
+                                     const char* value)
+{
+    if (value == nullptr || item.length < sizeof(WORD) + sizeof(FILEOBJECT)) {
+        return nullptr;
+    }
+    const char* data = value + sizeof(WORD);
+    const DWORD dataLength = item.length - sizeof(WORD);
+    FILEOBJECT object{};
+    void* cursor = const_cast<char*>(data);
+    ODSReadMemory(&cursor, _FILEOBJECT, &object, 1);
+    if (object.Header.ObjectType != OBJECT_FILE || object.FileNameLength > dataLength - sizeof(FILEOBJECT)) {
+        return nullptr;
+    }
+    const char* name = data + sizeof(FILEOBJECT);
+    auto* attachment = new (std::nothrow) Attachment(document, item, itemNameLength, 0);
+    if (attachment == nullptr) {
+        return nullptr;
+    }
+    attachment->fileName_.assign(name, strnlen(name, object.FileNameLength));
+    attachment->fileSize_ = object.FileSize;
+    attachment->modified_ = object.FileModified;
+    attachment->index_ = document.NextAttachmentIndex();
+    return attachment;
+}
+
+AttachmentReference* ReferenceFromHotspotData(const char* data, WORD length)
+{
+    if (data == nullptr) {
+        return nullptr;
+    }
+    const char* storedEnd = static_cast<const char*>(std::memchr(data, '\0', length));
+    if (storedEnd == nullptr) {
+        return nullptr;
+    }
+    const char* displayed = storedEnd + 1;
+    const size_t left = length - static_cast<size_t>(displayed - data);
+    const char* displayedEnd = static_cast<const char*>(std::memchr(displayed, '\0', left));
+    if (displayedEnd == nullptr) {
+        return nullptr;
+    }
+    return new (std::nothrow) AttachmentReference(std::string(data, storedEnd), std::string(displayed, displayedEnd));
+}
+
+std::string GetOriginalFileName(const QXObjectList& references, const Attachment& attachment)
+{
+    FindAttachment find(attachment.FileName());
+    references.Enumerate(find);
+    return find.Found() != nullptr ? find.Found()->DisplayedName() : attachment.FileName();
+}
+
+std::optional<std::wstring> ExtractAttachment(const Attachment& attachment, const std::wstring& tempDir,
+                                              const std::wstring& extension)
+{
+    NoteDocument& document = attachment.Document();
+    std::optional<std::wstring> path = MakeTempFilePath(tempDir, TempFileKind::Attachment,
+                                                        document.Database().ReplicaId(), document.NoteId(),
+                                                        attachment.Index(), extension);
+    if (!path) {
+        return std::nullopt;
+    }
+    const DWORD existing = GetFileAttributesW(path->c_str());
+    if (existing != INVALID_FILE_ATTRIBUTES) {
+        return IsFolder(existing) ? std::nullopt : path;
+    }
+    const STATUS status =
+        NSFNoteExtractFile(document.Handle(), attachment.Item().item, WideToLmbcs(*path).c_str(), nullptr);
+    if (status == NOERROR_STATUS) {
+        MarkFileFinished(*path);
+    }
+    if (status == NOERROR_STATUS || status == kExtractedAnyway) {
+        return path;
+    }
+    // A half-written file would otherwise be handed out as the attachment
+    // by every later request.
+    DeleteFileW(path->c_str());
+    return std::nullopt;
+}
+
+}  // namespace brw

@@ -1,0 +1,39 @@
+#pragma once
+// One open document of a database: the note handle, the database it lives
+// in, and the counter that numbers its file attachments in item order.
+#include <notesapi.h>
+
+#include "notesdata/Db.h"
+#include "notesdata/NotesHandles.h"
+
+namespace brw {
+
+class NoteDocument {
+public:
+    explicit NoteDocument(Db& database) : database_(database) {}
+    virtual ~NoteDocument() = default;
+    NoteDocument(const NoteDocument&) = delete;
+    NoteDocument& operator=(const NoteDocument&) = delete;
+
+    // False when the note does not open or is encrypted: an encrypted note
+    // holds nothing we could show, so it counts as gone. Nothing is held
+    // then.
+    bool Open(NOTEID id);
+    void Close();
+
+    bool IsOpen() const { return static_cast<bool>(note_); }
+    NOTEHANDLE Handle() const { return note_.get(); }
+    Db& Database() const { return database_; }
+    // The id the note header holds.
+    NOTEID NoteId() const;
+
+    // The index of the next file attachment, counted from 0.
+    WORD NextAttachmentIndex() { return attachmentCounter_++; }
+
+private:
+    Db& database_;
+    NoteHandle note_;
+    WORD attachmentCounter_ = 0;
+};
+
+}  // namespace brw
