@@ -13,9 +13,6 @@
 namespace brw {
 namespace {
 
-constexpr WORD kDirectorySearchFlags = SEARCH_SUMMARY | SEARCH_FILETYPE;          // 0x0006
-constexpr WORD kDatabaseFiles = FILE_NOTEFILE | FILE_RECURSE | FILE_NOUPDIRS;     // 0x6004
-
 std::wstring WithoutDollar(std::wstring text)
 {
     if (!text.empty() && text[0] == L'$') {
@@ -34,11 +31,7 @@ void WriteEntry(ReplyWriter* writer, const DirectoryEntry& entry)
     writer->OpenElement(L"database");
     for (const auto& item : entry.items) {
         // Item names become tags; escaped like any text from a database.
-        std::wstring tag;
-        for (wchar_t c : item.first) {
-            tag += c == L'&' ? L"&amp;" : c == L'<' ? L"&lt;" : c == L'>' ? L"&gt;" : std::wstring(1, c);
-        }
-        WriteTextElement(writer, tag.c_str(), item.second);
+        WriteTextElement(writer, EscapedText(item.first).c_str(), item.second);
     }
     writer->CloseElement(L"database");
 }

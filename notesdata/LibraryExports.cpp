@@ -4,8 +4,12 @@
 
 #include <new>
 
+#include "notesdata/DatabaseInfo.h"
+#include "notesdata/DbIterator.h"
+#include "notesdata/MailDbName.h"
 #include "notesdata/NotesDataService.h"
 #include "notesdata/RtfExporter.h"
+#include "notesdata/SelectDatabase.h"
 #include "notesdata/TemporaryFiles.h"
 
 int WINAPI EntryPoint(IExecuteCommand** service)
@@ -28,25 +32,23 @@ int WINAPI EntryPoint(IExecuteCommand** service)
 
 BOOLEAN WINAPI ForceIDPasswordPrompt()
 {
-    return FALSE;
+    return brw::ForceDatabaseOpens() ? TRUE : FALSE;
 }
 
-BOOLEAN WINAPI GetDatabaseInfo(const wchar_t*, wchar_t*, int, wchar_t*, int, BYTE*)
+BOOLEAN WINAPI GetDatabaseInfo(const wchar_t* path, wchar_t* title, int titleLength, wchar_t* modified,
+                               int modifiedLength, BYTE* isMail)
 {
-    return FALSE;
+    return brw::ReadDatabaseInfo(path, title, titleLength, modified, modifiedLength, isMail) ? TRUE : FALSE;
 }
 
-BOOLEAN WINAPI SelectDatabase(HINSTANCE, HWND, wchar_t* path, int pathLength)
+BOOLEAN WINAPI SelectDatabase(HINSTANCE instance, HWND owner, wchar_t* path, int pathLength)
 {
-    if (path != nullptr && pathLength > 0) {
-        path[0] = L'\0';
-    }
-    return FALSE;
+    return brw::ShowSelectDatabaseDialog(instance, owner, path, pathLength) ? TRUE : FALSE;
 }
 
-BOOLEAN WINAPI GetServerMailInfo(wchar_t*, int, wchar_t*, int)
+BOOLEAN WINAPI GetServerMailInfo(wchar_t* server, int serverLength, wchar_t* mailFile, int mailFileLength)
 {
-    return FALSE;
+    return brw::ReadServerMailInfo(server, serverLength, mailFile, mailFileLength) ? TRUE : FALSE;
 }
 
 void WINAPI BRWTemporaryFileMgr_DeleteFiles()

@@ -42,6 +42,17 @@ HRESULT AppendEscaped(ReplyWriter* writer, const wchar_t* text, size_t length)
     return length > runStart ? writer->AppendText(text + runStart, static_cast<int>(length - runStart)) : S_OK;
 }
 
+std::wstring EscapedText(const std::wstring& text)
+{
+    std::wstring escaped;
+    escaped.reserve(text.size());
+    for (wchar_t c : text) {
+        const wchar_t* entity = EntityFor(c);
+        escaped += entity != nullptr ? std::wstring(entity) : std::wstring(1, c);
+    }
+    return escaped;
+}
+
 HRESULT WriteTextElement(ReplyWriter* writer, const wchar_t* name, const std::wstring& text)
 {
     HRESULT hr = writer->OpenElement(name);

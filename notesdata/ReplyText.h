@@ -15,6 +15,8 @@ inline HRESULT AppendEscaped(ReplyWriter* writer, const std::wstring& text)
     return AppendEscaped(writer, text.data(), text.size());
 }
 
+std::wstring EscapedText(const std::wstring& text);
+
 // "<name>" escaped text "</name>".
 HRESULT WriteTextElement(ReplyWriter* writer, const wchar_t* name, const std::wstring& text);
 

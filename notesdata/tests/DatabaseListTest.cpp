@@ -2,43 +2,19 @@
 // items, and with selected="true" the databases chosen for indexing.
 #include "notesdata/tests/NotesDataFixture.h"
 
-#include "tests/support/TestRegistry.h"
-
 namespace {
 
 using brwtest::CommandResult;
 using brwtest::CountOf;
 
-const std::wstring kSettings = L"Software\\FenwoldInc\\BRW";
-const std::wstring kDatabases = kSettings + L"\\Databases";
-
-class DatabaseList : public brwtest::NotesDataTest {
+class DatabaseList : public brwtest::NotesDataSettingsTest {
 protected:
     void SetUp() override
     {
-        ClearSettings();
-        NotesDataTest::SetUp();
+        NotesDataSettingsTest::SetUp();
         NewDatabase(L"Mail\\Jdoe.nsf", L"--title \"Jane's mail\"");
         NewDatabase(L"projects.nsf", L"--title Projects");
     }
-    void TearDown() override
-    {
-        NotesDataTest::TearDown();
-        ClearSettings();
-    }
-    static void ClearSettings()
-    {
-        brwtest::DeleteTree(HKEY_CURRENT_USER, kDatabases);
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettings.c_str(), 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-            RegDeleteValueW(key, L"ManualSelection");
-            RegDeleteValueW(key, L"Scanned");
-            RegCloseKey(key);
-        }
-    }
-    static void Select(const std::wstring& path) { ASSERT_TRUE(brwtest::SetString(HKEY_CURRENT_USER, kDatabases, path, L"")); }
-    static void SetFlag(const wchar_t* name) { ASSERT_TRUE(brwtest::SetDword(HKEY_CURRENT_USER, kSettings, name, 1)); }
-
     CommandResult Selected() { return Run(L"<get_database_list selected=\"true\"/>"); }
 };
 

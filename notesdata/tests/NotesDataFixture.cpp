@@ -7,6 +7,7 @@
 
 #include "notesdata/NotesDataService.h"
 #include "notesdata/RtfExporter.h"
+#include "tests/support/TestRegistry.h"
 
 namespace brwtest {
 
@@ -67,6 +68,46 @@ std::wstring NotesDataTest::WriteInputFile(const std::wstring& name, const std::
     const std::wstring path = sandbox_.RootPath(name);
     EXPECT_TRUE(sandbox_.WriteFileBytes(path, bytes));
     return path;
+}
+
+namespace {
+
+const std::wstring kSettingsKey = L"Software\\FenwoldInc\\BRW";
+const std::wstring kDatabasesKey = kSettingsKey + L"\\Databases";
+
+}  // namespace
+
+void NotesDataSettingsTest::SetUp()
+{
+    ClearSettings();
+    NotesDataTest::SetUp();
+}
+
+void NotesDataSettingsTest::TearDown()
+{
+    NotesDataTest::TearDown();
+    ClearSettings();
+}
+
+void NotesDataSettingsTest::ClearSettings()
+{
+    DeleteTree(HKEY_CURRENT_USER, kDatabasesKey);
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey.c_str(), 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        RegDeleteValueW(key, L"ManualSelection");
+        RegDeleteValueW(key, L"Scanned");
+        RegCloseKey(key);
+    }
+}
+
+void NotesDataSettingsTest::Select(const std::wstring& path)
+{
+    ASSERT_TRUE(SetString(HKEY_CURRENT_USER, kDatabasesKey, path, L""));
+}
+
+void NotesDataSettingsTest::SetFlag(const wchar_t* name, DWORD value)
+{
+    ASSERT_TRUE(SetDword(HKEY_CURRENT_USER, kSettingsKey, name, value));
 }
 
 size_t CountOf(const std::wstring& text, const std::wstring& part)

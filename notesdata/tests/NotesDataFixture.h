@@ -50,6 +50,19 @@ private:
     bool comInitialised_ = false;
 };
 
+// A data service test that also uses the product's settings: the flags
+// ManualSelection and Scanned and the Databases list, cleared before and
+// after each case.
+class NotesDataSettingsTest : public NotesDataTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    static void ClearSettings();
+    static void Select(const std::wstring& path);
+    static void SetFlag(const wchar_t* name, DWORD value = 1);
+};
+
 // Counts how often a text occurs in another.
 size_t CountOf(const std::wstring& text, const std::wstring& part);
 

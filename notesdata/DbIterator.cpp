@@ -1,0 +1,78 @@
+#include "notesdata/DbIterator.h"
+
+#include <cstring>
+#include <string>
+
+#include "connector/SettingsStore.h"
+#include "notesdata/Db.h"
+#include "notesdata/NotesSearch.h"
+#include "notesdata/RegisteredDatabases.h"
+
+namespace brw {
+namespace {
+
+constexpr char kPathItem[] = "$Path";
+
+bool IsPathItem(const char* name, WORD nameLength)
+{
+    return nameLength == sizeof(kPathItem) - 1 && std::memcmp(name, kPathItem, nameLength) == 0;
+}
+
+bool IsSettingOn(const wchar_t* name)
+{
+    return settings::IsFlagSet(HKEY_CURRENT_USER, kSettingsKeyPath, name);
+}
+
+bool SearchDataDirectory(DbIterator& iterator)
+{
+    DbDirectory directory;
+    if (!directory.Open()) {
+        return false;
+    }
+    SearchWith(directory.Handle(), iterator);
+    return true;
+}
+
+}  // namespace
+
+bool DbIterator::OnSummaryItem(const char* name, WORD nameLength, const char* text, WORD textLength)
+{
+    if (!IsPathItem(name, nameLength) || textLength == 0) {
+        return true;
+    }
+    Db db;
+    if (db.OpenByPath(std::string(text, textLength)) && db.CheckMail()) {
+        found_ = true;
+    }
+    return true;
+}
+
+WORD DbIterator::SearchFlags() const
+{
+    return kDirectorySearchFlags;
+}
+
+WORD DbIterator::ClassMask() const
+{
+    return kDatabaseFiles;
+}
+
+bool ForceDatabaseOpens()
+{
+    if (IsSettingOn(settings::kManualSelection)) {
+        DbIterator registered;
+        SearchRegisteredDatabases(registered);
+        return registered.FoundMailDatabase();
+    }
+    DbIterator inDirectory;
+    if (!SearchDataDirectory(inDirectory)) {
+        return false;
+    }
+    DbIterator scanned;
+    if (IsSettingOn(settings::kScanned)) {
+        SearchRegisteredDatabases(scanned);
+    }
+    return inDirectory.FoundMailDatabase() || scanned.FoundMailDatabase();
+}
+
+}  // namespace brw

@@ -1,0 +1,31 @@
+#pragma once
+// Opens every database a search hands it, one after the other, so that
+// Notes asks for the user's ID password at the first open that needs it
+// rather than in the middle of a later command. Remembers whether one of
+// them opened and is a mail file (or a calendar owner's database).
+#include "notesdata/Processors.h"
+
+namespace brw {
+
+class DbIterator final : public NSFSearchProcessor {
+public:
+    bool FoundMailDatabase() const { return found_; }
+
+    bool BeginEntry(WORD itemCount) override { return itemCount != 0; }
+    bool OnSummaryItem(const char* name, WORD nameLength, const char* text, WORD textLength) override;
+    void EndEntry() override {}
+    WORD SearchFlags() const override;
+    WORD ClassMask() const override;
+    const char* SearchText() const override { return nullptr; }
+
+private:
+    bool found_ = false;
+};
+
+// The user's databases by the crawl's rule: the chosen list alone after a
+// manual selection; otherwise the data directory, and the chosen list too
+// once the disk scan has run. True when at least one of them opened and
+// passed the mail check.
+bool ForceDatabaseOpens();
+
+}  // namespace brw
