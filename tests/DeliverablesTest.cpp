@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "notesdata/ExecuteCommand.h"
 #include "tests/support/BuildTrees.h"
 
 namespace {
@@ -87,8 +88,19 @@ private:
 
 #if !defined(_WIN64)
 
+// The data service imports nnotes.dll, which lies in the stand-in's folder
+// of the tree; once loaded, the import is satisfied by name.
+class NotesLibrary {
+public:
+    NotesLibrary() : notes_(L"platform\\notes\\nnotes.dll") {}
+
+private:
+    Library notes_;
+};
+
 TEST(Deliverables, DataServiceExportsItsNamesAtTheirOrdinals)
 {
+    NotesLibrary notes;
     Library data(L"notesdata\\BRWData.dll");
     ASSERT_NE(data.get(), nullptr);
     const char* names[] = {"EntryPoint", "ForceIDPasswordPrompt", "GetDatabaseInfo", "SelectDatabase",
@@ -100,35 +112,43 @@ TEST(Deliverables, DataServiceExportsItsNamesAtTheirOrdinals)
     }
 }
 
-TEST(Deliverables, DataServiceEntryPointFailsAsDocumented)
+TEST(Deliverables, DataServiceEntryPointMakesAServiceWithOneReference)
 {
+    NotesLibrary notes;
     Library data(L"notesdata\\BRWData.dll");
-    using EntryPointFn = int(WINAPI*)(void**);
+    using EntryPointFn = int(WINAPI*)(IExecuteCommand**);
     auto entryPoint = data.Get<EntryPointFn>("EntryPoint");
     ASSERT_NE(entryPoint, nullptr);
     EXPECT_EQ(entryPoint(nullptr), 2);
-    void* service = reinterpret_cast<void*>(0x1234);
-    EXPECT_NE(entryPoint(&service), 0);
-    EXPECT_EQ(service, nullptr);
+    IExecuteCommand* service = nullptr;
+    ASSERT_EQ(entryPoint(&service), 0);
+    ASSERT_NE(service, nullptr);
+    EXPECT_EQ(service->AddRef(), 2u);
+    EXPECT_EQ(service->Release(), 1u);
+    EXPECT_EQ(service->Release(), 0u);
 }
 
-TEST(Deliverables, CommandClientGivesNoContext)
+TEST(Deliverables, CommandClientMakesAContextOverTheDataService)
 {
     // Installed, the client finds the data service beside it; here it lies
     // in another folder of the tree.
-    SetDllDirectoryW(InThisTree(L"notesdata").c_str());
+    NotesLibrary notes;
+    Library data(L"notesdata\\BRWData.dll");
     Library client(L"connector\\BRWClient.dll");
-    SetDllDirectoryW(nullptr);
     using InitFn = int(WINAPI*)(DWORD*);
+    using FreeFn = int(WINAPI*)(DWORD);
     auto init = client.Get<InitFn>("InitializeCommandContext");
     ASSERT_NE(init, nullptr);
     for (const char* name : {"ClearCommandBuffer", "ExecuteCommand", "GetReturnBufferSize", "GetReturnBuffer",
                              "FreeCommandContext"}) {
         EXPECT_NE(client[name], nullptr) << name;
     }
-    DWORD context = 0xBADF00D;
-    EXPECT_NE(init(&context), 0);
-    EXPECT_EQ(context, 0xBADF00Du) << "a failed call must store nothing";
+    EXPECT_NE(init(nullptr), 0);
+    DWORD context = 0;
+    ASSERT_EQ(init(&context), 0);
+    EXPECT_NE(context, 0u);
+    EXPECT_EQ(client.Get<FreeFn>("FreeCommandContext")(context), 0);
+    EXPECT_NE(client.Get<FreeFn>("FreeCommandContext")(context), 0) << "a context is freed once";
 }
 
 #endif
