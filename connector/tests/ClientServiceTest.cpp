@@ -73,17 +73,32 @@ TEST_F(ClientService, AContextRunsAnyNumberOfCommandsAndFailuresAreFailures)
     EXPECT_NE(std::wstring::npos, listed.find(L"<path>mail\\two.nsf</path>"));
 }
 
+// The first document id of a list reply.
+std::wstring FirstId(const std::wstring& list)
+{
+    const size_t start = list.find(L"<d>");
+    const size_t end = list.find(L"</d>");
+    return start == std::wstring::npos || end == std::wstring::npos ? std::wstring()
+                                                                     : list.substr(start + 3, end - start - 3);
+}
+
 TEST_F(ClientService, TwoThreadsWithTheirOwnContextsRunCommandsAtOnce)
 {
     const std::wstring expected =
         ClientThread().Run(L"<get_modified_document_list db=\"mail\\two.nsf\"/>");
     ASSERT_GT(expected.size(), 300u * 8);
+    const std::wstring document = L"<get_document db=\"mail\\two.nsf\" tempdir=\"" + sandbox_.TempDir() +
+                                  L"\" id=\"" + FirstId(expected) + L"\"/>";
     bool same[2] = {true, true};
     auto work = [&](int which) {
         ClientThread client;
         same[which] = client.Made();
+        // Each thread writes its body files into a folder of its own.
+        const std::wstring body = client.Run(document);
+        same[which] = same[which] && body.find(L"<rtf>") != std::wstring::npos;
         for (int i = 0; i < 40 && same[which]; ++i) {
             same[which] = client.Run(L"<get_modified_document_list db=\"mail\\two.nsf\"/>") == expected &&
+                          client.Run(document) == body &&
                           client.Run(L"<get_database_list/>").find(L"mail\\two.nsf") != std::wstring::npos;
         }
     };
