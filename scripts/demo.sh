@@ -67,6 +67,13 @@ say "registered the brw protocol handler:"
 wine reg query 'HKLM\Software\Microsoft\Windows Search\ProtocolHandlers' /v brw /reg:64 2>/dev/null \
     | sed 's/\r$//' | grep -i brw | sed 's/^ */    /'
 
+say "the data service answers commands through the command client, as over the connector's pipe"
+wine build/win32/tests/brw_demo_commands.exe "$notes_dir" 'C:\Program Files (x86)\Brimlow Search' \
+    '<get_database_list/>' \
+    '<get_modified_document_list db="mail\jdoe.nsf"/>' \
+    '<get_document db="mail/jdoe.nsf" tempdir="C:\users\Public" id="{first-id}"/>' \
+    | sed 's/\r$//; s/^/    /'
+
 say "running the connector's console host handshake"
 wine build/win32/tests/brw_demo_handshake.exe 'C:\Program Files (x86)\Brimlow Search\BRWHC.exe' | sed 's/\r$//; s/^/    /'
 say "done; the demo prefix is removed again"
