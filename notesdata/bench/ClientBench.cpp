@@ -138,6 +138,7 @@ bool MeasureDocuments(Client& client, const std::wstring& request, size_t comman
     const double growth = MemoryMb() - memoryBefore;
     const DWORD handlesAfter = HandleCount();
     Report("get_document of a typical memo", rate, "replies/s", rate >= kDocumentsPerSecondTarget && failures == 0);
+    std::printf("memory %.2f MB before the run, %.2f MB after it\n", memoryBefore, memoryBefore + growth);
     Report("memory growth over the run", growth, "MB", growth <= kMemoryGrowthLimitMb);
     Report("handle growth over the run", static_cast<double>(handlesAfter) - handlesBefore, "handles",
            handlesAfter <= handlesBefore);
