@@ -1,0 +1,114 @@
+#include "connector/CrawlRoot.h"
+
+#include "common/ComHolders.h"
+#include "connector/UserIdentity.h"
+
+#include <searchapi.h>
+
+#include <new>
+
+namespace brw {
+namespace {
+
+// Windows Search runs as a service, so the manager is normally a local
+// server; in-process and remote are accepted as well.
+constexpr DWORD kSearchManagerContext = CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;
+
+HRESULT OpenCrawlScope(ComPtr<ISearchCrawlScopeManager>& scope) noexcept
+{
+    ComPtr<ISearchCatalogManager> catalog;
+    {
+        ComPtr<ISearchManager> manager;
+        const HRESULT hr = ::CoCreateInstance(CLSID_CSearchManager, nullptr, kSearchManagerContext, IID_ISearchManager,
+                                              manager.put_void());
+        if (FAILED(hr)) {
+            return hr;
+        }
+        // The catalogue lives on by itself; the manager is not needed after.
+        const HRESULT catalogHr = manager->GetCatalog(kSearchCatalogName, catalog.put());
+        if (FAILED(catalogHr)) {
+            return catalogHr;
+        }
+    }
+    return catalog->GetCrawlScopeManager(scope.put());
+}
+
+// Only a definite "not included" leads to adding the root: a scope that
+// cannot be asked is left as it is.
+bool NeedsRoot(ISearchCrawlScopeManager* scope, const wchar_t* url) noexcept
+{
+    BOOL included = FALSE;
+    return SUCCEEDED(scope->IncludedInCrawlScope(url, &included)) && included == FALSE;
+}
+
+// A root that tells the indexer about changes itself and is walked as a tree.
+HRESULT MakeRoot(const wchar_t* url, ComPtr<ISearchRoot>& root) noexcept
+{
+    HRESULT hr = ::CoCreateInstance(CLSID_CSearchRoot, nullptr, CLSCTX_ALL, IID_ISearchRoot, root.put_void());
+    if (SUCCEEDED(hr)) {
+        hr = root->put_RootURL(url);
+    }
+    if (SUCCEEDED(hr)) {
+        hr = root->put_ProvidesNotifications(TRUE);
+    }
+    if (SUCCEEDED(hr)) {
+        hr = root->put_IsHierarchical(TRUE);
+    }
+    if (SUCCEEDED(hr)) {
+        hr = root->put_UseNotificationsOnly(FALSE);
+    }
+    if (SUCCEEDED(hr)) {
+        hr = root->put_FollowDirectories(TRUE);
+    }
+    return hr;
+}
+
+// The root and its including default rule, not yet saved.
+HRESULT StageRoot(ISearchCrawlScopeManager* scope, const wchar_t* url) noexcept
+{
+    ComPtr<ISearchRoot> root;
+    HRESULT hr = MakeRoot(url, root);
+    if (SUCCEEDED(hr)) {
+        hr = scope->AddRoot(root.get());
+    }
+    if (SUCCEEDED(hr)) {
+        hr = scope->AddHierarchicalScope(url, TRUE, TRUE, FALSE);
+    }
+    return hr;
+}
+
+// Failures before the save are the catalogue's business, not the
+// connector's: the registration counts as done and the connector serves on.
+HRESULT RegisterUrl(const wchar_t* url) noexcept
+{
+    ComPtr<ISearchCrawlScopeManager> scope;
+    if (FAILED(OpenCrawlScope(scope)) || !NeedsRoot(scope.get(), url) || FAILED(StageRoot(scope.get(), url))) {
+        return S_OK;
+    }
+    const HRESULT hr = scope->SaveAll();
+    return SUCCEEDED(hr) ? S_OK : hr;
+}
+
+}  // namespace
+
+std::wstring CrawlRootUrl(const std::wstring& identity)
+{
+    return kCrawlRootScheme + identity + L"/";
+}
+
+HRESULT RegisterCrawlRoot() noexcept
+{
+    wchar_t identity[kUserIdentityCapacity];
+    const int status = UserIdentityText(identity);
+    if (status != 0) {
+        return HRESULT_FROM_WIN32(static_cast<DWORD>(status));
+    }
+    try {
+        const std::wstring url = CrawlRootUrl(identity);
+        return RegisterUrl(url.c_str());
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+}  // namespace brw
