@@ -1,5 +1,8 @@
 #include "notesdata/Attachment.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include <cstring>
 #include <new>
 
@@ -83,6 +86,25 @@ AttachmentReference* ReferenceFromHotspotData(const char* data, WORD length)
         return nullptr;
     }
     return new (std::nothrow) AttachmentReference(std::string(data, storedEnd), std::string(displayed, displayedEnd));
+}
+
+AttachmentReference* ReferenceFromHotspotRecord(const char* record, WORD signature, DWORD length)
+{
+    static constexpr WORD kHotspotSignatures[] = {SIG_CD_V6HOTSPOTBEGIN_CONTINUATION, SIG_CD_V5HOTSPOTBEGIN,
+                                                  SIG_CD_HOTSPOTBEGIN, SIG_CD_V4HOTSPOTBEGIN};
+    CDHOTSPOTBEGIN hotspot{};
+    if (std::find(std::begin(kHotspotSignatures), std::end(kHotspotSignatures), signature) ==
+            std::end(kHotspotSignatures) ||
+        record == nullptr || length < sizeof(hotspot)) {
+        return nullptr;
+    }
+    void* cursor = const_cast<char*>(record);
+    ODSReadMemory(&cursor, _CDHOTSPOTBEGIN, &hotspot, 1);
+    if (hotspot.Type != HOTSPOTREC_TYPE_FILE || hotspot.DataLength == 0 ||
+        hotspot.DataLength > length - sizeof(hotspot)) {
+        return nullptr;
+    }
+    return ReferenceFromHotspotData(record + sizeof(hotspot), hotspot.DataLength);
 }
 
 std::string GetOriginalFileName(const QXObjectList& references, const Attachment& attachment)

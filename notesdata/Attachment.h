@@ -65,6 +65,10 @@ private:
 // length bytes. Null when either text runs past the data.
 AttachmentReference* ReferenceFromHotspotData(const char* data, WORD length);
 
+// The reference a rich-text record makes when it is a file hotspot with
+// data that fits the record; null otherwise.
+AttachmentReference* ReferenceFromHotspotRecord(const char* record, WORD signature, DWORD length);
+
 // The name the document shows for the attachment: the displayed name of
 // the first reference to its stored name, else the stored name.
 std::string GetOriginalFileName(const QXObjectList& references, const Attachment& attachment);

@@ -21,8 +21,6 @@ namespace {
 
 // Longer text values are left to the body file.
 constexpr WORD kLongestTextField = 2048;
-constexpr WORD kHotspotSignatures[] = {SIG_CD_V6HOTSPOTBEGIN_CONTINUATION, SIG_CD_V5HOTSPOTBEGIN,
-                                       SIG_CD_HOTSPOTBEGIN, SIG_CD_V4HOTSPOTBEGIN};
 
 int HexDigit(wchar_t c)
 {
@@ -84,15 +82,6 @@ std::wstring NameText(const char* name)
     return LmbcsToWide(name, strnlen(name, kMaxItemNameBytes));
 }
 
-bool IsHotspot(WORD signature)
-{
-    for (WORD hotspot : kHotspotSignatures) {
-        if (signature == hotspot) {
-            return true;
-        }
-    }
-    return false;
-}
 
 void LogOpenFailure(const std::wstring& path)
 {
@@ -242,17 +231,7 @@ bool CmdGetDocument::OnRichText(const char*, RichTextField* field)
 
 WORD CmdGetDocument::OnRecord(const char* record, WORD signature, DWORD length)
 {
-    CDHOTSPOTBEGIN hotspot{};
-    if (!IsHotspot(signature) || length < sizeof(hotspot)) {
-        return NOERROR_STATUS;
-    }
-    void* cursor = const_cast<char*>(record);
-    ODSReadMemory(&cursor, _CDHOTSPOTBEGIN, &hotspot, 1);
-    if (hotspot.Type != HOTSPOTREC_TYPE_FILE || hotspot.DataLength == 0 ||
-        hotspot.DataLength > length - sizeof(hotspot)) {
-        return NOERROR_STATUS;
-    }
-    AttachmentReference* reference = ReferenceFromHotspotData(record + sizeof(hotspot), hotspot.DataLength);
+    AttachmentReference* reference = ReferenceFromHotspotRecord(record, signature, length);
     if (reference != nullptr) {
         references_.Add(reference);
         reference->Release();

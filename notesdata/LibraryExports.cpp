@@ -6,6 +6,7 @@
 
 #include "notesdata/DatabaseInfo.h"
 #include "notesdata/DbIterator.h"
+#include "notesdata/IndexDocument.h"
 #include "notesdata/MailDbName.h"
 #include "notesdata/NotesDataService.h"
 #include "notesdata/RtfExporter.h"
@@ -56,7 +57,7 @@ void WINAPI BRWTemporaryFileMgr_DeleteFiles()
     brw::BRWTemporaryFileMgr::Instance().DeleteFiles();
 }
 
-BOOLEAN WINAPI BRWIndexDocument(const wchar_t*, const wchar_t*)
+BOOLEAN WINAPI BRWIndexDocument(const wchar_t* path, const wchar_t* noteId)
 {
-    return FALSE;
+    return brw::IndexDocument(path, noteId) ? TRUE : FALSE;
 }

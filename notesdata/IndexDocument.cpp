@@ -1,0 +1,113 @@
+#include "notesdata/IndexDocument.h"
+
+#include <cwchar>
+#include <new>
+#include <optional>
+#include <string>
+
+#include "connector/UserIdentity.h"
+#include "notesdata/Db.h"
+#include "notesdata/IndexNotifier.h"
+#include "notesdata/NoteDocument.h"
+#include "notesdata/NotesText.h"
+
+namespace brw {
+namespace {
+
+// Paths come from the connector's list; a longer text names nothing Notes
+// can open.
+constexpr size_t kMaxPathChars = 1024;
+// Eight digits hold every note id; leading zeros are allowed up to this.
+constexpr size_t kMaxNoteIdChars = 16;
+
+int HexDigit(wchar_t c)
+{
+    return (c >= L'0' && c <= L'9')   ? c - L'0'
+           : (c >= L'A' && c <= L'F') ? c - L'A' + 10
+           : (c >= L'a' && c <= L'f') ? c - L'a' + 10
+                                      : -1;
+}
+
+// The whole text as a hexadecimal note id; nothing for empty or other text
+// or a number wider than 32 bits.
+std::optional<DWORD> ParseNoteId(const wchar_t* text)
+{
+    if (text == nullptr) {
+        return std::nullopt;
+    }
+    const size_t length = wcsnlen(text, kMaxNoteIdChars + 1);
+    if (length == 0 || length > kMaxNoteIdChars) {
+        return std::nullopt;
+    }
+    unsigned long long id = 0;
+    for (size_t i = 0; i < length; ++i) {
+        const int digit = HexDigit(text[i]);
+        if (digit < 0) {
+            return std::nullopt;
+        }
+        id = id << 4 | static_cast<unsigned>(digit);
+        if (id > 0xFFFFFFFFull) {
+            return std::nullopt;
+        }
+    }
+    return static_cast<DWORD>(id);
+}
+
+bool OpenDatabase(const wchar_t* path, Db& db)
+{
+    if (path == nullptr) {
+        return false;
+    }
+    const size_t length = wcsnlen(path, kMaxPathChars + 1);
+    return length > 0 && length <= kMaxPathChars && db.OpenByPath(WideToLmbcs(path, length));
+}
+
+// Only a note that opens now is worth indexing: a deleted or encrypted one
+// would give the indexer nothing.
+bool NoteOpens(Db& db, DWORD id)
+{
+    NoteDocument note(db);
+    return note.Open(id);
+}
+
+bool Notify(Db& db, DWORD id, const SinkConnector& connect)
+{
+    const std::wstring identity = UserIdentity();
+    if (identity.empty()) {
+        return false;
+    }
+    ComPtr<ISearchItemsChangedSink> sink;
+    if (!connect || FAILED(connect(sink)) || !sink) {
+        return false;
+    }
+    IndexNotifier notifier(identity, db.ReplicaId(), db.FullPath(), sink.get());
+    if ((id & 0x7FFFFFFF) == 0 || !NoteOpens(db, id)) {
+        return false;
+    }
+    return notifier.OnNoteId(id) && notifier.Flush();
+}
+
+}  // namespace
+
+bool IndexDocument(const wchar_t* path, const wchar_t* noteId, const SinkConnector& connect)
+{
+    try {
+        Db db;
+        if (!OpenDatabase(path, db)) {
+            return false;
+        }
+        const std::optional<DWORD> id = ParseNoteId(noteId);
+        return id && Notify(db, *id, connect);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+bool IndexDocument(const wchar_t* path, const wchar_t* noteId)
+{
+    return IndexDocument(path, noteId, [](ComPtr<ISearchItemsChangedSink>& sink) {
+        return ConnectItemsChangedSink(sink);
+    });
+}
+
+}  // namespace brw

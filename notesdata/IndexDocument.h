@@ -1,0 +1,24 @@
+#pragma once
+// An immediate index request for one document, for the connector: the
+// document's URL handed to the catalogue as an addition.
+#include <windows.h>
+
+#include <searchapi.h>
+
+#include <functional>
+
+#include "common/ComHolders.h"
+
+namespace brw {
+
+// Where the change is sent; the catalogue's sink unless a caller says.
+using SinkConnector = std::function<HRESULT(ComPtr<ISearchItemsChangedSink>&)>;
+
+// path: the database (UTF-16, as the connector's list holds it); noteId:
+// hexadecimal text. True when the catalogue took the document's URL; false
+// when the database or note does not open, the identity or the catalogue
+// cannot be had, or the catalogue refused it.
+bool IndexDocument(const wchar_t* path, const wchar_t* noteId, const SinkConnector& connect);
+bool IndexDocument(const wchar_t* path, const wchar_t* noteId);
+
+}  // namespace brw
