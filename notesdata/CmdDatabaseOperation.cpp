@@ -6,12 +6,6 @@
 #include "notesdata/RequestXml.h"
 
 namespace brw {
-namespace {
-
-// Longer paths name no database Notes can open; they come from the pipe.
-constexpr size_t kMaxPathChars = 1024;
-
-}  // namespace
 
 std::wstring DatabasePathForNotes(std::wstring path)
 {
@@ -29,10 +23,10 @@ bool CmdDatabaseOperation::ReadAttributes()
 
 bool CmdDatabaseOperation::OpenDatabase(Db& db, const std::wstring& path)
 {
-    if (!path.empty() && path.size() <= kMaxPathChars && db.OpenByPath(WideToLmbcs(path))) {
+    if (db.OpenByWidePath(path.c_str())) {
         return true;
     }
-    return !replicaId_.empty() && replicaId_.size() <= kMaxPathChars && db.OpenByReplicaId(replicaId_);
+    return !replicaId_.empty() && replicaId_.size() <= kMaxDatabasePathChars && db.OpenByReplicaId(replicaId_);
 }
 
 }  // namespace brw

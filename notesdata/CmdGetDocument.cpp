@@ -22,21 +22,13 @@ namespace {
 // Longer text values are left to the body file.
 constexpr WORD kLongestTextField = 2048;
 
-int HexDigit(wchar_t c)
-{
-    return (c >= L'0' && c <= L'9') ? c - L'0'
-           : (c >= L'A' && c <= L'F') ? c - L'A' + 10
-           : (c >= L'a' && c <= L'f') ? c - L'a' + 10
-                                      : -1;
-}
-
 // Hex digits up to the first other character. More than 32 bits give the
 // largest id, which names no note, rather than wrapping to one that does.
 NOTEID ParseNoteId(const std::wstring& text)
 {
     unsigned long long id = 0;
     for (wchar_t c : text) {
-        const int digit = HexDigit(c);
+        const int digit = HexDigitValue(c);
         if (digit < 0) {
             break;
         }

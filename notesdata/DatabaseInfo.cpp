@@ -12,9 +12,6 @@
 namespace brw {
 namespace {
 
-// Paths come from the connector's list, whose names are far shorter; a
-// longer text names nothing Notes can open.
-constexpr size_t kMaxPathChars = 1024;
 constexpr WORD kModifiedTextBytes = 100;
 constexpr WORD kTitleBytes = NSF_INFO_SIZE - 1;  // 127
 
@@ -36,22 +33,13 @@ std::wstring TitleText(const Db& db)
     return LmbcsToWide(title, strnlen(title, kTitleBytes));
 }
 
-bool OpenDatabase(const wchar_t* path, Db& db)
-{
-    if (path == nullptr) {
-        return false;
-    }
-    const size_t length = wcsnlen(path, kMaxPathChars + 1);
-    return length > 0 && length <= kMaxPathChars && db.OpenByPath(WideToLmbcs(path, length));
-}
-
 }  // namespace
 
 bool ReadDatabaseInfo(const wchar_t* path, wchar_t* title, int titleLength, wchar_t* modified, int modifiedLength,
                       BYTE* isMail)
 {
     Db db;
-    if (!OpenDatabase(path, db)) {
+    if (!db.OpenByWidePath(path)) {
         return false;
     }
     if (modified != nullptr) {

@@ -25,11 +25,7 @@ bool ParseHexHalf(const wchar_t* text, DWORD* value)
 {
     DWORD result = 0;
     for (int i = 0; i < 8; ++i) {
-        const wchar_t c = text[i];
-        const int digit = (c >= L'0' && c <= L'9') ? c - L'0'
-                          : (c >= L'A' && c <= L'F') ? c - L'A' + 10
-                          : (c >= L'a' && c <= L'f') ? c - L'a' + 10
-                                                     : -1;
+        const int digit = HexDigitValue(text[i]);
         if (digit < 0) {
             return false;
         }
@@ -89,6 +85,15 @@ bool Db::OpenByPath(const std::string& path, HWND owner)
     }
     replicaId_ = FormatReplicaId(info.ID.Innards[1], info.ID.Innards[0]);
     return true;
+}
+
+bool Db::OpenByWidePath(const wchar_t* path, HWND owner)
+{
+    if (path == nullptr) {
+        return false;
+    }
+    const size_t length = wcsnlen(path, kMaxDatabasePathChars + 1);
+    return length > 0 && length <= kMaxDatabasePathChars && OpenByPath(WideToLmbcs(path, length), owner);
 }
 
 bool Db::OpenByReplicaId(const std::wstring& replicaId)

@@ -13,6 +13,9 @@ namespace brw {
 
 enum class DbKind : WORD { CalendarOwner = 0, Mail = 1, Other = 2 };
 
+// Longer paths, from requests or the connector, name nothing Notes opens.
+inline constexpr size_t kMaxDatabasePathChars = 1024;
+
 // The client's data directory (Notes text), at most size - 1 bytes; nothing
 // when it is not configured.
 std::optional<std::string> ReadDataDirectory(WORD size);
@@ -27,6 +30,9 @@ public:
     // Notes-text path, relative to the data directory or full. With an owner
     // window a failure is shown in an "Error opening database" box.
     bool OpenByPath(const std::string& path, HWND owner = nullptr);
+    // A UTF-16 path from outside the service: NUL-terminated, at most
+    // kMaxDatabasePathChars; null, empty or longer opens nothing.
+    bool OpenByWidePath(const wchar_t* path, HWND owner = nullptr);
     // 16 hex digits, high half first; shorter or other text never matches.
     bool OpenByReplicaId(const std::wstring& replicaId);
     void Close();

@@ -14,19 +14,8 @@
 namespace brw {
 namespace {
 
-// Paths come from the connector's list; a longer text names nothing Notes
-// can open.
-constexpr size_t kMaxPathChars = 1024;
 // Eight digits hold every note id; leading zeros are allowed up to this.
 constexpr size_t kMaxNoteIdChars = 16;
-
-int HexDigit(wchar_t c)
-{
-    return (c >= L'0' && c <= L'9')   ? c - L'0'
-           : (c >= L'A' && c <= L'F') ? c - L'A' + 10
-           : (c >= L'a' && c <= L'f') ? c - L'a' + 10
-                                      : -1;
-}
 
 // The whole text as a hexadecimal note id; nothing for empty or other text
 // or a number wider than 32 bits.
@@ -41,7 +30,7 @@ std::optional<DWORD> ParseNoteId(const wchar_t* text)
     }
     unsigned long long id = 0;
     for (size_t i = 0; i < length; ++i) {
-        const int digit = HexDigit(text[i]);
+        const int digit = HexDigitValue(text[i]);
         if (digit < 0) {
             return std::nullopt;
         }
@@ -51,15 +40,6 @@ std::optional<DWORD> ParseNoteId(const wchar_t* text)
         }
     }
     return static_cast<DWORD>(id);
-}
-
-bool OpenDatabase(const wchar_t* path, Db& db)
-{
-    if (path == nullptr) {
-        return false;
-    }
-    const size_t length = wcsnlen(path, kMaxPathChars + 1);
-    return length > 0 && length <= kMaxPathChars && db.OpenByPath(WideToLmbcs(path, length));
 }
 
 // Only a note that opens now is worth indexing: a deleted or encrypted one
@@ -93,7 +73,7 @@ bool IndexDocument(const wchar_t* path, const wchar_t* noteId, const SinkConnect
 {
     try {
         Db db;
-        if (!OpenDatabase(path, db)) {
+        if (!db.OpenByWidePath(path)) {
             return false;
         }
         const std::optional<DWORD> id = ParseNoteId(noteId);

@@ -18,6 +18,15 @@ inline std::string WideToLmbcs(const std::wstring& text) { return WideToLmbcs(te
 // fit). Never 0 while bytes remain, so a walk always moves on.
 size_t LmbcsPieceLength(const char* text, size_t remaining, size_t limit);
 
+// 0-15 for a hexadecimal digit of either case, -1 for anything else.
+inline int HexDigitValue(wchar_t c)
+{
+    return (c >= L'0' && c <= L'9')   ? c - L'0'
+           : (c >= L'A' && c <= L'F') ? c - L'A' + 10
+           : (c >= L'a' && c <= L'f') ? c - L'a' + 10
+                                      : -1;
+}
+
 // Lower case, as the reply's paths and names are written.
 std::wstring ToLowerText(std::wstring text);
 
