@@ -105,7 +105,16 @@ struct HeapBlockTraits {
     static void Close(pointer p) noexcept { ::HeapFree(::GetProcessHeap(), 0, p); }
 };
 
+// Loaded libraries: failure is NULL.
+struct ModuleHandleTraits {
+    using pointer = HMODULE;
+    static pointer Invalid() noexcept { return nullptr; }
+    static bool IsValid(pointer m) noexcept { return m != nullptr; }
+    static void Close(pointer m) noexcept { ::FreeLibrary(m); }
+};
+
 using KernelHandle = UniqueResource<KernelHandleTraits>;
+using ModuleHandle = UniqueResource<ModuleHandleTraits>;
 using FileHandle = UniqueResource<FileHandleTraits>;
 using RegKey = UniqueResource<RegKeyTraits>;
 template <typename T>

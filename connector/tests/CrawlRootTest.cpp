@@ -22,6 +22,7 @@
 #include "tests/support/BuildTrees.h"
 #include "tests/support/ProcessRun.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/ServerRegistration.h"
 
 namespace {
 
@@ -104,41 +105,15 @@ private:
     HRESULT hr_;
 };
 
-struct ModuleTraits {
-    using pointer = HMODULE;
-    static pointer Invalid() noexcept { return nullptr; }
-    static bool IsValid(pointer m) noexcept { return m != nullptr; }
-    static void Close(pointer m) noexcept { FreeLibrary(m); }
-};
-
 // The 32-bit stand-in's classes, registered in the prefix for the life of
-// the holder, as regsvr32 would register them. Every case registers and
-// unregisters its own, so the cases do not depend on their order.
-class StandInRegistration {
+// the holder. Every case registers and unregisters its own, so the cases do
+// not depend on their order.
+class StandInRegistration : public brwtest::ServerRegistration {
 public:
     StandInRegistration()
-        : module_(LoadLibraryW(brwtest::BinaryIn32BitTree(L"platform\\winsearch\\BRWSearchStandIn.dll").c_str())),
-          result_(Call("DllRegisterServer"))
+        : ServerRegistration(brwtest::BinaryIn32BitTree(L"platform\\winsearch\\BRWSearchStandIn.dll"))
     {
     }
-    ~StandInRegistration() { Call("DllUnregisterServer"); }
-    StandInRegistration(const StandInRegistration&) = delete;
-    StandInRegistration& operator=(const StandInRegistration&) = delete;
-
-    HRESULT Result() const { return result_; }
-    HRESULT Unregister() { return Call("DllUnregisterServer"); }
-
-private:
-    HRESULT Call(const char* entry)
-    {
-        using Entry = HRESULT(STDAPICALLTYPE*)();
-        auto function = module_ ? reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module_.get(), entry)))
-                                : nullptr;
-        return function ? function() : HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
-    }
-
-    brw::UniqueResource<ModuleTraits> module_;
-    HRESULT result_;
 };
 
 // Names the stand-in's state folder in this process's environment (which

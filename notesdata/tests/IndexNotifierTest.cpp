@@ -19,6 +19,7 @@
 #include "platform/winsearch/core/StateFolder.h"
 #include "tests/support/BuildTrees.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/ServerRegistration.h"
 
 namespace {
 
@@ -345,44 +346,31 @@ TEST_F(IndexDocumentTest, AttachmentDeletionsThatFillTheBatchSendItBeforeGoingOn
     EXPECT_EQ(sink_.calls.size(), 1u);
 }
 
-struct ModuleTraits {
-    using pointer = HMODULE;
-    static pointer Invalid() noexcept { return nullptr; }
-    static bool IsValid(pointer m) noexcept { return m != nullptr; }
-    static void Close(pointer m) noexcept { FreeLibrary(m); }
-};
-
 // The 32-bit Windows Search stand-in, registered in the prefix and keeping
 // its state in a folder of the case's own for the life of the holder.
 class StandInCatalogue {
 public:
     explicit StandInCatalogue(const std::wstring& stateFolder)
+        : stateFolder_(SetStateFolder(stateFolder)),
+          registration_(brwtest::BinaryIn32BitTree(L"platform\\winsearch\\BRWSearchStandIn.dll"))
     {
-        SetEnvironmentVariableW(brw::winsearch::kStateFolderVariable, stateFolder.c_str());
-        module_.reset(LoadLibraryW(brwtest::BinaryIn32BitTree(L"platform\\winsearch\\BRWSearchStandIn.dll").c_str()));
-        registered_ = Call("DllRegisterServer");
     }
-    ~StandInCatalogue()
-    {
-        Call("DllUnregisterServer");
-        SetEnvironmentVariableW(brw::winsearch::kStateFolderVariable, nullptr);
-    }
+    ~StandInCatalogue() { SetEnvironmentVariableW(brw::winsearch::kStateFolderVariable, nullptr); }
     StandInCatalogue(const StandInCatalogue&) = delete;
     StandInCatalogue& operator=(const StandInCatalogue&) = delete;
 
-    HRESULT Registered() const { return registered_; }
+    HRESULT Registered() const { return registration_.Result(); }
 
 private:
-    HRESULT Call(const char* entry)
+    // Before the registration: the stand-in reads the folder when loaded.
+    static std::wstring SetStateFolder(const std::wstring& folder)
     {
-        using Entry = HRESULT(STDAPICALLTYPE*)();
-        auto function = module_ ? reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module_.get(), entry)))
-                                : nullptr;
-        return function ? function() : HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+        SetEnvironmentVariableW(brw::winsearch::kStateFolderVariable, folder.c_str());
+        return folder;
     }
 
-    brw::UniqueResource<ModuleTraits> module_;
-    HRESULT registered_ = E_FAIL;
+    std::wstring stateFolder_;
+    brwtest::ServerRegistration registration_;
 };
 
 class IndexDocumentCatalogueTest : public IndexDocumentTest {
