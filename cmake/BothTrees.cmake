@@ -31,5 +31,5 @@ foreach(arch win32 win64)
 endforeach()
 
 enable_testing()
-add_test(NAME win32 COMMAND "${CMAKE_CTEST_COMMAND}" --test-dir "${BRW_WIN32_BINARY_DIR}" --output-on-failure -j2)
-add_test(NAME win64 COMMAND "${CMAKE_CTEST_COMMAND}" --test-dir "${BRW_WIN64_BINARY_DIR}" --output-on-failure -j2)
+add_test(NAME win32 COMMAND "${BRW_SOURCE_ROOT}/scripts/test-tree.sh" "${BRW_WIN32_BINARY_DIR}")
+add_test(NAME win64 COMMAND "${BRW_SOURCE_ROOT}/scripts/test-tree.sh" "${BRW_WIN64_BINARY_DIR}")
