@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Handles.h"
 #include "notesdata/ExecuteCommand.h"
 #include "tests/support/BuildTrees.h"
 
@@ -67,23 +68,17 @@ TEST(Deliverables, CarryTheProductVersion)
 class Library {
 public:
     explicit Library(const std::wstring& relative) : module_(LoadLibraryW(InThisTree(relative).c_str())) {}
-    ~Library()
-    {
-        if (module_ != nullptr) {
-            FreeLibrary(module_);
-        }
-    }
-    HMODULE get() const { return module_; }
-    FARPROC operator[](const char* name) const { return GetProcAddress(module_, name); }
+    HMODULE get() const { return module_.get(); }
+    FARPROC operator[](const char* name) const { return GetProcAddress(module_.get(), name); }
 
     template <class Function>
     Function Get(const char* name) const
     {
-        return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
+        return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module_.get(), name)));
     }
 
 private:
-    HMODULE module_;
+    brw::ModuleHandle module_;
 };
 
 #if !defined(_WIN64)

@@ -1,4 +1,5 @@
 // Registration of the built BRWHandler.dll in the test prefix's registry.
+#include "common/Handles.h"
 #include "handler/ClassTable.h"
 #include "handler/NSFUrlAccessor.h"
 
@@ -24,28 +25,22 @@ const std::wstring kNotifierClsid = L"CLSID\\{BE32495C-4A83-4BFF-9529-7C3254A202
 class Library {
 public:
     explicit Library(const std::wstring& path) : module_(::LoadLibraryW(path.c_str())) {}
-    ~Library()
-    {
-        if (module_) {
-            ::FreeLibrary(module_);
-        }
-    }
     HRESULT Call(const char* name)
     {
-        auto fn = reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(::GetProcAddress(module_, name)));
+        auto fn = reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(::GetProcAddress(module_.get(), name)));
         return fn ? fn() : E_NOTIMPL;
     }
-    HMODULE get() const { return module_; }
+    HMODULE get() const { return module_.get(); }
 
 private:
-    HMODULE module_;
+    brw::ModuleHandle module_;
 };
 
 // Every key and value below a key, one line each, to compare registrations.
 void Dump(HKEY root, const std::wstring& path, std::map<std::wstring, std::wstring>* out)
 {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    brw::RegKey key;
+    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
         return;
     }
     (*out)[path] = L"";
@@ -55,7 +50,7 @@ void Dump(HKEY root, const std::wstring& path, std::map<std::wstring, std::wstri
         DWORD nameLength = 512;
         DWORD dataLength = sizeof(data);
         DWORD type = 0;
-        if (::RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data, &dataLength) != ERROR_SUCCESS) {
+        if (::RegEnumValueW(key.get(), i, name, &nameLength, nullptr, &type, data, &dataLength) != ERROR_SUCCESS) {
             break;
         }
         (*out)[path + L"|" + name] = std::to_wstring(type) + L":" +
@@ -64,12 +59,12 @@ void Dump(HKEY root, const std::wstring& path, std::map<std::wstring, std::wstri
     std::vector<std::wstring> children;
     for (DWORD i = 0;; ++i) {
         DWORD nameLength = 512;
-        if (::RegEnumKeyExW(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+        if (::RegEnumKeyExW(key.get(), i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
             break;
         }
         children.emplace_back(name);
     }
-    ::RegCloseKey(key);
+    key.reset();
     for (const auto& child : children) {
         Dump(root, path + L"\\" + child, out);
     }
