@@ -63,7 +63,7 @@ int CmdGetDatabaseList::Execute(ReplyWriter* writer)
 {
     DbDirectory directory;
     const std::optional<std::string> folder = ReadDataDirectory(256);
-    if (!folder || !directory.Open()) {
+    if (!folder || !directory.Open(*folder)) {
         return 1;
     }
     dataDirectory_ = LmbcsToWide(*folder);

@@ -186,7 +186,12 @@ const std::wstring& Db::FullPath()
 bool DbDirectory::Open()
 {
     const std::optional<std::string> directory = ReadDataDirectory(256);
-    return directory && OpenHandle(*directory, nullptr);
+    return directory && Open(*directory);
+}
+
+bool DbDirectory::Open(const std::string& dataDirectory)
+{
+    return OpenHandle(dataDirectory, nullptr);
 }
 
 }  // namespace brw

@@ -71,6 +71,8 @@ class DbDirectory : public Db {
 public:
     // Reads the data directory (at most 255 bytes) and opens it.
     bool Open();
+    // Opens the data directory a caller has read already.
+    bool Open(const std::string& dataDirectory);
 };
 
 // The text of a Notes status, for a message box or the log.
