@@ -35,10 +35,7 @@ Listener::~Listener()
 void Listener::Close()
 {
     pipe_.reset();
-    if (context_ != 0) {
-        FreeCommandContext(context_);
-        context_ = 0;
-    }
+    context_.reset();
 }
 
 bool Listener::Open()
@@ -53,8 +50,10 @@ bool Listener::Open()
 
 void Listener::ServeUntilStopped()
 {
-    if (context_ == 0 && InitializeCommandContext(&context_) != 0) {
-        context_ = 0;
+    if (!context_) {
+        context_ = MakeCommandContext();
+    }
+    if (!context_) {
         Close();
         return;
     }
@@ -91,12 +90,12 @@ bool Listener::ServeOneConnection()
 
 void Listener::Answer(const wchar_t* request)
 {
-    ClearCommandBuffer(context_);
-    if (ExecuteCommand(context_, request) == 0) {
-        const int size = GetReturnBufferSize(context_);
+    ClearCommandBuffer(context_.get());
+    if (ExecuteCommand(context_.get(), request) == 0) {
+        const int size = GetReturnBufferSize(context_.get());
         HeapBlock<BYTE> reply = AllocateHeapBlock<BYTE>(size > 0 ? static_cast<size_t>(size) : 1);
         DWORD length = 0;
-        if (reply && GetReturnBuffer(context_, reply.get(), size, &length) == 0) {
+        if (reply && GetReturnBuffer(context_.get(), reply.get(), size, &length) == 0) {
             WriteWhole(pipe_.get(), reply.get(), length);
             FlushFileBuffers(pipe_.get());  // until the client has read it
             return;

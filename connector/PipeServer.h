@@ -8,7 +8,7 @@
 #include <string>
 
 #include "common/Handles.h"
-#include "connector/BRWClient.h"
+#include "connector/CommandContextHandle.h"
 
 namespace brw {
 
@@ -41,7 +41,7 @@ private:
 
     std::wstring pipeName_;
     FileHandle pipe_;
-    BRWCommandContext context_ = 0;
+    CommandContextHandle context_;
     std::atomic<bool> stop_{false};
 };
 

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "connector/BRWClient.h"
+#include "connector/CommandContextHandle.h"
 #include "notesdata/tests/NotesSandbox.h"
 
 namespace {
@@ -18,34 +18,26 @@ constexpr wchar_t kPrologue[] = L"<?xml version=\"1.0\" encoding=\"UTF-16\" ?>";
 // One thread's context and the replies it gets.
 class ClientThread {
 public:
-    ClientThread() { made_ = InitializeCommandContext(&context_) == 0; }
-    ~ClientThread()
-    {
-        if (made_) {
-            FreeCommandContext(context_);
-        }
-    }
-    bool Made() const { return made_; }
+    bool Made() const { return static_cast<bool>(context_); }
 
     // The reply, or "<failure/>" as the pipe server would send it.
     std::wstring Run(const std::wstring& element)
     {
-        ClearCommandBuffer(context_);
+        ClearCommandBuffer(context_.get());
         const std::wstring request = kPrologue + element;
-        if (ExecuteCommand(context_, request.c_str()) != 0) {
+        if (ExecuteCommand(context_.get(), request.c_str()) != 0) {
             return L"<failure/>";
         }
-        std::vector<BYTE> bytes(static_cast<size_t>(GetReturnBufferSize(context_)) + 2);
+        std::vector<BYTE> bytes(static_cast<size_t>(GetReturnBufferSize(context_.get())) + 2);
         DWORD length = 0;
-        if (GetReturnBuffer(context_, bytes.data(), static_cast<int>(bytes.size()), &length) != 0) {
+        if (GetReturnBuffer(context_.get(), bytes.data(), static_cast<int>(bytes.size()), &length) != 0) {
             return L"<failure/>";
         }
         return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), length / sizeof(wchar_t));
     }
 
 private:
-    BRWCommandContext context_ = 0;
-    bool made_ = false;
+    brw::CommandContextHandle context_ = brw::MakeCommandContext();
 };
 
 class ClientService : public ::testing::Test {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/WideString.h"
-#include "connector/BRWClient.h"
+#include "connector/CommandContextHandle.h"
 #include "notesdata/tests/NotesSandbox.h"
 
 namespace {
@@ -55,24 +55,17 @@ void Report(const char* what, double value, const char* unit, bool pass)
 
 class Client {
 public:
-    Client() { made_ = InitializeCommandContext(&context_) == 0; }
-    ~Client()
-    {
-        if (made_) {
-            FreeCommandContext(context_);
-        }
-    }
-    bool Made() const { return made_; }
+    bool Made() const { return static_cast<bool>(context_); }
     // The reply's length in bytes; 0 on failure.
     size_t Run(const std::wstring& request)
     {
-        ClearCommandBuffer(context_);
-        if (ExecuteCommand(context_, request.c_str()) != 0) {
+        ClearCommandBuffer(context_.get());
+        if (ExecuteCommand(context_.get(), request.c_str()) != 0) {
             return 0;
         }
-        buffer_.resize(static_cast<size_t>(GetReturnBufferSize(context_)));
+        buffer_.resize(static_cast<size_t>(GetReturnBufferSize(context_.get())));
         DWORD length = 0;
-        return GetReturnBuffer(context_, buffer_.data(), static_cast<int>(buffer_.size()), &length) == 0 ? length : 0;
+        return GetReturnBuffer(context_.get(), buffer_.data(), static_cast<int>(buffer_.size()), &length) == 0 ? length : 0;
     }
     std::wstring ReplyText() const
     {
@@ -80,8 +73,7 @@ public:
     }
 
 private:
-    BRWCommandContext context_ = 0;
-    bool made_ = false;
+    brw::CommandContextHandle context_ = brw::MakeCommandContext();
     std::vector<BYTE> buffer_;
 };
 
