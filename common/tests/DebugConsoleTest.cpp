@@ -1,4 +1,5 @@
 #include "common/DebugConsole.h"
+#include "common/FailureTrail.h"
 
 #include "common/Handles.h"
 #include "common/tests/RegistryTestTools.h"
@@ -34,6 +35,17 @@ TEST(DebugConsoleSetting, OnOnlyForDwordOne)
     }
     test::TestKey absent;
     EXPECT_FALSE(ReadDebugConsoleSetting(HKEY_CURRENT_USER, absent.Path().c_str())) << "key missing";
+}
+
+// Errors are HRESULTs with the high bit set: the trail must show all eight
+// digits (0x80070005, not a sign-extended or shortened number), and a step
+// without a name still gives a whole line.
+TEST(FailureTrailLines, ShowStepAndWholeResult)
+{
+    EXPECT_EQ(L"BRWHandler: open pipe failed 0x80070005\n",
+              FormatFailureLine(L"BRWHandler", L"open pipe", HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED)));
+    EXPECT_EQ(L"BRWHandler: filter init failed 0x00000001\n", FormatFailureLine(L"BRWHandler", L"filter init", S_FALSE));
+    EXPECT_EQ(L": failed 0x80004005\n", FormatFailureLine(nullptr, nullptr, E_FAIL));
 }
 
 TEST(DebugConsoleLines, FormatEachFormExactly)
