@@ -103,8 +103,21 @@ HRESULT InitializeAndQuery(T* object, REFIID riid, void** ppv) noexcept
     return hr;
 }
 
+// new (std::nothrow) covers only the object's own memory: a constructor that
+// allocates (a string member, a buffer) can still throw bad_alloc, which must
+// not cross a noexcept COM entry point. Such an object counts as not made.
+template <typename T, typename... Args>
+T* ConstructOrNull(Args... args) noexcept
+{
+    try {
+        return new (std::nothrow) T(args...);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
 // Create function of a class that cannot be aggregated. T's constructor
-// takes no arguments and must not throw.
+// takes no arguments.
 template <typename T>
 HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) noexcept
 {
@@ -115,12 +128,12 @@ HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) noexcept
     if (outer) {
         return CLASS_E_NOAGGREGATION;
     }
-    return InitializeAndQuery(new (std::nothrow) T(), riid, ppv);
+    return InitializeAndQuery(ConstructOrNull<T>(), riid, ppv);
 }
 
 // Create function of a class that can be aggregated. T's constructor takes
-// the outer unknown (null when standing alone) and must not throw. An
-// aggregate may ask only for the inner IUnknown.
+// the outer unknown (null when standing alone). An aggregate may ask only for
+// the inner IUnknown.
 template <typename T>
 HRESULT CreateAggregatableInstance(IUnknown* outer, REFIID riid, void** ppv) noexcept
 {
@@ -131,7 +144,7 @@ HRESULT CreateAggregatableInstance(IUnknown* outer, REFIID riid, void** ppv) noe
     if (outer && !IsEqualIID(riid, IID_IUnknown)) {
         return CLASS_E_NOAGGREGATION;
     }
-    return InitializeAndQuery(new (std::nothrow) T(outer), riid, ppv);
+    return InitializeAndQuery(ConstructOrNull<T>(outer), riid, ppv);
 }
 
 } // namespace brw

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+
 namespace brw {
 namespace {
 
@@ -34,6 +36,21 @@ protected:
     HRESULT QueryOwnInterface(REFIID riid, void** ppv) override
     {
         static const QITAB kInterfaces[] = {QITABENT(TestObject, IPersist), QITABENT(TestObject, IOleWindow), {}};
+        return QISearch(this, kInterfaces, riid, ppv);
+    }
+};
+
+// A class whose constructor allocates and runs out of memory.
+class ThrowingObject final : public ComObject<IPersist> {
+public:
+    explicit ThrowingObject(IUnknown* outer = nullptr) : ComObject(outer) { throw std::bad_alloc(); }
+    HRESULT Initialize() noexcept { return S_OK; }
+    IFACEMETHODIMP GetClassID(CLSID*) override { return E_NOTIMPL; }
+
+protected:
+    HRESULT QueryOwnInterface(REFIID riid, void** ppv) override
+    {
+        static const QITAB kInterfaces[] = {QITABENT(ThrowingObject, IPersist), {}};
         return QISearch(this, kInterfaces, riid, ppv);
     }
 };
@@ -195,6 +212,17 @@ TEST_F(ComServer, CanUnloadOnlyWhenNoFactoryObjectOrServerLockIsAlive)
 
     EXPECT_EQ(S_OK, FactoryFor(kPlainClass)->LockServer(FALSE));
     EXPECT_EQ(S_OK, CanUnloadModule());
+}
+
+TEST_F(ComServer, ConstructorOutOfMemoryIsAnErrorNotAnException)
+{
+    void* object = kPoison;
+    EXPECT_EQ(E_OUTOFMEMORY, CreateInstance<ThrowingObject>(nullptr, IID_IPersist, &object));
+    EXPECT_EQ(nullptr, object);
+    object = kPoison;
+    EXPECT_EQ(E_OUTOFMEMORY, CreateAggregatableInstance<ThrowingObject>(nullptr, IID_IPersist, &object));
+    EXPECT_EQ(nullptr, object);
+    EXPECT_EQ(0, ModuleLockCount()) << "the lock taken by the half-made object is given back";
 }
 
 } // namespace
