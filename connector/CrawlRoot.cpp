@@ -72,7 +72,10 @@ HRESULT StageRoot(ISearchCrawlScopeManager* scope, const wchar_t* url) noexcept
         hr = scope->AddRoot(root.get());
     }
     if (SUCCEEDED(hr)) {
-        hr = scope->AddHierarchicalScope(url, TRUE, TRUE, FALSE);
+        constexpr BOOL kInclude = TRUE;           // an inclusion rule, not an exclusion
+        constexpr BOOL kDefaultRule = TRUE;       // the user may override it
+        constexpr BOOL kOverrideChildren = FALSE; // rules below the root stay as they are
+        hr = scope->AddHierarchicalScope(url, kInclude, kDefaultRule, kOverrideChildren);
     }
     return hr;
 }
