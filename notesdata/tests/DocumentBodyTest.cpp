@@ -99,6 +99,33 @@ TEST_F(DocumentBody, TextsListsAndRichTextFollowInItemOrder)
     EXPECT_EQ(L' ', text.back());
 }
 
+TEST_F(DocumentBody, AStoredLineBreakIsOneBlankAndNoNulReachesTheFile)
+{
+    ImportDatabase(L"breaks.nsf",
+                   Note("<item name='Subject'><text>Line one<break/>line two</text></item>"
+                        "<item name='Address'><textlist><text>Main St<break/>Springfield</text><text>x</text>"
+                        "</textlist></item>"
+                        "<item name='After'><text>still here</text></item>"));
+    const std::wstring text = BodyText(BodyOf(L"breaks.nsf"));
+    EXPECT_EQ(std::wstring::npos, text.find(L'\0'));
+    EXPECT_EQ(L"Line one line two Main St Springfield x still here ", text);
+}
+
+TEST_F(DocumentBody, ItemsOfOneNameEachGiveTheirOwnText)
+{
+    ImportDatabase(L"parts.nsf", Note(RichText("Body", "first part") + RichText("Body", "second part") +
+                                      "<item name='Tags'><textlist><text>red</text></textlist></item>"
+                                      "<item name='Tags'><textlist><text>blue</text></textlist></item>"));
+    const std::wstring text = BodyText(BodyOf(L"parts.nsf"));
+    const size_t first = text.find(L"first part");
+    const size_t second = text.find(L"second part");
+    ASSERT_NE(std::wstring::npos, first);
+    ASSERT_NE(std::wstring::npos, second);
+    EXPECT_LT(first, second);
+    EXPECT_EQ(1u, brwtest::CountOf(text, L"red"));
+    EXPECT_LT(text.find(L"red"), text.find(L"blue"));
+}
+
 TEST_F(DocumentBody, A50000ByteRichTextArrivesWhole)
 {
     std::string text;

@@ -312,6 +312,25 @@ TEST_F(Document, AnExtensionThatIsNoFileNameIsLeftOut)
     EXPECT_EQ(2u, brwtest::FileCount(ReplyFolder()));
 }
 
+// Notes stores a line break inside a text value as a NUL; the reader of a
+// reply takes a NUL for its end, so none may reach it.
+TEST_F(Document, StoredLineBreaksBecomeLineBreaksAndNoNulReachesTheReply)
+{
+    ImportDatabase(L"breaks.nsf",
+                   Note(Text("Subject", "Line one<break/>line two") +
+                        "<item name='Address'><textlist><text>Main St<break/>Springfield</text><text>x</text>"
+                        "</textlist></item>" +
+                        Text("After", "still here")));
+    const CommandResult got = GetDocument(L"breaks.nsf", L"8F6");
+    EXPECT_EQ(0, got.result);
+    EXPECT_EQ(std::wstring::npos, got.reply.find(L'\0'));
+    EXPECT_NE(std::wstring::npos, got.reply.find(L"<value>Line one\r\nline two</value>"));
+    EXPECT_NE(std::wstring::npos, got.reply.find(L"<value>Main St\r\nSpringfield</value><value>x</value>"));
+    EXPECT_NE(std::wstring::npos, got.reply.find(L"<name>After</name><value>still here</value>"));
+    EXPECT_NE(std::wstring::npos, got.reply.find(L"<notesize>"));
+    EXPECT_EQ(L"</document>", got.reply.substr(got.reply.size() - 11));
+}
+
 // Rich-text records as a database file may hold them: lengths that run
 // past their record or item, names without their NUL.
 std::string HotspotRecord(WORD recordLength, WORD dataLength, const std::string& data)
