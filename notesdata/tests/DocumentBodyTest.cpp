@@ -8,7 +8,9 @@
 #include "notesdata/Db.h"
 #include "notesdata/NoteDocument.h"
 #include "notesdata/NoteItems.h"
+#include "notesdata/NotesDataService.h"
 #include "notesdata/RichTextField.h"
+#include "notesdata/RtfExporter.h"
 #include "notesdata/tests/DocumentFixture.h"
 
 namespace {
@@ -193,6 +195,17 @@ TEST_F(DocumentBody, ThePreviewIsAReadOnlyRtfFileAndNothingElseStays)
     EXPECT_EQ(path, BodyOf(L"memo.nsf", L"preview=\"true\"")) << "and the earlier preview replaced";
 }
 
+TEST_F(DocumentBody, APreviewIsWrittenWhileAnotherServiceComesAndGoes)
+{
+    ImportDatabase(L"memo.nsf", Note(RichText("Body", "Plan for 1995")));
+    auto* other = new brw::NotesDataService();
+    other->AddRef();
+    EXPECT_EQ(0u, other->Release());
+    const std::string rtf = brwtest::ReadFileBytes(BodyOf(L"memo.nsf", L"preview=\"true\""));
+    EXPECT_EQ(0u, rtf.find("{\\rtf"));
+    EXPECT_NE(std::string::npos, rtf.find("Plan for 1995"));
+}
+
 TEST_F(DocumentBody, ThePreviewRendersWithTheRegisteredForm)
 {
     ImportDatabase(L"memo.nsf", Note("<item name='Form'><text>Memo</text></item>"
@@ -215,6 +228,22 @@ TEST_F(DocumentBody, AnRtfPreviewIsNotWrittenUnderARefusedTempDir)
     const CommandResult got = Run(L"<get_document db=\"memo.nsf\" tempdir=\"temp\" id=\"8F6\" preview=\"true\"/>");
     EXPECT_EQ(0, got.result);
     EXPECT_EQ(std::wstring::npos, got.reply.find(L"<rtf>"));
+}
+
+TEST(RtfExporter, TheConverterIsLoadedFromTheFirstToTheLastReference)
+{
+    ASSERT_EQ(nullptr, GetModuleHandleW(L"nxrtf.dll")) << "no service of an earlier case lives";
+    {
+        brw::RtfExporterReference first;
+        {
+            brw::RtfExporterReference second;
+            EXPECT_NE(nullptr, brw::RtfExporterEntry());
+        }
+        EXPECT_NE(nullptr, brw::RtfExporterEntry());
+        EXPECT_NE(nullptr, GetModuleHandleW(L"nxrtf.dll"));
+    }
+    EXPECT_EQ(nullptr, brw::RtfExporterEntry());
+    EXPECT_EQ(nullptr, GetModuleHandleW(L"nxrtf.dll"));
 }
 
 // Records as the tool cannot write them: an image and a bitmap between text.
