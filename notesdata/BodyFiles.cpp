@@ -47,7 +47,8 @@ HANDLE CreateForWriting(const std::wstring& path)
     return CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, kFinishedFileAttributes, nullptr);
 }
 
-// An earlier request's finished body is read-only; it is replaced.
+// A body left by an earlier process of the same ids (they are reused) is
+// finished, so read-only; it is replaced.
 FileHandle OpenBodyFile(const std::wstring& path)
 {
     FileHandle file(CreateForWriting(path));
@@ -216,7 +217,8 @@ void TextBodyWriter::Flush()
 std::optional<std::wstring> WriteTextBody(NoteDocument& document, const std::wstring& tempDir)
 {
     std::optional<std::wstring> path =
-        MakeTempFilePath(tempDir, TempFileKind::TextBody, document.Database().ReplicaId(), document.NoteId(), 0, L"");
+        MakeTempFilePath(tempDir, TempFileKind::TextBody, document.Database().ReplicaId(), document.NoteId(),
+                         NextBodySerial(), L"");
     if (!path) {
         return std::nullopt;
     }

@@ -3,6 +3,8 @@
 #include "common/DebugConsole.h"
 #include "common/WideString.h"
 
+#include <atomic>
+
 namespace brw {
 namespace {
 
@@ -59,15 +61,17 @@ bool EnsureFolder(const std::wstring& folder)
     return IsFolder(folder) || CreateDirectoryW(folder.c_str(), nullptr) || IsFolder(folder);
 }
 
-std::wstring FileName(TempFileKind kind, const std::wstring& replicaId, DWORD noteId, DWORD index,
+// Attachments are "R-N-I.E"; bodies "R-N_S.E", so that no body name can
+// be an attachment's.
+std::wstring FileName(TempFileKind kind, const std::wstring& replicaId, DWORD noteId, DWORD number,
                       const std::wstring& extension)
 {
     switch (kind) {
     case TempFileKind::Attachment:
-        return replicaId + FormatText(L"-%X-%X.", noteId, index) + extension;
-    case TempFileKind::TextBody: return replicaId + FormatText(L"-%X.txt", noteId);
-    case TempFileKind::RtfBody: return replicaId + FormatText(L"-%X.rtf", noteId);
-    default: return replicaId + FormatText(L"-%X.cd", noteId);
+        return replicaId + FormatText(L"-%X-%X.", noteId, number) + extension;
+    case TempFileKind::TextBody: return replicaId + FormatText(L"-%X_%X.txt", noteId, number);
+    case TempFileKind::RtfBody: return replicaId + FormatText(L"-%X_%X.rtf", noteId, number);
+    default: return replicaId + FormatText(L"-%X_%X.cd", noteId, number);
     }
 }
 
@@ -102,8 +106,14 @@ bool IsAcceptableTempDir(const std::wstring& tempDir)
     return !HasDotSegment(tempDir) && !IsInsideWindowsFolder(tempDir);
 }
 
+DWORD NextBodySerial()
+{
+    static std::atomic<DWORD> serial{0};
+    return ++serial;
+}
+
 std::optional<std::wstring> MakeTempFilePath(const std::wstring& tempDir, TempFileKind kind,
-                                             const std::wstring& replicaId, DWORD noteId, DWORD index,
+                                             const std::wstring& replicaId, DWORD noteId, DWORD number,
                                              const std::wstring& extension)
 {
     if (!IsAcceptableTempDir(tempDir)) {
@@ -121,7 +131,7 @@ std::optional<std::wstring> MakeTempFilePath(const std::wstring& tempDir, TempFi
     if (!EnsureFolder(folder)) {
         return std::nullopt;
     }
-    return folder + L"\\" + FileName(kind, replicaId, noteId, index, extension);
+    return folder + L"\\" + FileName(kind, replicaId, noteId, number, extension);
 }
 
 bool MarkFileFinished(const std::wstring& path)
@@ -195,6 +205,9 @@ bool BRWTemporaryFileMgr::Remember(const std::wstring& path)
     if (!hold.Held()) {
         return false;
     }
+    if (IsRemembered(path)) {
+        return true;
+    }
     auto* file = new (std::nothrow) BRWTemporaryFile(path);
     if (file == nullptr) {
         return false;
@@ -222,6 +235,18 @@ int BRWTemporaryFileMgr::RememberedCount()
         count += files_.At(slot) != nullptr ? 1 : 0;
     }
     return count;
+}
+
+// Paths name files, so they compare as the file system does, case aside.
+bool BRWTemporaryFileMgr::IsRemembered(const std::wstring& path) const
+{
+    for (int slot = 0; slot < files_.Count(); ++slot) {
+        const auto* file = static_cast<const BRWTemporaryFile*>(files_.At(slot));
+        if (file != nullptr && CompareStringOrdinal(file->Path().c_str(), -1, path.c_str(), -1, TRUE) == CSTR_EQUAL) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool BRWTemporaryFileMgr::OnObject(QXObject* object)

@@ -41,6 +41,14 @@ std::wstring BodyText(const std::wstring& path)
     return text;
 }
 
+bool WriteBytesAt(const std::wstring& path, const std::string& bytes)
+{
+    brw::FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    DWORD written = 0;
+    return file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
 std::wstring WithoutBlanks(std::wstring text)
 {
     text.erase(std::remove(text.begin(), text.end(), L' '), text.end());
@@ -58,11 +66,6 @@ size_t FirstDifference(const std::wstring& expected, const std::wstring& actual)
 
 class DocumentBody : public brwtest::DocumentFixture {
 protected:
-    std::wstring BodyFile(const wchar_t* extension) const
-    {
-        return ReplyFile(std::wstring(kDocumentReplica) + L"-8F6." + extension);
-    }
-
     // The rtf element of a request for the document; empty without one.
     std::wstring BodyOf(const std::wstring& database, const std::wstring& more = L"")
     {
@@ -76,8 +79,9 @@ TEST_F(DocumentBody, ADocumentOfNumbersGivesTheMarkAndOneBlankPerItem)
 {
     ImportDatabase(L"numbers.nsf", Note("<item name='A'><number>1</number></item><item name='B'><number>2</number>"
                                         "</item><item name='C'><number>3.5</number></item>"));
+    const std::wstring expected = NextBodyFile(L"txt");
     const std::wstring path = BodyOf(L"numbers.nsf");
-    EXPECT_EQ(BodyFile(L"txt"), path);
+    EXPECT_EQ(expected, path);
     EXPECT_EQ(std::string("\xFF\xFE \0 \0 \0", 8), brwtest::ReadFileBytes(path));
     EXPECT_TRUE(brwtest::IsReadOnly(path));
 }
@@ -154,45 +158,66 @@ TEST_F(DocumentBody, CharactersWithALineFeedByteArriveUnchanged)
                                                   WithoutBlanks(BodyText(brwtest::ElementText(got.reply, L"rtf")))));
 }
 
-TEST_F(DocumentBody, AFinishedBodyIsReplacedByTheNextRequest)
+// A filter may still read the first body while the indexer asks again.
+TEST_F(DocumentBody, TwoRequestsForOneNoteNeverShareABodyFile)
 {
     ImportDatabase(L"memo.nsf", Note("<item name='Subject'><text>First</text></item>"));
-    const std::wstring path = BodyOf(L"memo.nsf");
-    EXPECT_TRUE(brwtest::IsReadOnly(path));
+    const std::wstring first = BodyOf(L"memo.nsf");
+    EXPECT_TRUE(brwtest::IsReadOnly(first));
+    brw::FileHandle reader(
+        CreateFileW(first.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(reader);
     Notesdb(L"modify " + brwtest::Quoted(DataPath(L"memo.nsf")) + L" 8F6 --text Subject=Second");
-    EXPECT_EQ(path, BodyOf(L"memo.nsf"));
-    EXPECT_NE(std::wstring::npos, BodyText(path).find(L"Second"));
-    EXPECT_TRUE(brwtest::IsReadOnly(path));
+    const std::wstring second = BodyOf(L"memo.nsf");
+    ASSERT_NE(L"", second);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(first.substr(0, first.rfind(L'\\')), second.substr(0, second.rfind(L'\\'))) << "in the same folder";
+    EXPECT_NE(std::wstring::npos, BodyText(first).find(L"First")) << "the first is left as it was read";
+    EXPECT_NE(std::wstring::npos, BodyText(second).find(L"Second"));
+    EXPECT_TRUE(brwtest::IsReadOnly(second));
+    const std::wstring preview = BodyOf(L"memo.nsf", L"preview=\"true\"");
+    EXPECT_NE(preview, BodyOf(L"memo.nsf", L"preview=\"true\""));
+}
+
+TEST_F(DocumentBody, ABodyLeftByAnEarlierProcessIsReplaced)
+{
+    ImportDatabase(L"memo.nsf", Note("<item name='Subject'><text>Budget</text></item>"));
+    BodyOf(L"memo.nsf");  // makes the folder
+    const std::wstring stale = NextBodyFile(L"txt");
+    ASSERT_TRUE(WriteBytesAt(stale, "stale"));
+    ASSERT_TRUE(brw::MarkFileFinished(stale));
+    EXPECT_EQ(stale, BodyOf(L"memo.nsf"));
+    EXPECT_NE(std::wstring::npos, BodyText(stale).find(L"Budget"));
+    EXPECT_TRUE(brwtest::IsReadOnly(stale));
 }
 
 TEST_F(DocumentBody, ABodyThatCannotBeWrittenLeavesTheRestOfTheReply)
 {
     ImportDatabase(L"memo.nsf", Note("<item name='Subject'><text>Budget</text></item>"));
     BodyOf(L"memo.nsf", L"attnum=\"0\"");  // makes the folder
-    SetFileAttributesW(BodyFile(L"txt").c_str(), FILE_ATTRIBUTE_NORMAL);
-    ASSERT_TRUE(DeleteFileW(BodyFile(L"txt").c_str()));
-    ASSERT_TRUE(CreateDirectoryW(BodyFile(L"txt").c_str(), nullptr));
+    const std::wstring blocked = NextBodyFile(L"txt");
+    ASSERT_TRUE(CreateDirectoryW(blocked.c_str(), nullptr));
     const CommandResult got = GetDocument(L"memo.nsf", L"8F6");
     EXPECT_EQ(0, got.result);
     EXPECT_EQ(std::wstring::npos, got.reply.find(L"<rtf>"));
     EXPECT_NE(std::wstring::npos, got.reply.find(L"<value>Budget</value>"));
     EXPECT_NE(std::wstring::npos, got.reply.find(L"<notesize>8</notesize>"));
-    RemoveDirectoryW(BodyFile(L"txt").c_str());
+    RemoveDirectoryW(blocked.c_str());
 }
 
 TEST_F(DocumentBody, ThePreviewIsAReadOnlyRtfFileAndNothingElseStays)
 {
     ImportDatabase(L"memo.nsf", Note("<item name='Subject'><text>Budget</text></item>" +
                                      RichText("Body", "Plan for 1995")));
+    const std::wstring expected = NextBodyFile(L"rtf");
     const std::wstring path = BodyOf(L"memo.nsf", L"preview=\"true\"");
-    EXPECT_EQ(BodyFile(L"rtf"), path);
+    EXPECT_EQ(expected, path);
     const std::string rtf = brwtest::ReadFileBytes(path);
     EXPECT_EQ(0u, rtf.find("{\\rtf"));
     EXPECT_NE(std::string::npos, rtf.find("Budget"));
     EXPECT_NE(std::string::npos, rtf.find("Plan for 1995"));
     EXPECT_TRUE(brwtest::IsReadOnly(path));
     EXPECT_EQ(1u, brwtest::FileCount(ReplyFolder())) << "the record file is deleted";
-    EXPECT_EQ(path, BodyOf(L"memo.nsf", L"preview=\"true\"")) << "and the earlier preview replaced";
 }
 
 TEST_F(DocumentBody, APreviewIsWrittenWhileAnotherServiceComesAndGoes)

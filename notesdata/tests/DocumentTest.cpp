@@ -72,6 +72,7 @@ TEST_F(Document, AMemoWithRecipientsAndAnAttachmentGivesTheWholeReply)
                    Note(Text("Subject", "Budget") +
                         "<item name='SendTo'><textlist><text>Ann</text><text>Bob</text></textlist></item>" +
                         File("plan.xls", std::string(20480, 'p'))));
+    const std::wstring body = NextBodyFile(L"txt");
     const CommandResult got = GetDocument(L"mail\\memo.nsf", L"8F6");
     // Every value with its type word: the text; the list's count, two
     // lengths and texts; the file object and its name.
@@ -80,7 +81,7 @@ TEST_F(Document, AMemoWithRecipientsAndAnAttachmentGivesTheWholeReply)
         L"<document><datefield><name>$ModifiedTime</name><value>" + brwtest::ReplyTime(1995, 5, 6, 11, 0, 0) +
         L"</value></datefield><textfield><name>Subject</name><value>Budget</value></textfield>"
         L"<textlistfield><name>SendTo</name><value>Ann</value><value>Bob</value></textlistfield>"
-        L"<rtf>" + ReplyFile(std::wstring(kDocumentReplica) + L"-8F6.txt") + L"</rtf>"
+        L"<rtf>" + body + L"</rtf>"
         L"<attachments><attachment><originalfilename>plan.xls</originalfilename>"
         L"<attachmentfilesize>20480</attachmentfilesize><attachmentmodifiedtime><name>attachmentmodifiedtime</name>"
         L"<value>" + brwtest::ReplyTime(1995, 5, 5, 9, 30, 0) + L"</value></attachmentmodifiedtime></attachment>"
@@ -174,11 +175,12 @@ TEST_F(Document, ValuesWithNothingAfterTheirTypeWordAreSkippedButCounted)
 TEST_F(Document, OnlyTheWordTrueInAnyCaseSwitchesAFlagOn)
 {
     ImportDatabase(L"memo.nsf", Note(Text("Subject", "Budget")));
-    const std::wstring rtf = ReplyFile(std::wstring(kDocumentReplica) + L"-8F6.rtf");
-    const std::wstring txt = ReplyFile(std::wstring(kDocumentReplica) + L"-8F6.txt");
+    const std::wstring rtf = NextBodyFile(L"rtf");
     EXPECT_EQ(rtf, brwtest::ElementText(GetDocument(L"memo.nsf", L"8F6", L"preview=\"TRUE\"").reply, L"rtf"));
+    const std::wstring txt = NextBodyFile(L"txt");
     EXPECT_EQ(txt, brwtest::ElementText(GetDocument(L"memo.nsf", L"8F6", L"preview=\"yes\"").reply, L"rtf"));
-    EXPECT_EQ(txt, brwtest::ElementText(GetDocument(L"memo.nsf", L"8F6", L"preview=\"1\"").reply, L"rtf"));
+    const std::wstring alsoTxt = NextBodyFile(L"txt");
+    EXPECT_EQ(alsoTxt, brwtest::ElementText(GetDocument(L"memo.nsf", L"8F6", L"preview=\"1\"").reply, L"rtf"));
 }
 
 TEST_F(Document, AttachmentsAreListedWithTheNamesTheBodyShows)
@@ -257,6 +259,23 @@ TEST_F(Document, ManagedAttachmentsAreRememberedForDeletion)
     manager.DeleteFiles();
     EXPECT_FALSE(brwtest::Exists(AttachmentFile(1, L"PDF")));
     EXPECT_TRUE(brwtest::Exists(AttachmentFile(0, L"txt")));
+}
+
+TEST_F(Document, RepeatedManagedExtractionsNeverFillTheManager)
+{
+    ImportTwoAttachments();
+    brw::BRWTemporaryFileMgr& manager = brw::BRWTemporaryFileMgr::Instance();
+    const int before = manager.RememberedCount();
+    for (int i = 0; i < 520; ++i) {
+        ASSERT_EQ(0, GetDocument(L"att.nsf", L"8F6", L"attnum=\"1\" manage=\"true\"").result) << i;
+    }
+    EXPECT_EQ(before + 1, manager.RememberedCount());
+    EXPECT_EQ(0, GetDocument(L"att.nsf", L"8F6", L"attnum=\"2\" manage=\"true\"").result);
+    EXPECT_EQ(before + 2, manager.RememberedCount()) << "another attachment still finds room";
+    manager.DeleteFiles();
+    EXPECT_FALSE(brwtest::Exists(AttachmentFile(0, L"txt")));
+    EXPECT_FALSE(brwtest::Exists(AttachmentFile(1, L"PDF")));
+    EXPECT_EQ(before, manager.RememberedCount()) << "each file deleted and forgotten once";
 }
 
 TEST_F(Document, RefusedTempDirsGetTheirRepliesAndNoFileIsWritten)
