@@ -81,7 +81,7 @@ TEST_F(DocumentBody, ADocumentOfNumbersGivesTheMarkAndOneBlankPerItem)
                                         "</item><item name='C'><number>3.5</number></item>"));
     const std::wstring expected = NextBodyFile(L"txt");
     const std::wstring path = BodyOf(L"numbers.nsf");
-    EXPECT_EQ(expected, path);
+    EXPECT_EQ(path, expected);
     EXPECT_EQ(std::string("\xFF\xFE \0 \0 \0", 8), brwtest::ReadFileBytes(path));
     EXPECT_TRUE(brwtest::IsReadOnly(path));
 }
@@ -113,8 +113,8 @@ TEST_F(DocumentBody, AStoredLineBreakIsOneBlankAndNoNulReachesTheFile)
                         "</textlist></item>"
                         "<item name='After'><text>still here</text></item>"));
     const std::wstring text = BodyText(BodyOf(L"breaks.nsf"));
-    EXPECT_EQ(std::wstring::npos, text.find(L'\0'));
-    EXPECT_EQ(L"Line one line two Main St Springfield x still here ", text);
+    EXPECT_EQ(text.find(L'\0'), std::wstring::npos);
+    EXPECT_EQ(text, L"Line one line two Main St Springfield x still here ");
 }
 
 TEST_F(DocumentBody, ItemsOfOneNameEachGiveTheirOwnText)
@@ -125,10 +125,10 @@ TEST_F(DocumentBody, ItemsOfOneNameEachGiveTheirOwnText)
     const std::wstring text = BodyText(BodyOf(L"parts.nsf"));
     const size_t first = text.find(L"first part");
     const size_t second = text.find(L"second part");
-    ASSERT_NE(std::wstring::npos, first);
-    ASSERT_NE(std::wstring::npos, second);
+    ASSERT_NE(first, std::wstring::npos);
+    ASSERT_NE(second, std::wstring::npos);
     EXPECT_LT(first, second);
-    EXPECT_EQ(1u, brwtest::CountOf(text, L"red"));
+    EXPECT_EQ(brwtest::CountOf(text, L"red"), 1u);
     EXPECT_LT(text.find(L"red"), text.find(L"blue"));
 }
 
@@ -172,8 +172,8 @@ TEST_F(DocumentBody, TwoRequestsForOneNoteNeverShareABodyFile)
     ASSERT_NE(L"", second);
     EXPECT_NE(first, second);
     EXPECT_EQ(first.substr(0, first.rfind(L'\\')), second.substr(0, second.rfind(L'\\'))) << "in the same folder";
-    EXPECT_NE(std::wstring::npos, BodyText(first).find(L"First")) << "the first is left as it was read";
-    EXPECT_NE(std::wstring::npos, BodyText(second).find(L"Second"));
+    EXPECT_NE(BodyText(first).find(L"First"), std::wstring::npos) << "the first is left as it was read";
+    EXPECT_NE(BodyText(second).find(L"Second"), std::wstring::npos);
     EXPECT_TRUE(brwtest::IsReadOnly(second));
     const std::wstring preview = BodyOf(L"memo.nsf", L"preview=\"true\"");
     EXPECT_NE(preview, BodyOf(L"memo.nsf", L"preview=\"true\""));
@@ -186,8 +186,8 @@ TEST_F(DocumentBody, ABodyLeftByAnEarlierProcessIsReplaced)
     const std::wstring stale = NextBodyFile(L"txt");
     ASSERT_TRUE(WriteBytesAt(stale, "stale"));
     ASSERT_TRUE(brw::MarkFileFinished(stale));
-    EXPECT_EQ(stale, BodyOf(L"memo.nsf"));
-    EXPECT_NE(std::wstring::npos, BodyText(stale).find(L"Budget"));
+    EXPECT_EQ(BodyOf(L"memo.nsf"), stale);
+    EXPECT_NE(BodyText(stale).find(L"Budget"), std::wstring::npos);
     EXPECT_TRUE(brwtest::IsReadOnly(stale));
 }
 
@@ -211,7 +211,7 @@ TEST_F(DocumentBody, ThePreviewIsAReadOnlyRtfFileAndNothingElseStays)
                                      RichText("Body", "Plan for 1995")));
     const std::wstring expected = NextBodyFile(L"rtf");
     const std::wstring path = BodyOf(L"memo.nsf", L"preview=\"true\"");
-    EXPECT_EQ(expected, path);
+    EXPECT_EQ(path, expected);
     const std::string rtf = brwtest::ReadFileBytes(path);
     EXPECT_EQ(0u, rtf.find("{\\rtf"));
     EXPECT_NE(std::string::npos, rtf.find("Budget"));
@@ -225,10 +225,10 @@ TEST_F(DocumentBody, APreviewIsWrittenWhileAnotherServiceComesAndGoes)
     ImportDatabase(L"memo.nsf", Note(RichText("Body", "Plan for 1995")));
     auto* other = new brw::NotesDataService();
     other->AddRef();
-    EXPECT_EQ(0u, other->Release());
+    EXPECT_EQ(other->Release(), 0u);
     const std::string rtf = brwtest::ReadFileBytes(BodyOf(L"memo.nsf", L"preview=\"true\""));
-    EXPECT_EQ(0u, rtf.find("{\\rtf"));
-    EXPECT_NE(std::string::npos, rtf.find("Plan for 1995"));
+    EXPECT_EQ(rtf.find("{\\rtf"), 0u);
+    EXPECT_NE(rtf.find("Plan for 1995"), std::string::npos);
 }
 
 TEST_F(DocumentBody, ThePreviewRendersWithTheRegisteredForm)
@@ -257,18 +257,18 @@ TEST_F(DocumentBody, AnRtfPreviewIsNotWrittenUnderARefusedTempDir)
 
 TEST(RtfExporter, TheConverterIsLoadedFromTheFirstToTheLastReference)
 {
-    ASSERT_EQ(nullptr, GetModuleHandleW(L"nxrtf.dll")) << "no service of an earlier case lives";
+    ASSERT_EQ(GetModuleHandleW(L"nxrtf.dll"), nullptr) << "no service of an earlier case lives";
     {
         brw::RtfExporterReference first;
         {
             brw::RtfExporterReference second;
-            EXPECT_NE(nullptr, brw::RtfExporterEntry());
+            EXPECT_NE(brw::RtfExporterEntry(), nullptr);
         }
-        EXPECT_NE(nullptr, brw::RtfExporterEntry());
-        EXPECT_NE(nullptr, GetModuleHandleW(L"nxrtf.dll"));
+        EXPECT_NE(brw::RtfExporterEntry(), nullptr);
+        EXPECT_NE(GetModuleHandleW(L"nxrtf.dll"), nullptr);
     }
-    EXPECT_EQ(nullptr, brw::RtfExporterEntry());
-    EXPECT_EQ(nullptr, GetModuleHandleW(L"nxrtf.dll"));
+    EXPECT_EQ(brw::RtfExporterEntry(), nullptr);
+    EXPECT_EQ(GetModuleHandleW(L"nxrtf.dll"), nullptr);
 }
 
 // Records as the tool cannot write them: an image and a bitmap between text.
