@@ -33,11 +33,11 @@ bool DeclaresDocumentType(const wchar_t* request)
 }
 
 // The parser neither fetches nor validates against anything outside the
-// request. MSXML 3 on Windows also takes ProhibitDTD and then refuses any
-// declaration itself; an MSXML 3 that does not know it refuses the
-// property (and Wine's accepts it without acting on it), so its result
-// does not matter: the text check above already refused declarations.
-bool ParseRequestOnly(IXMLDOMDocument* document)
+// request; a parser that cannot be told so parses nothing. MSXML 3 on
+// Windows also takes ProhibitDTD and then refuses any declaration itself;
+// a build that does not know the property may refuse or ignore it, so its
+// result does not matter: the text check above refused declarations first.
+bool ConfineParser(IXMLDOMDocument* document)
 {
     if (document->put_resolveExternals(VARIANT_FALSE) != S_OK ||
         document->put_validateOnParse(VARIANT_FALSE) != S_OK) {
@@ -45,8 +45,8 @@ bool ParseRequestOnly(IXMLDOMDocument* document)
     }
     ComPtr<IXMLDOMDocument2> withProperties;
     Bstr property(SysAllocString(kProhibitDtd));
-    if (property &&
-        SUCCEEDED(document->QueryInterface(kDomDocumentPropertiesInterface, reinterpret_cast<void**>(withProperties.put())))) {
+    if (property && SUCCEEDED(document->QueryInterface(kDomDocumentPropertiesInterface,
+                                                       reinterpret_cast<void**>(withProperties.put())))) {
         VARIANT prohibit;
         VariantInit(&prohibit);
         prohibit.vt = VT_BOOL;
@@ -85,7 +85,7 @@ bool RequestXml::Load(const wchar_t* request)
     }
     if (FAILED(CoCreateInstance(kDomDocumentClass, nullptr, CLSCTX_INPROC_SERVER, kDomDocumentInterface,
                                 reinterpret_cast<void**>(document_.put()))) ||
-        !ParseRequestOnly(document_.get())) {
+        !ConfineParser(document_.get())) {
         return false;
     }
     Bstr text(SysAllocString(request));
