@@ -11,6 +11,8 @@ namespace brw {
 namespace {
 
 constexpr wchar_t kServerSeparator[] = L"!!";
+// Two separators open a UNC or device path: "\\\\server\\share", "\\\\?\\...".
+constexpr size_t kUncPrefixLength = std::size(L"\\\\") - 1;
 constexpr size_t kDrivePrefixLength = std::size(L"X:") - 1;
 
 bool IsSeparator(wchar_t c)
@@ -38,7 +40,8 @@ std::wstring DatabasePathForNotes(std::wstring path)
 
 bool NamesAnotherMachine(const std::wstring& path, DriveTypeReader driveType)
 {
-    if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+    if (path.size() >= kUncPrefixLength &&
+        std::all_of(path.begin(), path.begin() + kUncPrefixLength, &IsSeparator)) {
         return true;
     }
     if (path.find(kServerSeparator) != std::wstring::npos) {

@@ -4,11 +4,15 @@
 #include "common/WideString.h"
 
 #include <atomic>
+#include <iterator>
 
 namespace brw {
 namespace {
 
 constexpr wchar_t kFolderName[] = L"Quexlink";
+// A full local path starts with a drive's root; the letter is any.
+constexpr wchar_t kDriveRoot[] = L"X:\\";
+constexpr size_t kDriveRootLength = std::size(kDriveRoot) - 1;
 // Longest tempdir taken; the names below it stay within MAX_PATH-style limits.
 constexpr size_t kTempDirLimit = 200;
 
@@ -94,11 +98,12 @@ std::wstring AttachmentExtension(const std::wstring& displayName)
 
 bool IsAcceptableTempDir(const std::wstring& tempDir)
 {
-    bool localFullPath = tempDir.size() >= 3 && iswalpha(tempDir[0]) && tempDir[1] == L':' && tempDir[2] == L'\\';
+    bool localFullPath = tempDir.size() >= kDriveRootLength && iswalpha(tempDir[0]) &&
+                         tempDir.compare(1, kDriveRootLength - 1, kDriveRoot + 1) == 0;
     if (!localFullPath || tempDir.size() > kTempDirLimit || tempDir.find(L'/') != std::wstring::npos) {
         return false;
     }
-    for (size_t i = 3; i < tempDir.size(); ++i) {
+    for (size_t i = kDriveRootLength; i < tempDir.size(); ++i) {
         if (tempDir[i] != L'\\' && !IsFileNameCharacter(tempDir[i])) {
             return false;
         }
