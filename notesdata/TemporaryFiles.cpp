@@ -245,9 +245,11 @@ int BRWTemporaryFileMgr::RememberedCount()
 // Paths name files, so they compare as the file system does, case aside.
 bool BRWTemporaryFileMgr::IsRemembered(const std::wstring& path) const
 {
+    constexpr BOOL kIgnoreCase = TRUE;
     for (int slot = 0; slot < files_.Count(); ++slot) {
         const auto* file = static_cast<const BRWTemporaryFile*>(files_.At(slot));
-        if (file != nullptr && CompareStringOrdinal(file->Path().c_str(), -1, path.c_str(), -1, TRUE) == CSTR_EQUAL) {
+        if (file != nullptr &&
+            CompareStringOrdinal(file->Path().c_str(), -1, path.c_str(), -1, kIgnoreCase) == CSTR_EQUAL) {
             return true;
         }
     }
