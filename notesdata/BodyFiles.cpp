@@ -1,6 +1,8 @@
 #include "notesdata/BodyFiles.h"
 
+#include <algorithm>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "common/DebugConsole.h"
@@ -8,20 +10,23 @@
 #include "notesdata/NoteItems.h"
 #include "notesdata/NotesText.h"
 #include "notesdata/TemporaryFiles.h"
+#include "notesdata/TextListValue.h"
 
 namespace brw {
 namespace {
 
 constexpr wchar_t kByteOrderMark = 0xFEFF;
 constexpr wchar_t kItemSeparator = L' ';
-constexpr char kLineDelimiter[] = "  ";
+// A stored line break (a NUL in the value, or a paragraph end) and a wrapped
+// line's end become one blank: the indexer reads words, not lines.
+constexpr char kLineDelimiter[] = " ";
+constexpr wchar_t kBlank = L' ';
 constexpr WORD kCharsPerLine = 80;
 // Text goes to UTF-16 in pieces of at most this many bytes, each ending on
 // a whole character.
 constexpr size_t kPieceBytes = 20000;
 constexpr size_t kWideBufferBytes = 0x1FFF6;
 constexpr WORD kWideTargetBytes = 0xFFFB;
-constexpr WORD kTextListBytes = 0xFFFF;
 constexpr char kTextListSeparator = ' ';
 // Writes reach the file in blocks this large: a body is many small pieces
 // (a blank per item), and each write is a system call.
@@ -42,7 +47,8 @@ HANDLE CreateForWriting(const std::wstring& path)
     return CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, kFinishedFileAttributes, nullptr);
 }
 
-// An earlier request's finished body is read-only; it is replaced.
+// A body left by an earlier process of the same ids (they are reused) is
+// finished, so read-only; it is replaced.
 FileHandle OpenBodyFile(const std::wstring& path)
 {
     FileHandle file(CreateForWriting(path));
@@ -68,35 +74,31 @@ FileHandle OpenBodyFile(const std::wstring& path)
 class TextBodyWriter {
 public:
     // The buffers are filled before they are read, so they are not cleared.
-    TextBodyWriter(NOTEHANDLE note, HANDLE file)
-        : note_(note), file_(file), wide_(new char[kWideBufferBytes]), textList_(new char[kTextListBytes])
-    {
-    }
+    explicit TextBodyWriter(HANDLE file) : file_(file), wide_(new char[kWideBufferBytes]) {}
 
     // ERROR_SUCCESS, or the error of the write the file did not take.
-    DWORD WriteAll();
+    DWORD WriteAll(NOTEHANDLE note);
 
 private:
     bool Item(const NoteItem& item);
     void ConvertedItem(const NoteItem& item);
     void TextListItem(const NoteItem& item);
     void WriteNotesText(const char* text, size_t length);
+    void WriteWideText(wchar_t* text, size_t count);
     void WriteBytes(const void* bytes, DWORD count);
     void WriteWide(wchar_t c) { WriteBytes(&c, sizeof(c)); }
     void Flush();
 
-    NOTEHANDLE note_;
     HANDLE file_;
     std::unique_ptr<char[]> wide_;
-    std::unique_ptr<char[]> textList_;
     std::vector<char> pending_;
     DWORD writeError_ = ERROR_SUCCESS;
 };
 
-DWORD TextBodyWriter::WriteAll()
+DWORD TextBodyWriter::WriteAll(NOTEHANDLE note)
 {
     WriteWide(kByteOrderMark);
-    ForEachNoteItem(note_, [this](const NoteItem& item) { return Item(item); });
+    ForEachNoteItem(note, [this](const NoteItem& item) { return Item(item); });
     Flush();
     return writeError_;
 }
@@ -140,12 +142,24 @@ void TextBodyWriter::ConvertedItem(const NoteItem& item)
     }
 }
 
+// Read from the item's own value: a note may hold several lists of one
+// name, and a lookup by name would give the first of them each time.
 void TextBodyWriter::TextListItem(const NoteItem& item)
 {
-    const std::string name = ReadItemName(note_, item.item);
-    const WORD length =
-        NSFItemConvertToText(note_, name.c_str(), textList_.get(), kTextListBytes, kTextListSeparator);
-    WriteNotesText(textList_.get(), length < kTextListBytes ? length : kTextListBytes);
+    const LockedValue value(item.value);
+    std::vector<std::string_view> entries;
+    if (value.Data() == nullptr || item.length < sizeof(WORD) ||
+        !ReadTextList(value.Data() + sizeof(WORD), item.length - sizeof(WORD), &entries)) {
+        return;
+    }
+    std::string joined;
+    for (const std::string_view& entry : entries) {
+        if (!joined.empty()) {
+            joined += kTextListSeparator;
+        }
+        joined.append(entry.data(), entry.size());
+    }
+    WriteNotesText(joined.data(), joined.size());
 }
 
 void TextBodyWriter::WriteNotesText(const char* text, size_t length)
@@ -157,12 +171,19 @@ void TextBodyWriter::WriteNotesText(const char* text, size_t length)
         if (converted == 0) {
             return;
         }
-        WriteBytes(wide_.get(), converted & ~1u);
+        WriteWideText(reinterpret_cast<wchar_t*>(wide_.get()), converted / sizeof(wchar_t));
         LogLong(L"Amount output", converted);
         text += piece;
         length -= piece;
         LogLong(L"Process Amount", static_cast<long>(length < kPieceBytes ? length : kPieceBytes));
     }
+}
+
+// A NUL left in converted text is a stored line break.
+void TextBodyWriter::WriteWideText(wchar_t* text, size_t count)
+{
+    std::replace(text, text + count, L'\0', kBlank);
+    WriteBytes(text, static_cast<DWORD>(count * sizeof(wchar_t)));
 }
 
 void TextBodyWriter::WriteBytes(const void* bytes, DWORD count)
@@ -196,7 +217,8 @@ void TextBodyWriter::Flush()
 std::optional<std::wstring> WriteTextBody(NoteDocument& document, const std::wstring& tempDir)
 {
     std::optional<std::wstring> path =
-        MakeTempFilePath(tempDir, TempFileKind::TextBody, document.Database().ReplicaId(), document.NoteId(), 0, L"");
+        MakeTempFilePath(tempDir, TempFileKind::TextBody, document.Database().ReplicaId(), document.NoteId(),
+                         NextBodySerial(), L"");
     if (!path) {
         return std::nullopt;
     }
@@ -204,7 +226,7 @@ std::optional<std::wstring> WriteTextBody(NoteDocument& document, const std::wst
     if (!file) {
         return std::nullopt;
     }
-    const DWORD writeError = TextBodyWriter(document.Handle(), file.get()).WriteAll();
+    const DWORD writeError = TextBodyWriter(file.get()).WriteAll(document.Handle());
     if (writeError != ERROR_SUCCESS) {
         // A cut-off body is no body: the handler would index half a text.
         LogLong(L"ExportAs failed: ", static_cast<long>(writeError));

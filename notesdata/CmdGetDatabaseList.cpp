@@ -7,6 +7,7 @@
 #include "notesdata/Db.h"
 #include "notesdata/NotesSearch.h"
 #include "notesdata/NotesText.h"
+#include "notesdata/RegisteredDatabases.h"
 #include "notesdata/ReplyText.h"
 #include "notesdata/RequestXml.h"
 
@@ -100,11 +101,11 @@ void CmdGetDatabaseList::WriteSelected(ReplyWriter* writer)
     if (!manual && !scanned) {
         return;
     }
-    for (const settings::DatabaseEntry& listed : settings::ReadDatabaseList(0)) {
-        if (listed.path.empty()) {
+    for (const std::wstring& listed : RegisteredDatabasePaths()) {
+        if (listed.empty()) {
             continue;
         }
-        const std::wstring key = DatabasePathKey(dataDirectory_, listed.path);
+        const std::wstring key = DatabasePathKey(dataDirectory_, listed);
         if (!written.insert(key).second) {
             continue;
         }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <cstring>
 #include <cwctype>
+#include <iterator>
 
 #include "common/DebugConsole.h"
 #include "notesdata/Attachment.h"
@@ -61,10 +62,13 @@ long ParseAttachmentNumber(const std::wstring& text)
     return static_cast<long>(negative ? -number : number);
 }
 
+constexpr wchar_t kEscapedBlank[] = L"%20";
+constexpr size_t kEscapedBlankLength = std::size(kEscapedBlank) - 1;
+
 std::wstring WithBlanksForEscapes(std::wstring path)
 {
-    for (size_t at = path.find(L"%20"); at != std::wstring::npos; at = path.find(L"%20", at + 1)) {
-        path.replace(at, 3, L" ");
+    for (size_t at = path.find(kEscapedBlank); at != std::wstring::npos; at = path.find(kEscapedBlank, at + 1)) {
+        path.replace(at, kEscapedBlankLength, L" ");
     }
     return path;
 }

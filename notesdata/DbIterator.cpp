@@ -59,20 +59,20 @@ WORD DbIterator::ClassMask() const
 
 bool ForceDatabaseOpens()
 {
-    if (IsSettingOn(settings::kManualSelection)) {
-        DbIterator registered;
-        SearchRegisteredDatabases(registered);
-        return registered.FoundMailDatabase();
+    const bool manual = IsSettingOn(settings::kManualSelection);
+    DbIterator opened;
+    if (manual) {
+        SearchRegisteredDatabases(opened);
     }
-    DbIterator inDirectory;
-    if (!SearchDataDirectory(inDirectory)) {
-        return false;
+    if (!SearchDataDirectory(opened)) {
+        return opened.FoundMailDatabase();
     }
+    // After a manual selection the list was opened already.
     DbIterator scanned;
-    if (IsSettingOn(settings::kScanned)) {
+    if (!manual && IsSettingOn(settings::kScanned)) {
         SearchRegisteredDatabases(scanned);
     }
-    return inDirectory.FoundMailDatabase() || scanned.FoundMailDatabase();
+    return opened.FoundMailDatabase() || scanned.FoundMailDatabase();
 }
 
 }  // namespace brw

@@ -22,10 +22,14 @@ private:
     bool found_ = false;
 };
 
-// The user's databases by the crawl's rule: the chosen list alone after a
-// manual selection; otherwise the data directory, and the chosen list too
-// once the disk scan has run. True when at least one of them opened and
-// passed the mail check.
+// Opens the user's databases so that Notes asks for the ID password now,
+// while the connector watches for its prompt (and fills in a remembered
+// password). The data directory is always searched: after a manual
+// selection the chosen list comes first, but a list whose databases are
+// gone or need no password would leave the prompt to the first open on
+// the pipe server's thread, where nobody watches. Without a manual
+// selection the chosen list joins once the disk scan has run. True when at
+// least one database opened and passed the mail check.
 bool ForceDatabaseOpens();
 
 }  // namespace brw

@@ -9,7 +9,6 @@
 #include "notesdata/IndexDocument.h"
 #include "notesdata/MailDbName.h"
 #include "notesdata/NotesDataService.h"
-#include "notesdata/RtfExporter.h"
 #include "notesdata/SelectDatabase.h"
 #include "notesdata/TemporaryFiles.h"
 
@@ -23,9 +22,6 @@ int WINAPI EntryPoint(IExecuteCommand** service)
     if (created == nullptr) {
         return 1;
     }
-    // Each service initialises Notes once more; its last release ends it.
-    NotesInitExtended(0, nullptr);
-    brw::LoadRtfExporter();
     created->AddRef();
     *service = created;
     return 0;

@@ -9,7 +9,6 @@
 #include "notesdata/CmdGetDocument.h"
 #include "notesdata/CmdGetDocumentList.h"
 #include "notesdata/CommandDispatch.h"
-#include "notesdata/RtfExporter.h"
 
 namespace brw {
 namespace {
@@ -22,6 +21,12 @@ const CommandEntry kCommands[] = {
 
 }  // namespace
 
+NotesDataService::NotesDataService()
+{
+    NotesInitExtended(0, nullptr);
+    exporter_.emplace();
+}
+
 ULONG NotesDataService::AddRef()
 {
     return static_cast<ULONG>(InterlockedIncrement(&references_));
@@ -31,7 +36,7 @@ ULONG NotesDataService::Release()
 {
     const LONG remaining = InterlockedDecrement(&references_);
     if (remaining == 0) {
-        FreeRtfExporter();
+        exporter_.reset();
         NotesTerm();
         delete this;
     }

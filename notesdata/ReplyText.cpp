@@ -3,9 +3,13 @@
 namespace brw {
 namespace {
 
-const wchar_t* EntityFor(wchar_t c)
+// What a character of database text is written as; null when it is
+// written as it is.
+const wchar_t* ReplacementFor(wchar_t c)
 {
     switch (c) {
+    case L'\0':
+        return L"\r\n";
     case L'&':
         return L"&amp;";
     case L'<':
@@ -23,8 +27,8 @@ HRESULT AppendEscaped(ReplyWriter* writer, const wchar_t* text, size_t length)
 {
     size_t runStart = 0;
     for (size_t i = 0; i < length; ++i) {
-        const wchar_t* entity = EntityFor(text[i]);
-        if (entity == nullptr) {
+        const wchar_t* replacement = ReplacementFor(text[i]);
+        if (replacement == nullptr) {
             continue;
         }
         if (i > runStart) {
@@ -33,7 +37,7 @@ HRESULT AppendEscaped(ReplyWriter* writer, const wchar_t* text, size_t length)
                 return hr;
             }
         }
-        const HRESULT hr = writer->AppendText(entity, -1);
+        const HRESULT hr = writer->AppendText(replacement, -1);
         if (FAILED(hr)) {
             return hr;
         }
@@ -47,8 +51,8 @@ std::wstring EscapedText(const std::wstring& text)
     std::wstring escaped;
     escaped.reserve(text.size());
     for (wchar_t c : text) {
-        const wchar_t* entity = EntityFor(c);
-        escaped += entity != nullptr ? std::wstring(entity) : std::wstring(1, c);
+        const wchar_t* replacement = ReplacementFor(c);
+        escaped += replacement != nullptr ? std::wstring(replacement) : std::wstring(1, c);
     }
     return escaped;
 }

@@ -2,7 +2,9 @@
 // Text a command copies into its reply from a database or the file system.
 // "&", "<" and ">" are written as entities, so that no field name, value or
 // attachment name can forge reply elements: the handler deletes and opens
-// the files that replies name.
+// the files that replies name. A NUL (how Notes stores a line break inside
+// a text value) is written as CR LF: the reader takes a NUL for the end of
+// the reply.
 #include <string>
 
 #include "notesdata/ExecuteCommand.h"

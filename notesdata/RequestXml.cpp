@@ -1,5 +1,6 @@
 #include "notesdata/RequestXml.h"
 
+#include <cwchar>
 #include <optional>
 
 namespace brw {
@@ -10,6 +11,50 @@ namespace {
 // later version.
 constexpr CLSID kDomDocumentClass = {0x2933BF90, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 constexpr IID kDomDocumentInterface = {0x2933BF81, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+// IXMLDOMDocument2, which carries the parser's named properties.
+constexpr IID kDomDocumentPropertiesInterface = {
+    0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+
+// No request of the protocol declares a document type. A declaration is
+// how a request would make the parser read other files or machines
+// (external entities) or expand entities without bound, so any text that
+// carries one is refused before the parser sees it.
+constexpr const wchar_t* kRefusedMarkup[] = {L"<!DOCTYPE", L"<!ENTITY"};
+constexpr wchar_t kProhibitDtd[] = L"ProhibitDTD";
+
+bool DeclaresDocumentType(const wchar_t* request)
+{
+    for (const wchar_t* markup : kRefusedMarkup) {
+        if (wcsstr(request, markup) != nullptr) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The parser neither fetches nor validates against anything outside the
+// request; a parser that cannot be told so parses nothing. MSXML 3 on
+// Windows also takes ProhibitDTD and then refuses any declaration itself;
+// a build that does not know the property may refuse or ignore it, so its
+// result does not matter: the text check above refused declarations first.
+bool ConfineParser(IXMLDOMDocument* document)
+{
+    if (document->put_resolveExternals(VARIANT_FALSE) != S_OK ||
+        document->put_validateOnParse(VARIANT_FALSE) != S_OK) {
+        return false;
+    }
+    ComPtr<IXMLDOMDocument2> withProperties;
+    Bstr property(SysAllocString(kProhibitDtd));
+    if (property && SUCCEEDED(document->QueryInterface(kDomDocumentPropertiesInterface,
+                                                       reinterpret_cast<void**>(withProperties.put())))) {
+        VARIANT prohibit;
+        VariantInit(&prohibit);
+        prohibit.vt = VT_BOOL;
+        prohibit.boolVal = VARIANT_TRUE;
+        withProperties->setProperty(property.get(), prohibit);
+    }
+    return true;
+}
 
 std::optional<std::wstring> AttributeText(IXMLDOMElement* element, const wchar_t* name)
 {
@@ -35,11 +80,12 @@ std::optional<std::wstring> AttributeText(IXMLDOMElement* element, const wchar_t
 
 bool RequestXml::Load(const wchar_t* request)
 {
-    if (request == nullptr) {
+    if (request == nullptr || DeclaresDocumentType(request)) {
         return false;
     }
     if (FAILED(CoCreateInstance(kDomDocumentClass, nullptr, CLSCTX_INPROC_SERVER, kDomDocumentInterface,
-                                reinterpret_cast<void**>(document_.put())))) {
+                                reinterpret_cast<void**>(document_.put()))) ||
+        !ConfineParser(document_.get())) {
         return false;
     }
     Bstr text(SysAllocString(request));

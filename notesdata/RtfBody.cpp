@@ -107,9 +107,10 @@ bool CopyFiltered(NOTEHANDLE scratch)
     return source.EnumerateRecords(filter) == NOERROR_STATUS && target.FinishBuilding() == NOERROR_STATUS;
 }
 
-std::optional<std::wstring> BodyPath(NoteDocument& document, const std::wstring& tempDir, TempFileKind kind)
+std::optional<std::wstring> BodyPath(NoteDocument& document, const std::wstring& tempDir, TempFileKind kind,
+                                     DWORD serial)
 {
-    return MakeTempFilePath(tempDir, kind, document.Database().ReplicaId(), document.NoteId(), 0, L"");
+    return MakeTempFilePath(tempDir, kind, document.Database().ReplicaId(), document.NoteId(), serial, L"");
 }
 
 bool WriteRecords(NOTEHANDLE scratch, const std::wstring& path)
@@ -123,7 +124,8 @@ void ConvertToRtf(const std::wstring& recordsPath, const std::wstring& rtfPath)
     if (exportRtf == nullptr) {
         return;
     }
-    // An earlier preview of the document is finished, so read-only.
+    // A preview left by an earlier process of the same ids (they are
+    // reused) is finished, so read-only.
     SetFileAttributesW(rtfPath.c_str(), FILE_ATTRIBUTE_NORMAL);
     std::string source = WideToLmbcs(recordsPath);
     std::string target = WideToLmbcs(rtfPath);
@@ -143,13 +145,14 @@ std::optional<std::wstring> WriteRtfBody(NoteDocument& document, const std::wstr
     if (!Render(document, scratch.get()) || !CopyFiltered(scratch.get())) {
         return std::nullopt;
     }
-    const std::optional<std::wstring> records = BodyPath(document, tempDir, TempFileKind::RichTextRecords);
+    const DWORD serial = NextBodySerial();
+    const std::optional<std::wstring> records = BodyPath(document, tempDir, TempFileKind::RichTextRecords, serial);
     if (!records) {
         return std::nullopt;
     }
     std::optional<std::wstring> rtf;
     if (WriteRecords(scratch.get(), *records)) {
-        rtf = BodyPath(document, tempDir, TempFileKind::RtfBody);
+        rtf = BodyPath(document, tempDir, TempFileKind::RtfBody, serial);
     }
     if (rtf) {
         ConvertToRtf(*records, *rtf);

@@ -1,40 +1,61 @@
 #include "notesdata/RtfExporter.h"
 
-#include <atomic>
+#include <mutex>
+
+#include "common/Handles.h"
 
 namespace brw {
 namespace {
 
-std::atomic<HMODULE> g_module{nullptr};
-std::atomic<ExportRtfFunction> g_entry{nullptr};
+constexpr wchar_t kExporterModule[] = L"nxrtf.dll";
+constexpr char kExporterEntry[] = "ExportRTF";
+
+// One per process: the services of a process share the loaded converter.
+struct LoadedExporter {
+    std::mutex lock;
+    unsigned references = 0;
+    ModuleHandle module;
+    ExportRtfFunction entry = nullptr;
+};
+
+LoadedExporter& Exporter()
+{
+    static LoadedExporter exporter;
+    return exporter;
+}
 
 }  // namespace
 
-void LoadRtfExporter()
+RtfExporterReference::RtfExporterReference()
 {
-    HMODULE module = LoadLibraryW(L"nxrtf.dll");
-    ExportRtfFunction entry =
-        module ? reinterpret_cast<ExportRtfFunction>(reinterpret_cast<void*>(GetProcAddress(module, "ExportRTF")))
-               : nullptr;
-    g_entry = entry;
-    HMODULE previous = g_module.exchange(module);
-    if (previous != nullptr) {
-        FreeLibrary(previous);
+    LoadedExporter& exporter = Exporter();
+    std::lock_guard<std::mutex> hold(exporter.lock);
+    if (exporter.references++ > 0) {
+        return;
+    }
+    exporter.module.reset(LoadLibraryW(kExporterModule));
+    if (exporter.module) {
+        exporter.entry = reinterpret_cast<ExportRtfFunction>(
+            reinterpret_cast<void*>(GetProcAddress(exporter.module.get(), kExporterEntry)));
     }
 }
 
-void FreeRtfExporter()
+RtfExporterReference::~RtfExporterReference()
 {
-    g_entry = nullptr;
-    HMODULE previous = g_module.exchange(nullptr);
-    if (previous != nullptr) {
-        FreeLibrary(previous);
+    LoadedExporter& exporter = Exporter();
+    std::lock_guard<std::mutex> hold(exporter.lock);
+    if (--exporter.references > 0) {
+        return;
     }
+    exporter.entry = nullptr;
+    exporter.module.reset();
 }
 
 ExportRtfFunction RtfExporterEntry()
 {
-    return g_entry;
+    LoadedExporter& exporter = Exporter();
+    std::lock_guard<std::mutex> hold(exporter.lock);
+    return exporter.entry;
 }
 
 }  // namespace brw

@@ -3,10 +3,16 @@
 #include "common/DebugConsole.h"
 #include "common/WideString.h"
 
+#include <atomic>
+#include <iterator>
+
 namespace brw {
 namespace {
 
 constexpr wchar_t kFolderName[] = L"Quexlink";
+// A full local path starts with a drive's root; the letter is any.
+constexpr wchar_t kDriveRoot[] = L"X:\\";
+constexpr size_t kDriveRootLength = std::size(kDriveRoot) - 1;
 // Longest tempdir taken; the names below it stay within MAX_PATH-style limits.
 constexpr size_t kTempDirLimit = 200;
 
@@ -59,15 +65,17 @@ bool EnsureFolder(const std::wstring& folder)
     return IsFolder(folder) || CreateDirectoryW(folder.c_str(), nullptr) || IsFolder(folder);
 }
 
-std::wstring FileName(TempFileKind kind, const std::wstring& replicaId, DWORD noteId, DWORD index,
+// Attachments are "R-N-I.E"; bodies "R-N_S.E", so that no body name can
+// be an attachment's.
+std::wstring FileName(TempFileKind kind, const std::wstring& replicaId, DWORD noteId, DWORD number,
                       const std::wstring& extension)
 {
     switch (kind) {
     case TempFileKind::Attachment:
-        return replicaId + FormatText(L"-%X-%X.", noteId, index) + extension;
-    case TempFileKind::TextBody: return replicaId + FormatText(L"-%X.txt", noteId);
-    case TempFileKind::RtfBody: return replicaId + FormatText(L"-%X.rtf", noteId);
-    default: return replicaId + FormatText(L"-%X.cd", noteId);
+        return replicaId + FormatText(L"-%X-%X.", noteId, number) + extension;
+    case TempFileKind::TextBody: return replicaId + FormatText(L"-%X_%X.txt", noteId, number);
+    case TempFileKind::RtfBody: return replicaId + FormatText(L"-%X_%X.rtf", noteId, number);
+    default: return replicaId + FormatText(L"-%X_%X.cd", noteId, number);
     }
 }
 
@@ -90,11 +98,12 @@ std::wstring AttachmentExtension(const std::wstring& displayName)
 
 bool IsAcceptableTempDir(const std::wstring& tempDir)
 {
-    bool localFullPath = tempDir.size() >= 3 && iswalpha(tempDir[0]) && tempDir[1] == L':' && tempDir[2] == L'\\';
+    bool localFullPath = tempDir.size() >= kDriveRootLength && iswalpha(tempDir[0]) &&
+                         tempDir.compare(1, kDriveRootLength - 1, kDriveRoot + 1) == 0;
     if (!localFullPath || tempDir.size() > kTempDirLimit || tempDir.find(L'/') != std::wstring::npos) {
         return false;
     }
-    for (size_t i = 3; i < tempDir.size(); ++i) {
+    for (size_t i = kDriveRootLength; i < tempDir.size(); ++i) {
         if (tempDir[i] != L'\\' && !IsFileNameCharacter(tempDir[i])) {
             return false;
         }
@@ -102,8 +111,14 @@ bool IsAcceptableTempDir(const std::wstring& tempDir)
     return !HasDotSegment(tempDir) && !IsInsideWindowsFolder(tempDir);
 }
 
+DWORD NextBodySerial()
+{
+    static std::atomic<DWORD> serial{0};
+    return ++serial;
+}
+
 std::optional<std::wstring> MakeTempFilePath(const std::wstring& tempDir, TempFileKind kind,
-                                             const std::wstring& replicaId, DWORD noteId, DWORD index,
+                                             const std::wstring& replicaId, DWORD noteId, DWORD number,
                                              const std::wstring& extension)
 {
     if (!IsAcceptableTempDir(tempDir)) {
@@ -121,7 +136,7 @@ std::optional<std::wstring> MakeTempFilePath(const std::wstring& tempDir, TempFi
     if (!EnsureFolder(folder)) {
         return std::nullopt;
     }
-    return folder + L"\\" + FileName(kind, replicaId, noteId, index, extension);
+    return folder + L"\\" + FileName(kind, replicaId, noteId, number, extension);
 }
 
 bool MarkFileFinished(const std::wstring& path)
@@ -195,6 +210,9 @@ bool BRWTemporaryFileMgr::Remember(const std::wstring& path)
     if (!hold.Held()) {
         return false;
     }
+    if (IsRemembered(path)) {
+        return true;
+    }
     auto* file = new (std::nothrow) BRWTemporaryFile(path);
     if (file == nullptr) {
         return false;
@@ -222,6 +240,20 @@ int BRWTemporaryFileMgr::RememberedCount()
         count += files_.At(slot) != nullptr ? 1 : 0;
     }
     return count;
+}
+
+// Paths name files, so they compare as the file system does, case aside.
+bool BRWTemporaryFileMgr::IsRemembered(const std::wstring& path) const
+{
+    constexpr BOOL kIgnoreCase = TRUE;
+    for (int slot = 0; slot < files_.Count(); ++slot) {
+        const auto* file = static_cast<const BRWTemporaryFile*>(files_.At(slot));
+        if (file != nullptr &&
+            CompareStringOrdinal(file->Path().c_str(), -1, path.c_str(), -1, kIgnoreCase) == CSTR_EQUAL) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool BRWTemporaryFileMgr::OnObject(QXObject* object)

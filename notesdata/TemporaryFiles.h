@@ -30,10 +30,17 @@ std::wstring AttachmentExtension(const std::wstring& displayName);
 // from a pipe any program of the user can write to.
 bool IsAcceptableTempDir(const std::wstring& tempDir);
 
+// A number no earlier body file of this process had. A reader may still
+// hold a document's last body while the indexer asks for the document
+// again, so two requests never share a body file.
+DWORD NextBodySerial();
+
 // The file's full path, its folders created; nothing when the tempdir is
-// refused or a folder cannot be made.
+// refused or a folder cannot be made. number is the attachment's index for
+// an attachment (the same attachment is the same file) and the request's
+// body serial for the other kinds.
 std::optional<std::wstring> MakeTempFilePath(const std::wstring& tempDir, TempFileKind kind,
-                                             const std::wstring& replicaId, DWORD noteId, DWORD index,
+                                             const std::wstring& replicaId, DWORD noteId, DWORD number,
                                              const std::wstring& extension);
 
 // Marks a completely written file as finished (kFinishedFileAttributes).
@@ -61,7 +68,10 @@ public:
 
     static BRWTemporaryFileMgr& Instance();
 
-    // False when the list is full (the file is then never deleted by us).
+    // A path already remembered is kept once: a second entry could never
+    // be deleted (the first deletes the file) and would hold its slot for
+    // good. False when the list is full (the file is then never deleted by
+    // us).
     bool Remember(const std::wstring& path);
     void DeleteFiles();
     int RememberedCount();
@@ -69,6 +79,7 @@ public:
 private:
     bool OnObject(QXObject* object) override;
     bool IsDone(QXObject* object) override;
+    bool IsRemembered(const std::wstring& path) const;
 
     KernelHandle mutex_;
     QXObjectList files_;

@@ -97,6 +97,23 @@ TEST(Dispatch, RequestsThatNameNoCommandFail)
     EXPECT_EQ(brw::DispatchRequest(kCommands, 1, nullptr, L"<get_document/>"), 1);
 }
 
+TEST(Dispatch, RequestsDeclaringADocumentTypeFail)
+{
+    const std::wstring requests[] = {
+        std::wstring(kPrologue) + L"<!DOCTYPE get_document [<!ENTITY x SYSTEM \"file:///C:/windows/win.ini\">]>"
+                                  L"<get_document db=\"&x;\"/>",
+        std::wstring(kPrologue) + L"<!DOCTYPE get_document SYSTEM \"\\\\srv\\share\\x.dtd\"><get_document db=\"x\"/>",
+        L"<!DOCTYPE get_document [<!ENTITY a \"aaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;\">]><get_document db=\"&b;\"/>",
+        L"<!DOCTYPE get_document><get_document db=\"x\"/>",
+    };
+    for (const std::wstring& request : requests) {
+        Dispatched run = Dispatch(request);
+        EXPECT_EQ(run.result, 1) << std::string(request.begin(), request.end());
+        EXPECT_EQ(run.reply, L"");
+    }
+    EXPECT_EQ(Dispatch(std::wstring(kPrologue) + L"<get_document db=\"x\"/>").result, 0) << "the same without one";
+}
+
 TEST(Dispatch, HugeAttributeValueIsReadWhole)
 {
     std::wstring value(100000, L'x');

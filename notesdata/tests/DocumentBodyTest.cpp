@@ -8,7 +8,9 @@
 #include "notesdata/Db.h"
 #include "notesdata/NoteDocument.h"
 #include "notesdata/NoteItems.h"
+#include "notesdata/NotesDataService.h"
 #include "notesdata/RichTextField.h"
+#include "notesdata/RtfExporter.h"
 #include "notesdata/tests/DocumentFixture.h"
 
 namespace {
@@ -39,6 +41,14 @@ std::wstring BodyText(const std::wstring& path)
     return text;
 }
 
+bool WriteBytesAt(const std::wstring& path, const std::string& bytes)
+{
+    brw::FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    DWORD written = 0;
+    return file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
 std::wstring WithoutBlanks(std::wstring text)
 {
     text.erase(std::remove(text.begin(), text.end(), L' '), text.end());
@@ -56,11 +66,6 @@ size_t FirstDifference(const std::wstring& expected, const std::wstring& actual)
 
 class DocumentBody : public brwtest::DocumentFixture {
 protected:
-    std::wstring BodyFile(const wchar_t* extension) const
-    {
-        return ReplyFile(std::wstring(kDocumentReplica) + L"-8F6." + extension);
-    }
-
     // The rtf element of a request for the document; empty without one.
     std::wstring BodyOf(const std::wstring& database, const std::wstring& more = L"")
     {
@@ -74,8 +79,9 @@ TEST_F(DocumentBody, ADocumentOfNumbersGivesTheMarkAndOneBlankPerItem)
 {
     ImportDatabase(L"numbers.nsf", Note("<item name='A'><number>1</number></item><item name='B'><number>2</number>"
                                         "</item><item name='C'><number>3.5</number></item>"));
+    const std::wstring expected = NextBodyFile(L"txt");
     const std::wstring path = BodyOf(L"numbers.nsf");
-    EXPECT_EQ(BodyFile(L"txt"), path);
+    EXPECT_EQ(path, expected);
     EXPECT_EQ(std::string("\xFF\xFE \0 \0 \0", 8), brwtest::ReadFileBytes(path));
     EXPECT_TRUE(brwtest::IsReadOnly(path));
 }
@@ -97,6 +103,33 @@ TEST_F(DocumentBody, TextsListsAndRichTextFollowInItemOrder)
     EXPECT_LT(subject, body);
     EXPECT_LT(body, tags);
     EXPECT_EQ(L' ', text.back());
+}
+
+TEST_F(DocumentBody, AStoredLineBreakIsOneBlankAndNoNulReachesTheFile)
+{
+    ImportDatabase(L"breaks.nsf",
+                   Note("<item name='Subject'><text>Line one<break/>line two</text></item>"
+                        "<item name='Address'><textlist><text>Main St<break/>Springfield</text><text>x</text>"
+                        "</textlist></item>"
+                        "<item name='After'><text>still here</text></item>"));
+    const std::wstring text = BodyText(BodyOf(L"breaks.nsf"));
+    EXPECT_EQ(text.find(L'\0'), std::wstring::npos);
+    EXPECT_EQ(text, L"Line one line two Main St Springfield x still here ");
+}
+
+TEST_F(DocumentBody, ItemsOfOneNameEachGiveTheirOwnText)
+{
+    ImportDatabase(L"parts.nsf", Note(RichText("Body", "first part") + RichText("Body", "second part") +
+                                      "<item name='Tags'><textlist><text>red</text></textlist></item>"
+                                      "<item name='Tags'><textlist><text>blue</text></textlist></item>"));
+    const std::wstring text = BodyText(BodyOf(L"parts.nsf"));
+    const size_t first = text.find(L"first part");
+    const size_t second = text.find(L"second part");
+    ASSERT_NE(first, std::wstring::npos);
+    ASSERT_NE(second, std::wstring::npos);
+    EXPECT_LT(first, second);
+    EXPECT_EQ(brwtest::CountOf(text, L"red"), 1u);
+    EXPECT_LT(text.find(L"red"), text.find(L"blue"));
 }
 
 TEST_F(DocumentBody, A50000ByteRichTextArrivesWhole)
@@ -125,45 +158,77 @@ TEST_F(DocumentBody, CharactersWithALineFeedByteArriveUnchanged)
                                                   WithoutBlanks(BodyText(brwtest::ElementText(got.reply, L"rtf")))));
 }
 
-TEST_F(DocumentBody, AFinishedBodyIsReplacedByTheNextRequest)
+// A filter may still read the first body while the indexer asks again.
+TEST_F(DocumentBody, TwoRequestsForOneNoteNeverShareABodyFile)
 {
     ImportDatabase(L"memo.nsf", Note("<item name='Subject'><text>First</text></item>"));
-    const std::wstring path = BodyOf(L"memo.nsf");
-    EXPECT_TRUE(brwtest::IsReadOnly(path));
+    const std::wstring first = BodyOf(L"memo.nsf");
+    EXPECT_TRUE(brwtest::IsReadOnly(first));
+    brw::FileHandle reader(
+        CreateFileW(first.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(reader);
     Notesdb(L"modify " + brwtest::Quoted(DataPath(L"memo.nsf")) + L" 8F6 --text Subject=Second");
-    EXPECT_EQ(path, BodyOf(L"memo.nsf"));
-    EXPECT_NE(std::wstring::npos, BodyText(path).find(L"Second"));
-    EXPECT_TRUE(brwtest::IsReadOnly(path));
+    const std::wstring second = BodyOf(L"memo.nsf");
+    ASSERT_NE(L"", second);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(first.substr(0, first.rfind(L'\\')), second.substr(0, second.rfind(L'\\'))) << "in the same folder";
+    EXPECT_NE(BodyText(first).find(L"First"), std::wstring::npos) << "the first is left as it was read";
+    EXPECT_NE(BodyText(second).find(L"Second"), std::wstring::npos);
+    EXPECT_TRUE(brwtest::IsReadOnly(second));
+    const std::wstring preview = BodyOf(L"memo.nsf", L"preview=\"true\"");
+    EXPECT_NE(preview, BodyOf(L"memo.nsf", L"preview=\"true\""));
+}
+
+TEST_F(DocumentBody, ABodyLeftByAnEarlierProcessIsReplaced)
+{
+    ImportDatabase(L"memo.nsf", Note("<item name='Subject'><text>Budget</text></item>"));
+    BodyOf(L"memo.nsf");  // makes the folder
+    const std::wstring stale = NextBodyFile(L"txt");
+    ASSERT_TRUE(WriteBytesAt(stale, "stale"));
+    ASSERT_TRUE(brw::MarkFileFinished(stale));
+    EXPECT_EQ(BodyOf(L"memo.nsf"), stale);
+    EXPECT_NE(BodyText(stale).find(L"Budget"), std::wstring::npos);
+    EXPECT_TRUE(brwtest::IsReadOnly(stale));
 }
 
 TEST_F(DocumentBody, ABodyThatCannotBeWrittenLeavesTheRestOfTheReply)
 {
     ImportDatabase(L"memo.nsf", Note("<item name='Subject'><text>Budget</text></item>"));
     BodyOf(L"memo.nsf", L"attnum=\"0\"");  // makes the folder
-    SetFileAttributesW(BodyFile(L"txt").c_str(), FILE_ATTRIBUTE_NORMAL);
-    ASSERT_TRUE(DeleteFileW(BodyFile(L"txt").c_str()));
-    ASSERT_TRUE(CreateDirectoryW(BodyFile(L"txt").c_str(), nullptr));
+    const std::wstring blocked = NextBodyFile(L"txt");
+    ASSERT_TRUE(CreateDirectoryW(blocked.c_str(), nullptr));
     const CommandResult got = GetDocument(L"memo.nsf", L"8F6");
     EXPECT_EQ(0, got.result);
     EXPECT_EQ(std::wstring::npos, got.reply.find(L"<rtf>"));
     EXPECT_NE(std::wstring::npos, got.reply.find(L"<value>Budget</value>"));
     EXPECT_NE(std::wstring::npos, got.reply.find(L"<notesize>8</notesize>"));
-    RemoveDirectoryW(BodyFile(L"txt").c_str());
+    RemoveDirectoryW(blocked.c_str());
 }
 
 TEST_F(DocumentBody, ThePreviewIsAReadOnlyRtfFileAndNothingElseStays)
 {
     ImportDatabase(L"memo.nsf", Note("<item name='Subject'><text>Budget</text></item>" +
                                      RichText("Body", "Plan for 1995")));
+    const std::wstring expected = NextBodyFile(L"rtf");
     const std::wstring path = BodyOf(L"memo.nsf", L"preview=\"true\"");
-    EXPECT_EQ(BodyFile(L"rtf"), path);
+    EXPECT_EQ(path, expected);
     const std::string rtf = brwtest::ReadFileBytes(path);
     EXPECT_EQ(0u, rtf.find("{\\rtf"));
     EXPECT_NE(std::string::npos, rtf.find("Budget"));
     EXPECT_NE(std::string::npos, rtf.find("Plan for 1995"));
     EXPECT_TRUE(brwtest::IsReadOnly(path));
     EXPECT_EQ(1u, brwtest::FileCount(ReplyFolder())) << "the record file is deleted";
-    EXPECT_EQ(path, BodyOf(L"memo.nsf", L"preview=\"true\"")) << "and the earlier preview replaced";
+}
+
+TEST_F(DocumentBody, APreviewIsWrittenWhileAnotherServiceComesAndGoes)
+{
+    ImportDatabase(L"memo.nsf", Note(RichText("Body", "Plan for 1995")));
+    auto* other = new brw::NotesDataService();
+    other->AddRef();
+    EXPECT_EQ(other->Release(), 0u);
+    const std::string rtf = brwtest::ReadFileBytes(BodyOf(L"memo.nsf", L"preview=\"true\""));
+    EXPECT_EQ(rtf.find("{\\rtf"), 0u);
+    EXPECT_NE(rtf.find("Plan for 1995"), std::string::npos);
 }
 
 TEST_F(DocumentBody, ThePreviewRendersWithTheRegisteredForm)
@@ -188,6 +253,22 @@ TEST_F(DocumentBody, AnRtfPreviewIsNotWrittenUnderARefusedTempDir)
     const CommandResult got = Run(L"<get_document db=\"memo.nsf\" tempdir=\"temp\" id=\"8F6\" preview=\"true\"/>");
     EXPECT_EQ(0, got.result);
     EXPECT_EQ(std::wstring::npos, got.reply.find(L"<rtf>"));
+}
+
+TEST(RtfExporter, TheConverterIsLoadedFromTheFirstToTheLastReference)
+{
+    ASSERT_EQ(GetModuleHandleW(L"nxrtf.dll"), nullptr) << "no service of an earlier case lives";
+    {
+        brw::RtfExporterReference first;
+        {
+            brw::RtfExporterReference second;
+            EXPECT_NE(brw::RtfExporterEntry(), nullptr);
+        }
+        EXPECT_NE(brw::RtfExporterEntry(), nullptr);
+        EXPECT_NE(GetModuleHandleW(L"nxrtf.dll"), nullptr);
+    }
+    EXPECT_EQ(brw::RtfExporterEntry(), nullptr);
+    EXPECT_EQ(GetModuleHandleW(L"nxrtf.dll"), nullptr);
 }
 
 // Records as the tool cannot write them: an image and a bitmap between text.

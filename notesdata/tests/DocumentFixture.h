@@ -5,6 +5,7 @@
 
 #include "common/Handles.h"
 #include "common/WideString.h"
+#include "notesdata/TemporaryFiles.h"
 #include "notesdata/tests/NotesDataFixture.h"
 
 namespace brwtest {
@@ -42,6 +43,14 @@ protected:
     }
 
     std::wstring ReplyFile(const std::wstring& name) const { return ReplyFolder() + L"\\" + name; }
+
+    // The body file of note 8F6 that the next request writes: bodies take
+    // the process's serials in turn, so it has the one after this call's.
+    std::wstring NextBodyFile(const wchar_t* extension) const
+    {
+        return ReplyFile(std::wstring(kDocumentReplica) + brw::FormatText(L"-8F6_%X.", brw::NextBodySerial() + 1) +
+                         extension);
+    }
 
 private:
     int imports_ = 0;

@@ -4,6 +4,7 @@
 #include <notesapi.h>
 
 #include <cstring>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -72,6 +73,7 @@ TEST_F(Document, AMemoWithRecipientsAndAnAttachmentGivesTheWholeReply)
                    Note(Text("Subject", "Budget") +
                         "<item name='SendTo'><textlist><text>Ann</text><text>Bob</text></textlist></item>" +
                         File("plan.xls", std::string(20480, 'p'))));
+    const std::wstring body = NextBodyFile(L"txt");
     const CommandResult got = GetDocument(L"mail\\memo.nsf", L"8F6");
     // Every value with its type word: the text; the list's count, two
     // lengths and texts; the file object and its name.
@@ -80,7 +82,7 @@ TEST_F(Document, AMemoWithRecipientsAndAnAttachmentGivesTheWholeReply)
         L"<document><datefield><name>$ModifiedTime</name><value>" + brwtest::ReplyTime(1995, 5, 6, 11, 0, 0) +
         L"</value></datefield><textfield><name>Subject</name><value>Budget</value></textfield>"
         L"<textlistfield><name>SendTo</name><value>Ann</value><value>Bob</value></textlistfield>"
-        L"<rtf>" + ReplyFile(std::wstring(kDocumentReplica) + L"-8F6.txt") + L"</rtf>"
+        L"<rtf>" + body + L"</rtf>"
         L"<attachments><attachment><originalfilename>plan.xls</originalfilename>"
         L"<attachmentfilesize>20480</attachmentfilesize><attachmentmodifiedtime><name>attachmentmodifiedtime</name>"
         L"<value>" + brwtest::ReplyTime(1995, 5, 5, 9, 30, 0) + L"</value></attachmentmodifiedtime></attachment>"
@@ -130,6 +132,27 @@ TEST_F(Document, TheDatabaseIsNamedWithEscapedBlanksEitherSlashOrItsReplicaId)
     }
 }
 
+// A brw: link on a web page becomes a request: it may not make Notes open a
+// database on another machine, not even when its replica id is local.
+TEST_F(Document, DatabasesOnAnotherMachineAreRefused)
+{
+    ImportDatabase(L"mail\\a.nsf", Note(Text("Subject", "current")));
+    const std::wstring remote[] = {L"\\\\srv\\share\\x.nsf", L"//srv/share/x.nsf", L"srv!!mail\\x.nsf",
+                                   L"\\\\?\\UNC\\srv\\share\\x.nsf", L"\\\\.\\C:\\x.nsf", L"srv:mail\\a.nsf"};
+    for (const std::wstring& db : remote) {
+        const CommandResult got = Run(L"<get_document db=\"" + db + L"\" replicaid=\"" + kDocumentReplica +
+                                      L"\" id=\"8F6\"/>");
+        EXPECT_EQ(got.result, 1) << brw::WideToUtf8(db);
+        EXPECT_EQ(got.reply, L"") << brw::WideToUtf8(db);
+        EXPECT_EQ(Run(L"<get_modified_document_list db=\"" + db + L"\"/>").result, 1) << brw::WideToUtf8(db);
+    }
+    EXPECT_NE(GetDocument(L"mail\\a.nsf", L"8F6").reply.find(L"<value>current</value>"), std::wstring::npos);
+    EXPECT_NE(GetDocument(DataPath(L"mail\\a.nsf"), L"8F6").reply.find(L"<value>current</value>"),
+              std::wstring::npos);
+    EXPECT_NE(GetDocument(DataPath(L"mail/a.nsf"), L"8F6").reply.find(L"<value>current</value>"),
+              std::wstring::npos);
+}
+
 TEST_F(Document, TextsUpTo2048BytesAreWrittenAndEveryListEntry)
 {
     std::string list = "<item name='Ten'><textlist>";
@@ -174,11 +197,12 @@ TEST_F(Document, ValuesWithNothingAfterTheirTypeWordAreSkippedButCounted)
 TEST_F(Document, OnlyTheWordTrueInAnyCaseSwitchesAFlagOn)
 {
     ImportDatabase(L"memo.nsf", Note(Text("Subject", "Budget")));
-    const std::wstring rtf = ReplyFile(std::wstring(kDocumentReplica) + L"-8F6.rtf");
-    const std::wstring txt = ReplyFile(std::wstring(kDocumentReplica) + L"-8F6.txt");
+    const std::wstring rtf = NextBodyFile(L"rtf");
     EXPECT_EQ(rtf, brwtest::ElementText(GetDocument(L"memo.nsf", L"8F6", L"preview=\"TRUE\"").reply, L"rtf"));
+    const std::wstring txt = NextBodyFile(L"txt");
     EXPECT_EQ(txt, brwtest::ElementText(GetDocument(L"memo.nsf", L"8F6", L"preview=\"yes\"").reply, L"rtf"));
-    EXPECT_EQ(txt, brwtest::ElementText(GetDocument(L"memo.nsf", L"8F6", L"preview=\"1\"").reply, L"rtf"));
+    const std::wstring alsoTxt = NextBodyFile(L"txt");
+    EXPECT_EQ(alsoTxt, brwtest::ElementText(GetDocument(L"memo.nsf", L"8F6", L"preview=\"1\"").reply, L"rtf"));
 }
 
 TEST_F(Document, AttachmentsAreListedWithTheNamesTheBodyShows)
@@ -259,6 +283,23 @@ TEST_F(Document, ManagedAttachmentsAreRememberedForDeletion)
     EXPECT_TRUE(brwtest::Exists(AttachmentFile(0, L"txt")));
 }
 
+TEST_F(Document, RepeatedManagedExtractionsNeverFillTheManager)
+{
+    ImportTwoAttachments();
+    brw::BRWTemporaryFileMgr& manager = brw::BRWTemporaryFileMgr::Instance();
+    const int before = manager.RememberedCount();
+    for (int i = 0; i < 520; ++i) {
+        ASSERT_EQ(GetDocument(L"att.nsf", L"8F6", L"attnum=\"1\" manage=\"true\"").result, 0) << i;
+    }
+    EXPECT_EQ(manager.RememberedCount(), before + 1);
+    EXPECT_EQ(GetDocument(L"att.nsf", L"8F6", L"attnum=\"2\" manage=\"true\"").result, 0);
+    EXPECT_EQ(manager.RememberedCount(), before + 2) << "another attachment still finds room";
+    manager.DeleteFiles();
+    EXPECT_FALSE(brwtest::Exists(AttachmentFile(0, L"txt")));
+    EXPECT_FALSE(brwtest::Exists(AttachmentFile(1, L"PDF")));
+    EXPECT_EQ(manager.RememberedCount(), before) << "each file deleted and forgotten once";
+}
+
 TEST_F(Document, RefusedTempDirsGetTheirRepliesAndNoFileIsWritten)
 {
     ImportTwoAttachments();
@@ -310,6 +351,27 @@ TEST_F(Document, AnExtensionThatIsNoFileNameIsLeftOut)
     EXPECT_EQ(AttachmentFile(1, L""),
               brwtest::ElementText(GetDocument(L"climb.nsf", L"8F6", L"attnum=\"2\"").reply, L"diskfilename"));
     EXPECT_EQ(2u, brwtest::FileCount(ReplyFolder()));
+}
+
+// Notes stores a line break inside a text value as a NUL; the reader of a
+// reply takes a NUL for its end, so none may reach it.
+TEST_F(Document, StoredLineBreaksBecomeLineBreaksAndNoNulReachesTheReply)
+{
+    ImportDatabase(L"breaks.nsf",
+                   Note(Text("Subject", "Line one<break/>line two") +
+                        "<item name='Address'><textlist><text>Main St<break/>Springfield</text><text>x</text>"
+                        "</textlist></item>" +
+                        Text("After", "still here")));
+    const CommandResult got = GetDocument(L"breaks.nsf", L"8F6");
+    constexpr wchar_t kEnd[] = L"</document>";
+    EXPECT_EQ(got.result, 0);
+    EXPECT_EQ(got.reply.find(L'\0'), std::wstring::npos);
+    EXPECT_NE(got.reply.find(L"<value>Line one\r\nline two</value>"), std::wstring::npos);
+    EXPECT_NE(got.reply.find(L"<value>Main St\r\nSpringfield</value><value>x</value>"), std::wstring::npos);
+    EXPECT_NE(got.reply.find(L"<name>After</name><value>still here</value>"), std::wstring::npos);
+    EXPECT_NE(got.reply.find(L"<notesize>"), std::wstring::npos);
+    ASSERT_GE(got.reply.size(), std::size(kEnd) - 1);
+    EXPECT_EQ(got.reply.substr(got.reply.size() - (std::size(kEnd) - 1)), kEnd);
 }
 
 // Rich-text records as a database file may hold them: lengths that run

@@ -144,15 +144,25 @@ TEST_F(ForcedOpens, DatabasesWithoutMailAreNotEnough)
     EXPECT_FALSE(brw::ForceDatabaseOpens());
 }
 
-TEST_F(ForcedOpens, AfterAManualSelectionOnlyTheListedDatabasesCount)
+// The password prompt has to come while the connector watches for it, even
+// when the chosen databases are gone or hold no mail file.
+TEST_F(ForcedOpens, AfterAManualSelectionTheDataDirectoryIsSearchedToo)
 {
     NewDatabase(L"projects.nsf");
     MakeMailFile(DataPath(L"jdoe.nsf"));
     SetFlag(L"ManualSelection");
     Select(L"projects.nsf");
     Select(L"gone.nsf");
-    EXPECT_FALSE(brw::ForceDatabaseOpens()) << "the mail file in the directory was not chosen";
-    Select(L"jdoe.nsf");
+    EXPECT_TRUE(brw::ForceDatabaseOpens()) << "the mail file in the directory, though not chosen";
+}
+
+TEST_F(ForcedOpens, AfterAManualSelectionTheListCountsWithoutTheScan)
+{
+    NewDatabase(L"projects.nsf");
+    SetFlag(L"ManualSelection");
+    Select(L"gone.nsf");
+    EXPECT_FALSE(brw::ForceDatabaseOpens());
+    Select(OutsideMailFile());
     EXPECT_TRUE(brw::ForceDatabaseOpens()) << "a listed database that is gone does not stop the others";
 }
 

@@ -6,7 +6,6 @@
 #include <cstdlib>
 
 #include "notesdata/NotesDataService.h"
-#include "notesdata/RtfExporter.h"
 #include "tests/support/TestRegistry.h"
 
 namespace brwtest {
@@ -17,8 +16,6 @@ void NotesDataTest::SetUp()
     comInitialised_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     // The service's own initialisation nests inside the sandbox's, as it
     // does inside the connector's.
-    NotesInitExtended(0, nullptr);
-    brw::LoadRtfExporter();
     service_ = new brw::NotesDataService();
     service_->AddRef();
 }

@@ -40,15 +40,21 @@ bool Exists(const std::wstring& path)
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::wstring Upper(std::wstring text)
+{
+    CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
 TEST(TempFilePaths, TrailingBackslashOrNotGivesTheSameFolder)
 {
     TempRoot root;
-    auto plain = brw::MakeTempFilePath(root.Path(), brw::TempFileKind::TextBody, kReplica, 0x8F6, 0, L"");
-    auto slashed = brw::MakeTempFilePath(root.Path() + L"\\", brw::TempFileKind::TextBody, kReplica, 0x8F6, 0, L"");
+    auto plain = brw::MakeTempFilePath(root.Path(), brw::TempFileKind::TextBody, kReplica, 0x8F6, 0x1C, L"");
+    auto slashed = brw::MakeTempFilePath(root.Path() + L"\\", brw::TempFileKind::TextBody, kReplica, 0x8F6, 0x1C, L"");
     ASSERT_TRUE(plain && slashed);
     EXPECT_EQ(*plain, *slashed);
     std::wstring folder = brw::FormatText(L"\\Quexlink\\%X-%X\\", GetCurrentProcessId(), GetCurrentThreadId());
-    EXPECT_EQ(*plain, root.Path() + folder + L"85257A1B00512345-8F6.txt");
+    EXPECT_EQ(*plain, root.Path() + folder + L"85257A1B00512345-8F6_1C.txt");
 }
 
 TEST(TempFilePaths, EachKindHasItsName)
@@ -60,8 +66,17 @@ TEST(TempFilePaths, EachKindHasItsName)
     };
     EXPECT_EQ(name(brw::TempFileKind::Attachment, 0xB, L"PDF"), L"85257A1B00512345-1A2-B.PDF");
     EXPECT_EQ(name(brw::TempFileKind::Attachment, 0, L""), L"85257A1B00512345-1A2-0.");
-    EXPECT_EQ(name(brw::TempFileKind::RtfBody, 0, L""), L"85257A1B00512345-1A2.rtf");
-    EXPECT_EQ(name(brw::TempFileKind::RichTextRecords, 0, L""), L"85257A1B00512345-1A2.cd");
+    EXPECT_EQ(name(brw::TempFileKind::RtfBody, 0xB, L""), L"85257A1B00512345-1A2_B.rtf");
+    EXPECT_EQ(name(brw::TempFileKind::RichTextRecords, 0xB, L""), L"85257A1B00512345-1A2_B.cd");
+    EXPECT_EQ(name(brw::TempFileKind::TextBody, 0xB, L"txt"), L"85257A1B00512345-1A2_B.txt")
+        << "a body is never named like the attachment of the same number";
+}
+
+TEST(TempFilePaths, EveryBodySerialIsNew)
+{
+    const DWORD first = brw::NextBodySerial();
+    EXPECT_EQ(brw::NextBodySerial(), first + 1);
+    EXPECT_EQ(brw::NextBodySerial(), first + 2);
 }
 
 TEST(TempFilePaths, ExtensionIsTheTextAfterTheLastDotIfItIsSafe)
@@ -157,6 +172,29 @@ TEST(TemporaryFileManager, AFileDeletedBySomeoneElseIsNeverForgotten)
     manager.DeleteFiles();
     manager.DeleteFiles();
     EXPECT_EQ(manager.RememberedCount(), 1);
+}
+
+TEST(TemporaryFileManager, APathIsRememberedOnceAndDeletedOnce)
+{
+    TempRoot root;
+    const std::wstring path = root.Path() + L"\\report.pdf";
+    ASSERT_TRUE(WriteFileAt(path, "x"));
+    ASSERT_TRUE(brw::MarkFileFinished(path));
+    brw::BRWTemporaryFileMgr manager;
+    for (int i = 0; i < 600; ++i) {
+        ASSERT_TRUE(manager.Remember(i % 2 == 0 ? path : Upper(path))) << i;
+    }
+    EXPECT_EQ(manager.RememberedCount(), 1);
+    EXPECT_TRUE(manager.Remember(root.Path() + L"\\other.pdf")) << "the list is far from full";
+    manager.DeleteFiles();
+    EXPECT_FALSE(Exists(path));
+    EXPECT_EQ(manager.RememberedCount(), 1) << "only the other, missing file stays";
+    ASSERT_TRUE(WriteFileAt(path, "y"));
+    ASSERT_TRUE(brw::MarkFileFinished(path));
+    EXPECT_TRUE(manager.Remember(path)) << "once deleted, the path may be remembered again";
+    EXPECT_EQ(manager.RememberedCount(), 2);
+    manager.DeleteFiles();
+    EXPECT_FALSE(Exists(path));
 }
 
 TEST(TemporaryFileManager, The513thFileIsDropped)
