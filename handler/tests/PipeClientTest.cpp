@@ -4,6 +4,9 @@
 #include "handler/Requests.h"
 #include "handler/tests/TestPipeServer.h"
 
+#include "common/WideString.h"
+
+#include "tests/support/ScratchFolder.h"
 #include "tests/support/TestRegistry.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +14,7 @@
 #include <cstring>
 #include <future>
 #include <memory>
+#include <thread>
 
 namespace brw {
 namespace {
@@ -34,6 +38,17 @@ bool StartMustNotRun()
     ADD_FAILURE() << "the connector was started for a pipe that exists";
     return false;
 }
+bool StartWithoutPause()
+{
+    ++g_startCalls;
+    return StartConnectorAfter(0);
+}
+bool ServerOfAnotherUser(HANDLE)
+{
+    return false;
+}
+
+constexpr DWORD kPoison = 0xdeadbeef;
 
 TestPipeServer::Responder Answer(std::vector<BYTE> reply)
 {
@@ -132,6 +147,56 @@ TEST_F(PipeExchange, MissingPipeAsksForTheConnectorOnce)
     EXPECT_EQ(2, g_startCalls);
 }
 
+// A pipe that exists but may not be opened stays so however often the
+// connector is started: the exchange ends at once, with the open's error.
+TEST_F(PipeExchange, PipeThatCannotBeOpenedEndsTheExchangeAtOnce)
+{
+    SECURITY_DESCRIPTOR nobody = {};
+    ACL empty = {};
+    ASSERT_TRUE(InitializeAcl(&empty, sizeof(empty), ACL_REVISION));
+    ASSERT_TRUE(InitializeSecurityDescriptor(&nobody, SECURITY_DESCRIPTOR_REVISION));
+    ASSERT_TRUE(SetSecurityDescriptorDacl(&nobody, TRUE, &empty, FALSE));
+    SECURITY_ATTRIBUTES closed = {sizeof(closed), &nobody, FALSE};
+    // Nobody may open it. Wine does not check a pipe's DACL when it is
+    // opened (Windows does); that a pipe made for inbound data only cannot
+    // be opened for reading gives the same refusal there.
+    FileHandle squatter(CreateNamedPipeW(name.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_MESSAGE | PIPE_WAIT, 1, 0, 0, 0,
+                                         &closed));
+    ASSERT_TRUE(squatter);
+
+    reply.Assign(L"stale", 5);
+    SetLastError(kPoison);
+    EXPECT_EQ(Exchange(), kConnectorUnavailable);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_STREQ(reply.Text(), L"");
+    EXPECT_EQ(reply.Length(), 0u);
+    EXPECT_EQ(g_startCalls, 0);
+}
+
+TEST_F(PipeExchange, ServerOfAnotherUserIsNeverSentTheRequest)
+{
+    TestPipeServer server(name, Answer(Utf16Bytes(L"<ok/>")));
+    const PipeEndpoint foreign = {name.c_str(), &StartMustNotRun, 5000, &ServerOfAnotherUser};
+    reply.Assign(L"stale", 5);
+    SetLastError(kPoison);
+    EXPECT_EQ(ExchangeOverPipe(foreign, &reply, L"<get_document db=\"secret.nsf\"/>"), kConnectorUnavailable);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_STREQ(reply.Text(), L"");
+    // The same server, trusted, is served: the refusal was the check's.
+    EXPECT_EQ(Exchange(L"<get_database_list/>"), S_OK);
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(server.LastRequestText(), L"<get_database_list/>");
+}
+
+TEST_F(PipeExchange, MissingPipeLeavesNoEarlierReplyBehind)
+{
+    const PipeEndpoint failing = {name.c_str(), &StartFails, 5000};
+    reply.Assign(L"stale", 5);
+    EXPECT_EQ(ExchangeOverPipe(failing, &reply, L"<x/>"), kConnectorUnavailable);
+    EXPECT_EQ(g_startCalls, 1);
+    EXPECT_STREQ(reply.Text(), L"");
+}
+
 // One instance, held by a first client: a second one waits for it, and gives
 // up when the wait runs out.
 TEST_F(PipeExchange, BusyPipeIsWaitedForWithinTheTimeOut)
@@ -188,7 +253,11 @@ TEST(PipeServerCheck, SameUserServerIsAcceptedAnythingElseRefused)
 class ConnectorStartTest : public ::testing::Test {
 protected:
     static constexpr wchar_t kNotesKey[] = L"SOFTWARE\\Wow6432Node\\Lotus\\Notes";
-    void SetUp() override { brwtest::DeleteTree(HKEY_LOCAL_MACHINE, kNotesKey); }
+    void SetUp() override
+    {
+        g_startCalls = 0;
+        brwtest::DeleteTree(HKEY_LOCAL_MACHINE, kNotesKey);
+    }
     void TearDown() override { brwtest::DeleteTree(HKEY_LOCAL_MACHINE, kNotesKey); }
 };
 
@@ -219,6 +288,91 @@ TEST_F(ConnectorStartTest, MissingConnectorProgramFailsTheAttempt)
     EXPECT_FALSE(StartConnectorAfter(0));
 }
 
+// A path cut to the buffer would start another program, or none.
+TEST_F(ConnectorStartTest, ProgramPathThatDoesNotFitIsRefused)
+{
+    const size_t room = kProgramDirectoryUnits - 1 - (sizeof(kConnectorFileName) / sizeof(wchar_t) - 1);
+    struct Case {
+        std::wstring directory;
+        DWORD error; // 0: accepted
+    };
+    const Case cases[] = {
+        {L"C:\\" + std::wstring(room - 4, L'n') + L"\\", 0},
+        {L"C:\\" + std::wstring(room - 3, L'n') + L"\\", ERROR_FILENAME_EXCED_RANGE},
+        {L"C:\\Notes\"\\", ERROR_INVALID_NAME},
+    };
+    for (const Case& c : cases) {
+        std::wstring path = L"untouched";
+        SetLastError(kPoison);
+        const bool fits = ConnectorProgramPath(c.directory.c_str(), &path);
+        EXPECT_EQ(fits, c.error == 0) << c.directory.size() << " units";
+        if (fits) {
+            EXPECT_EQ(path, c.directory + kConnectorFileName);
+            EXPECT_EQ(path.size(), static_cast<size_t>(kProgramDirectoryUnits - 1));
+        } else {
+            EXPECT_EQ(GetLastError(), c.error);
+            EXPECT_EQ(path, L"untouched");
+        }
+    }
+
+    ASSERT_TRUE(brwtest::SetString(HKEY_LOCAL_MACHINE, kNotesKey, L"Path", L"C:\\" + std::wstring(250, L'n') + L"\\"));
+    SetLastError(kPoison);
+    EXPECT_FALSE(StartConnectorAfter(0));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
+}
+
+// "...\\Program Files (x86)\\Notes\\BRWConnector.EXE" unquoted and without an
+// application name would start "...\\Program.exe" when one exists.
+TEST_F(ConnectorStartTest, ProgramInADirectoryWithBlanksIsTheOneStarted)
+{
+    brwtest::ScratchFolder root(L"brwstart");
+    const std::wstring notes = root.Sub(L"Program Files (x86)\\Notes\\");
+    ASSERT_TRUE(CreateDirectoryW(root.Sub(L"Program Files (x86)").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(notes.c_str(), nullptr));
+    wchar_t system[MAX_PATH] = {};
+    ASSERT_NE(GetSystemDirectoryW(system, MAX_PATH), 0u);
+    const std::wstring anyProgram = std::wstring(system) + L"\\hostname.exe";
+    ASSERT_TRUE(CopyFileW(anyProgram.c_str(), (notes + kConnectorFileName).c_str(), TRUE));
+    ASSERT_TRUE(CopyFileW(anyProgram.c_str(), root.Sub(L"Program.exe").c_str(), TRUE));
+
+    KernelHandle started = LaunchConnectorProcess(notes.c_str());
+    ASSERT_TRUE(started) << GetLastError();
+    wchar_t image[MAX_PATH] = {};
+    DWORD units = MAX_PATH;
+    ASSERT_TRUE(QueryFullProcessImageNameW(started.get(), 0, image, &units));
+    EXPECT_EQ(CompareStringOrdinal(image, -1, (notes + kConnectorFileName).c_str(), -1, TRUE), CSTR_EQUAL)
+        << WideToUtf8(image);
+    EXPECT_EQ(WaitForSingleObject(started.get(), 30000), static_cast<DWORD>(WAIT_OBJECT_0));
+}
+
+// A service that impersonates the user would start the tray program as
+// itself, in its own session; only an unimpersonated thread may start it.
+TEST_F(ConnectorStartTest, ImpersonatingThreadNeverStartsTheConnector)
+{
+    EXPECT_TRUE(ActsAsProcessUser());
+    KernelHandle semaphore(CreateSemaphoreW(nullptr, 0, 1, kConnectorStartSemaphore));
+    ASSERT_TRUE(semaphore);
+    ASSERT_TRUE(ReleaseSemaphore(semaphore.get(), 1, nullptr)); // an attempt that counts as a start
+    const std::wstring missing = brwtest::UniquePipeName();
+    std::thread worker([&] {
+        ASSERT_TRUE(ImpersonateSelf(SecurityImpersonation));
+        SetLastError(kPoison);
+        EXPECT_FALSE(ActsAsProcessUser());
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_TOKEN_TYPE));
+        SetLastError(kPoison);
+        EXPECT_FALSE(StartConnectorAfter(0));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_TOKEN_TYPE));
+        PipeReply own;
+        const PipeEndpoint endpoint = {missing.c_str(), &StartWithoutPause, 5000};
+        EXPECT_EQ(ExchangeOverPipe(endpoint, &own, L"<x/>"), kConnectorUnavailable);
+        EXPECT_EQ(g_startCalls, 1);
+        EXPECT_TRUE(RevertToSelf());
+    });
+    worker.join();
+    EXPECT_EQ(WaitForSingleObject(semaphore.get(), 0), static_cast<DWORD>(WAIT_OBJECT_0))
+        << "the start was refused before the semaphore was looked at";
+}
+
 TEST_F(ConnectorStartTest, JustFinishedAttemptOfAnotherHandlerCountsAsStarted)
 {
     KernelHandle semaphore(::CreateSemaphoreW(nullptr, 0, 1, kConnectorStartSemaphore));
@@ -238,6 +392,15 @@ TEST(ConnectorProcess, RunningProgramIsFoundWithoutRegardToCase)
     EXPECT_TRUE(IsConnectorRunning(name.c_str()));
     EXPECT_FALSE(IsConnectorRunning(L"NoSuchProgram-brw.exe"));
     EXPECT_FALSE(IsConnectorRunning(nullptr));
+}
+
+// A connector of another logon session serves another desktop.
+TEST(ConnectorProcess, OnlyProcessesOfOurSessionCount)
+{
+    DWORD own = 0;
+    ASSERT_TRUE(ProcessIdToSessionId(GetCurrentProcessId(), &own));
+    EXPECT_TRUE(IsInSession(GetCurrentProcessId(), own));
+    EXPECT_FALSE(IsInSession(GetCurrentProcessId(), own + 1));
 }
 
 TEST(RequestText, ValuesAreEscapedSoNoAttributeCanBeAdded)

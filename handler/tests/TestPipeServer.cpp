@@ -20,10 +20,10 @@ std::wstring UniquePipeName()
            std::to_wstring(++counter);
 }
 
-TestPipeServer::TestPipeServer(std::wstring name, Responder responder)
+TestPipeServer::TestPipeServer(std::wstring name, Responder responder, SECURITY_ATTRIBUTES* security)
     : name_(std::move(name)), responder_(std::move(responder)),
       pipe_(::CreateNamedPipeW(name_.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
-                               PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, 65536, 65536, 0, nullptr)),
+                               PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, 65536, 65536, 0, security)),
       stop_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)), io_(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
     if (pipe_) {
