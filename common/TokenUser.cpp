@@ -49,7 +49,7 @@ HeapBlock<TOKEN_USER> ReadProcessUser(HANDLE process) noexcept
 
 HeapBlock<TOKEN_USER> ReadProcessIdUser(DWORD processId) noexcept
 {
-    KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, kNotInherited, processId));
     if (!process) {
         return {};
     }

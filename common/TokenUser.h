@@ -8,6 +8,12 @@
 
 namespace brw {
 
+// For OpenThreadToken: the access check is made as the process, since the
+// identity a thread impersonates need not be allowed to read its own token.
+inline constexpr BOOL kCheckAccessAsProcess = TRUE;
+// For OpenProcess and CreateProcess: no child inherits the handle.
+inline constexpr BOOL kNotInherited = FALSE;
+
 // The user of a token opened for TOKEN_QUERY, in a block of the size the
 // token reports. Empty on failure, with the reason in the last error.
 HeapBlock<TOKEN_USER> ReadTokenUser(HANDLE token) noexcept;

@@ -1,6 +1,7 @@
 #include "handler/ConnectorStart.h"
 
 #include "common/Handles.h"
+#include "common/TokenUser.h"
 
 #include <tlhelp32.h>
 
@@ -63,7 +64,7 @@ bool StartUnderSemaphore(DWORD pauseMs)
 bool ActsAsProcessUser() noexcept
 {
     KernelHandle token;
-    if (OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, token.put())) {
+    if (OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, kCheckAccessAsProcess, token.put())) {
         SetLastError(ERROR_BAD_TOKEN_TYPE);
         return false;
     }
@@ -118,8 +119,8 @@ KernelHandle LaunchConnectorProcess(const wchar_t* directory)
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION created = {};
-    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, directory, &startup,
-                        &created)) {
+    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, kNotInherited, 0, nullptr, directory,
+                        &startup, &created)) {
         return {};
     }
     const KernelHandle thread(created.hThread);

@@ -17,7 +17,7 @@ constexpr size_t kReadBytes = 32768;
 bool ActingUserIs(const TOKEN_USER* server)
 {
     KernelHandle thread;
-    if (OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, thread.put())) {
+    if (OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, kCheckAccessAsProcess, thread.put())) {
         const HeapBlock<TOKEN_USER> impersonated = ReadTokenUser(thread.get());
         return IsSameUser(impersonated.get(), server);
     }

@@ -99,7 +99,8 @@ std::wstring AsText(const std::vector<BYTE>& bytes)
 // clients use the pipe, so the connection is ours.
 bool WakeAndJoin(HANDLE thread, const std::wstring& name)
 {
-    brw::FileHandle poke(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    brw::FileHandle poke(
+        CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     const bool woken = static_cast<bool>(poke);
     poke.reset();  // the server reads until the client goes
     return woken && WaitForSingleObject(thread, kWaitMs) == WAIT_OBJECT_0;

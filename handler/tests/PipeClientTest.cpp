@@ -201,13 +201,13 @@ TEST_F(PipeExchange, MissingPipeLeavesNoEarlierReplyBehind)
 // up when the wait runs out.
 TEST_F(PipeExchange, BusyPipeIsWaitedForWithinTheTimeOut)
 {
-    KernelHandle received(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    KernelHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    KernelHandle received(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    KernelHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     int served = 0;
     TestPipeServer server(name, [&](const std::vector<BYTE>&) {
         if (served++ == 0) {
-            ::SetEvent(received.get());
-            ::WaitForSingleObject(release.get(), 30000);
+            SetEvent(received.get());
+            WaitForSingleObject(release.get(), 30000);
         }
         return std::optional<std::vector<BYTE>>(Utf16Bytes(L"<ok/>"));
     });
@@ -216,7 +216,7 @@ TEST_F(PipeExchange, BusyPipeIsWaitedForWithinTheTimeOut)
         const PipeEndpoint endpoint = {name.c_str(), &StartMustNotRun, 5000};
         return ExchangeOverPipe(endpoint, &own, L"<first/>");
     });
-    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(received.get(), 30000));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(received.get(), 30000));
 
     const PipeEndpoint impatient = {name.c_str(), &StartMustNotRun, 200};
     EXPECT_EQ(kConnectorUnavailable, ExchangeOverPipe(impatient, &reply, L"<second/>"));
@@ -226,7 +226,7 @@ TEST_F(PipeExchange, BusyPipeIsWaitedForWithinTheTimeOut)
         const PipeEndpoint endpoint = {name.c_str(), &StartMustNotRun, 20000};
         return ExchangeOverPipe(endpoint, &own, L"<third/>");
     });
-    ::SetEvent(release.get());
+    SetEvent(release.get());
     EXPECT_EQ(S_OK, first.get());
     EXPECT_EQ(S_OK, patient.get());
     EXPECT_EQ(0, g_startCalls);
@@ -236,13 +236,13 @@ TEST(PipeServerCheck, SameUserServerIsAcceptedAnythingElseRefused)
 {
     const std::wstring name = brwtest::UniquePipeName();
     TestPipeServer server(name, Answer(Utf16Bytes(L"<ok/>")));
-    FileHandle pipe(::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    FileHandle pipe(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(pipe);
     EXPECT_TRUE(IsServerOfSameUser(pipe.get()));
 
     wchar_t folder[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, folder);
-    FileHandle file(::CreateFileW((std::wstring(folder) + L"brw-not-a-pipe.tmp").c_str(), GENERIC_WRITE, 0, nullptr,
+    GetTempPathW(MAX_PATH, folder);
+    FileHandle file(CreateFileW((std::wstring(folder) + L"brw-not-a-pipe.tmp").c_str(), GENERIC_WRITE, 0, nullptr,
                                   CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     ASSERT_TRUE(file);
     EXPECT_FALSE(IsServerOfSameUser(file.get()));
@@ -283,7 +283,7 @@ TEST_F(ConnectorStartTest, ProgramDirectoryIsReadAsStored)
 TEST_F(ConnectorStartTest, MissingConnectorProgramFailsTheAttempt)
 {
     wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
+    GetTempPathW(MAX_PATH, temp);
     ASSERT_TRUE(brwtest::SetString(HKEY_LOCAL_MACHINE, kNotesKey, L"Path", std::wstring(temp) + L"no-notes-here\\"));
     EXPECT_FALSE(StartConnectorAfter(0));
 }
@@ -375,20 +375,20 @@ TEST_F(ConnectorStartTest, ImpersonatingThreadNeverStartsTheConnector)
 
 TEST_F(ConnectorStartTest, JustFinishedAttemptOfAnotherHandlerCountsAsStarted)
 {
-    KernelHandle semaphore(::CreateSemaphoreW(nullptr, 0, 1, kConnectorStartSemaphore));
+    KernelHandle semaphore(CreateSemaphoreW(nullptr, 0, 1, kConnectorStartSemaphore));
     ASSERT_TRUE(semaphore);
-    ASSERT_TRUE(::ReleaseSemaphore(semaphore.get(), 1, nullptr));
+    ASSERT_TRUE(ReleaseSemaphore(semaphore.get(), 1, nullptr));
     EXPECT_TRUE(StartConnectorAfter(INFINITE)); // no key, no pause: the count is consumed
-    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), ::WaitForSingleObject(semaphore.get(), 0));
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(semaphore.get(), 0));
     EXPECT_FALSE(StartConnectorAfter(INFINITE));
 }
 
 TEST(ConnectorProcess, RunningProgramIsFoundWithoutRegardToCase)
 {
     wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring name = std::wstring(path).substr(std::wstring(path).find_last_of(L"\\/") + 1);
-    ::CharUpperBuffW(&name[0], static_cast<DWORD>(name.size()));
+    CharUpperBuffW(&name[0], static_cast<DWORD>(name.size()));
     EXPECT_TRUE(IsConnectorRunning(name.c_str()));
     EXPECT_FALSE(IsConnectorRunning(L"NoSuchProgram-brw.exe"));
     EXPECT_FALSE(IsConnectorRunning(nullptr));
@@ -427,18 +427,18 @@ TEST(RequestText, TemporaryDirectoryFallsBackFromTempToTmpToFixedPath)
     };
     auto save = [](const wchar_t* name) {
         wchar_t buffer[32768];
-        const DWORD n = ::GetEnvironmentVariableW(name, buffer, 32768);
+        const DWORD n = GetEnvironmentVariableW(name, buffer, 32768);
         return Saved{name, n ? std::wstring(buffer, n) : std::wstring(), n != 0};
     };
     const Saved temp = save(L"TEMP");
     const Saved tmp = save(L"TMP");
-    ::SetEnvironmentVariableW(L"TEMP", nullptr);
-    ::SetEnvironmentVariableW(L"TMP", L"D:\\tmp");
+    SetEnvironmentVariableW(L"TEMP", nullptr);
+    SetEnvironmentVariableW(L"TMP", L"D:\\tmp");
     EXPECT_EQ(L"D:\\tmp", RequestTemporaryDirectory());
-    ::SetEnvironmentVariableW(L"TMP", nullptr);
+    SetEnvironmentVariableW(L"TMP", nullptr);
     EXPECT_EQ(L"C:\\temp", RequestTemporaryDirectory());
     for (const Saved& s : {temp, tmp}) {
-        ::SetEnvironmentVariableW(s.name.c_str(), s.present ? s.value.c_str() : nullptr);
+        SetEnvironmentVariableW(s.name.c_str(), s.present ? s.value.c_str() : nullptr);
     }
 }
 
