@@ -192,7 +192,9 @@ TEST_F(PipeExchange, MissingPipeLeavesNoEarlierReplyBehind)
 {
     const PipeEndpoint failing = {name.c_str(), &StartFails, 5000};
     reply.Assign(L"stale", 5);
+    SetLastError(kPoison);
     EXPECT_EQ(ExchangeOverPipe(failing, &reply, L"<x/>"), kConnectorUnavailable);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND)) << "the start left the open's error";
     EXPECT_EQ(g_startCalls, 1);
     EXPECT_STREQ(reply.Text(), L"");
 }
