@@ -1,8 +1,15 @@
-// The command client's exports over the data service's entry point. A
-// context serves the thread that made it; calls from another thread fail.
+// The command client's exports over the data service's entry point.
+//
+// Who owns a context: the thread that made it, alone. Every call from
+// another thread fails and leaves the context as it is, FreeCommandContext
+// included: so a context is never freed while its thread is inside a
+// command, and its service and COM apartment are released on the thread
+// they belong to. A thread frees its context before it ends; one it leaves
+// behind stays, unused, until the process ends.
 #include "connector/BRWClient.h"
 
 #include <cstring>
+#include <new>
 
 #include "connector/CommandContext.h"
 #include "notesdata/BRWDataExports.h"
@@ -27,20 +34,24 @@ brw::CommandContext* OwnContext(BRWCommandContext id)
 
 }  // namespace
 
-int WINAPI InitializeCommandContext(BRWCommandContext* context)
+int WINAPI InitializeCommandContext(BRWCommandContext* context) noexcept
 {
     if (context == nullptr) {
         return kFailed;
     }
-    std::unique_ptr<brw::CommandContext> made = brw::CommandContext::Create(&EntryPoint);
-    if (!made) {
+    try {
+        std::unique_ptr<brw::CommandContext> made = brw::CommandContext::Create(&EntryPoint);
+        if (!made) {
+            return kFailed;
+        }
+        *context = Contexts().Add(std::move(made));
+        return kSucceeded;
+    } catch (const std::bad_alloc&) {
         return kFailed;
     }
-    *context = Contexts().Add(std::move(made));
-    return kSucceeded;
 }
 
-int WINAPI ClearCommandBuffer(BRWCommandContext context)
+int WINAPI ClearCommandBuffer(BRWCommandContext context) noexcept
 {
     brw::CommandContext* own = OwnContext(context);
     if (own == nullptr) {
@@ -50,19 +61,19 @@ int WINAPI ClearCommandBuffer(BRWCommandContext context)
     return kSucceeded;
 }
 
-int WINAPI ExecuteCommand(BRWCommandContext context, const wchar_t* command)
+int WINAPI ExecuteCommand(BRWCommandContext context, const wchar_t* command) noexcept
 {
     brw::CommandContext* own = OwnContext(context);
     return own != nullptr && own->Execute(command) ? kSucceeded : kFailed;
 }
 
-int WINAPI GetReturnBufferSize(BRWCommandContext context)
+int WINAPI GetReturnBufferSize(BRWCommandContext context) noexcept
 {
     brw::CommandContext* own = OwnContext(context);
     return own == nullptr ? 0 : static_cast<int>(own->Reply().ByteCount());
 }
 
-int WINAPI GetReturnBuffer(BRWCommandContext context, BYTE* buffer, int bufferSize, DWORD* length)
+int WINAPI GetReturnBuffer(BRWCommandContext context, BYTE* buffer, int bufferSize, DWORD* length) noexcept
 {
     brw::CommandContext* own = OwnContext(context);
     if (own == nullptr || buffer == nullptr || length == nullptr || bufferSize < 0) {
@@ -77,7 +88,10 @@ int WINAPI GetReturnBuffer(BRWCommandContext context, BYTE* buffer, int bufferSi
     return kSucceeded;
 }
 
-int WINAPI FreeCommandContext(BRWCommandContext context)
+int WINAPI FreeCommandContext(BRWCommandContext context) noexcept
 {
+    if (OwnContext(context) == nullptr) {
+        return kFailed;
+    }
     return Contexts().Remove(context) ? kSucceeded : kFailed;
 }

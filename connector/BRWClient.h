@@ -7,11 +7,11 @@ typedef DWORD BRWCommandContext;
 
 extern "C" {
 
-int WINAPI InitializeCommandContext(BRWCommandContext* context);
-int WINAPI ClearCommandBuffer(BRWCommandContext context);
-int WINAPI ExecuteCommand(BRWCommandContext context, const wchar_t* command);
-int WINAPI GetReturnBufferSize(BRWCommandContext context);
-int WINAPI GetReturnBuffer(BRWCommandContext context, BYTE* buffer, int bufferSize, DWORD* length);
-int WINAPI FreeCommandContext(BRWCommandContext context);
+int WINAPI InitializeCommandContext(BRWCommandContext* context) noexcept;
+int WINAPI ClearCommandBuffer(BRWCommandContext context) noexcept;
+int WINAPI ExecuteCommand(BRWCommandContext context, const wchar_t* command) noexcept;
+int WINAPI GetReturnBufferSize(BRWCommandContext context) noexcept;
+int WINAPI GetReturnBuffer(BRWCommandContext context, BYTE* buffer, int bufferSize, DWORD* length) noexcept;
+int WINAPI FreeCommandContext(BRWCommandContext context) noexcept;
 
 }

@@ -21,8 +21,9 @@ std::unique_ptr<CommandContext> CommandContext::Create(ServiceFactory factory)
 CommandContext::~CommandContext()
 {
     service_.reset();
-    // Only the owning thread may undo its initialisation; another thread
-    // freeing the context leaves it to that thread's end.
+    // Only the owning thread may undo its initialisation. The exports free a
+    // context on its own thread only; a context its thread left behind goes
+    // with the table at process exit, when that thread's apartment is gone.
     if (comInitialised_ && IsOwnedByThisThread()) {
         CoUninitialize();
     }

@@ -11,7 +11,7 @@ struct CommandContextTraits {
     using pointer = BRWCommandContext;
     static pointer Invalid() noexcept { return 0; }
     static bool IsValid(pointer context) noexcept { return context != 0; }
-    static void Close(pointer context) noexcept { ::FreeCommandContext(context); }
+    static void Close(pointer context) noexcept { FreeCommandContext(context); }
 };
 
 using CommandContextHandle = UniqueResource<CommandContextTraits>;
@@ -20,7 +20,7 @@ using CommandContextHandle = UniqueResource<CommandContextTraits>;
 inline CommandContextHandle MakeCommandContext() noexcept
 {
     BRWCommandContext context = 0;
-    return CommandContextHandle(::InitializeCommandContext(&context) == 0 ? context : 0);
+    return CommandContextHandle(InitializeCommandContext(&context) == 0 ? context : 0);
 }
 
 }  // namespace brw

@@ -3,30 +3,24 @@
 #include "common/Handles.h"
 #include "consolehost/CloseEvent.h"
 
+#include <algorithm>
+#include <initializer_list>
+
 namespace brw {
 namespace {
 
 constexpr wchar_t kConsoleTitle[] = L"BRWHC";
 
-// A GUI process starts without standard handles, and after a restart its
-// handle still names the console it left; the debug log writes to the
-// standard output handle, so point it at the console we now have. The handle
-// belongs to the process's standard handle table from then on.
-void UseConsoleForStandardOutput()
+// Standard output that already writes somewhere: our console, or a file or
+// pipe whoever started us redirected it to.
+bool WritesSomewhere(HANDLE out)
 {
-    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (out == nullptr || out == INVALID_HANDLE_VALUE) {
+        return false;
+    }
     DWORD mode = 0;
-    if (out != nullptr && out != INVALID_HANDLE_VALUE) {
-        DWORD type = GetFileType(out);
-        if (GetConsoleMode(out, &mode) || type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE) {
-            return;  // our console, or redirected by whoever started us
-        }
-    }
-    HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 nullptr, OPEN_EXISTING, 0, nullptr);
-    if (console != INVALID_HANDLE_VALUE) {
-        SetStdHandle(STD_OUTPUT_HANDLE, console);
-    }
+    const DWORD type = GetFileType(out);
+    return GetConsoleMode(out, &mode) || type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE;
 }
 
 }  // namespace
@@ -41,6 +35,7 @@ ConsoleHostLink::ConsoleHostLink(ConsoleHostOptions options) : options_(std::mov
 
 ConsoleHostLink::~ConsoleHostLink()
 {
+    ReleaseStandardHandles();
     FreeConsole();
     SignalConsoleHostCloseEvent();
 }
@@ -58,8 +53,51 @@ ConsoleSource ConsoleHostLink::Start()
 
 ConsoleSource ConsoleHostLink::Restart()
 {
+    ReleaseStandardHandles();
     FreeConsole();
     return Start();
+}
+
+// A GUI process starts without standard handles, and after a restart its
+// handle still names the console it left; the debug log writes to the
+// standard output handle, so point it at the console we now have.
+void ConsoleHostLink::UseConsoleForStandardOutput()
+{
+    if (WritesSomewhere(GetStdHandle(STD_OUTPUT_HANDLE))) {
+        return;
+    }
+    FileHandle console(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr));
+    if (console && SetStdHandle(STD_OUTPUT_HANDLE, console.get())) {
+        output_ = std::move(console);
+    }
+}
+
+// While attached, the console's standard handles are the link's: the one it
+// made for the log and those AllocConsole put there. They name the console
+// being left, so they are closed with it, each once (a handle may fill two
+// slots); a redirected handle, a file or a pipe, is no console handle and
+// stays.
+void ConsoleHostLink::ReleaseStandardHandles()
+{
+    HANDLE closed[3] = {};
+    int closedCount = 0;
+    for (DWORD slot : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
+        HANDLE handle = GetStdHandle(slot);
+        DWORD mode = 0;
+        const bool ours = handle != nullptr && handle != INVALID_HANDLE_VALUE &&
+                          (handle == output_.get() || GetConsoleMode(handle, &mode));
+        if (!ours) {
+            continue;
+        }
+        SetStdHandle(slot, nullptr);
+        const bool seen = std::find(closed, closed + closedCount, handle) != closed + closedCount;
+        if (!seen && handle != output_.get()) {
+            CloseHandle(handle);
+            closed[closedCount++] = handle;
+        }
+    }
+    output_.reset();
 }
 
 bool ConsoleHostLink::StartHost(KernelHandle& process)
@@ -76,7 +114,7 @@ bool ConsoleHostLink::StartHost(KernelHandle& process)
         hostProcessId_ = 0;
         return false;
     }
-    CloseHandle(started.hThread);
+    KernelHandle thread(started.hThread);
     process.reset(started.hProcess);
     hostProcessId_ = started.dwProcessId;
     return true;

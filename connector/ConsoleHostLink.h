@@ -43,9 +43,16 @@ private:
     bool StartHost(KernelHandle& process);
     bool AttachToHost(HANDLE process);
     ConsoleSource MakeOwnConsole();
+    void UseConsoleForStandardOutput();
+    void ReleaseStandardHandles();
 
     ConsoleHostOptions options_;
     DWORD hostProcessId_ = 0;
+    // The console output handle this link made and lent to the standard
+    // handle table; it is taken back and closed, with the other standard
+    // handles of the console, before the console is left, so each restart
+    // replaces them instead of adding to them.
+    FileHandle output_;
 };
 
 // Sets the close event (creating it when the host has not yet); false when

@@ -1,18 +1,42 @@
 #include "connector/PipeServer.h"
 
+#include "common/PipeSecurity.h"
+#include "common/TokenUser.h"
+#include "connector/CommandContextHandle.h"
+
 #include <notesapi.h>
 
 #include <memory>
+#include <mutex>
+#include <new>
 
 namespace brw {
 namespace {
 
-constexpr wchar_t kFailureReply[] = L"<failure/>";
-constexpr DWORD kFailureReplyBytes = sizeof(kFailureReply) - sizeof(wchar_t);  // no NUL
 constexpr DWORD kMaxInstances = 16;
-constexpr DWORD kPipeBufferBytes = 0x8000;
 
-std::atomic<Listener*> g_currentListener{nullptr};
+// The published listener lives on the pipe server thread's stack. The lock
+// makes a stop request and the thread's leaving exclusive: the thread
+// unpublishes under it before the listener goes, so a stop either reaches a
+// live listener or finds none.
+std::mutex g_publication;
+Listener* g_currentListener = nullptr;
+
+class Publication {
+public:
+    explicit Publication(Listener& listener)
+    {
+        std::lock_guard<std::mutex> hold(g_publication);
+        g_currentListener = &listener;
+    }
+    ~Publication()
+    {
+        std::lock_guard<std::mutex> hold(g_publication);
+        g_currentListener = nullptr;
+    }
+    Publication(const Publication&) = delete;
+    Publication& operator=(const Publication&) = delete;
+};
 
 void WriteWhole(HANDLE pipe, const void* bytes, DWORD length)
 {
@@ -22,46 +46,66 @@ void WriteWhole(HANDLE pipe, const void* bytes, DWORD length)
 
 }  // namespace
 
-Listener* CurrentListener()
+bool RequestPipeServerStop() noexcept
 {
-    return g_currentListener;
+    std::lock_guard<std::mutex> hold(g_publication);
+    if (g_currentListener == nullptr) {
+        return false;
+    }
+    g_currentListener->RequestStop();
+    return true;
 }
 
-Listener::~Listener()
+bool IsPipeServerRunning() noexcept
 {
-    Close();
+    std::lock_guard<std::mutex> hold(g_publication);
+    return g_currentListener != nullptr;
 }
 
-void Listener::Close()
+Listener::Listener(std::wstring pipeName) : Listener(std::move(pipeName), &RunsAsOwnUser) {}
+
+Listener::Listener(std::wstring pipeName, ClientAdmission admits)
+    : pipeName_(std::move(pipeName)), admits_(admits != nullptr ? admits : &RunsAsOwnUser)
 {
-    pipe_.reset();
-    context_.reset();
 }
+
+Listener::~Listener() = default;
 
 bool Listener::Open()
 {
-    // The first instance or none: a pipe of that name owned by another
-    // process would answer in our place. Remote clients are never served.
+    // Only this user and SYSTEM may open it; the first instance or none, so
+    // that a pipe of that name made earlier by someone else is never shared;
+    // remote clients are never served.
+    OwnerOnlySecurity security;
+    if (!security.IsValid()) {
+        return false;
+    }
     pipe_.reset(CreateNamedPipeW(pipeName_.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE,
                                  PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS,
-                                 kMaxInstances, kPipeBufferBytes, kPipeBufferBytes, NMPWAIT_WAIT_FOREVER, nullptr));
+                                 kMaxInstances, kPipeBufferBytes, kPipeBufferBytes, NMPWAIT_WAIT_FOREVER,
+                                 security.Attributes()));
     return static_cast<bool>(pipe_);
 }
 
 void Listener::ServeUntilStopped()
 {
-    if (!context_) {
-        context_ = MakeCommandContext();
-    }
-    if (!context_) {
-        Close();
+    // Made, used and freed on this thread: a context belongs to its thread.
+    const CommandContextHandle context = MakeCommandContext();
+    if (!context) {
+        pipe_.reset();
         return;
     }
-    while (pipe_ && !stop_ && ServeOneConnection()) {
+    while (pipe_ && !stop_ && ServeOneConnection(context.get())) {
     }
 }
 
-bool Listener::ServeOneConnection()
+bool Listener::AdmitsConnectedClient() const
+{
+    ULONG clientId = 0;
+    return GetNamedPipeClientProcessId(pipe_.get(), &clientId) && admits_(clientId);
+}
+
+bool Listener::ServeOneConnection(DWORD context)
 {
     if (!ConnectNamedPipe(pipe_.get(), nullptr)) {
         const DWORD error = GetLastError();
@@ -72,52 +116,56 @@ bool Listener::ServeOneConnection()
             return true;
         }
         if (error != ERROR_PIPE_CONNECTED) {
-            Close();
+            pipe_.reset();
             return false;
         }
     }
-    // Two bytes more than a request may fill and zeroed: whatever a client
-    // sends, the text ends inside the buffer.
-    HeapBlock<wchar_t> request = AllocateHeapBlock<wchar_t>(kRequestBufferBytes + sizeof(wchar_t));
-    DWORD read = 0;
-    if (request && ReadFile(pipe_.get(), request.get(), kRequestBufferBytes, &read, nullptr) && read > 0) {
-        Answer(request.get());
+    // A request may name any document of this user: a process of another
+    // user gets nothing, not even a failure reply.
+    if (AdmitsConnectedClient()) {
+        // Two bytes more than a request may fill and zeroed: whatever a
+        // client sends, the text ends inside the buffer.
+        HeapBlock<wchar_t> request = AllocateHeapBlock<wchar_t>(kRequestLimitBytes + sizeof(wchar_t));
+        DWORD read = 0;
+        if (request && ReadFile(pipe_.get(), request.get(), kRequestLimitBytes, &read, nullptr) && read > 0) {
+            Answer(context, request.get());
+        }
     }
-    request.reset();
     DisconnectNamedPipe(pipe_.get());
     return true;
 }
 
-void Listener::Answer(const wchar_t* request)
+void Listener::Answer(DWORD context, const wchar_t* request)
 {
-    ClearCommandBuffer(context_.get());
-    if (ExecuteCommand(context_.get(), request) == 0) {
-        const int size = GetReturnBufferSize(context_.get());
+    ClearCommandBuffer(context);
+    if (ExecuteCommand(context, request) == 0) {
+        const int size = GetReturnBufferSize(context);
         HeapBlock<BYTE> reply = AllocateHeapBlock<BYTE>(size > 0 ? static_cast<size_t>(size) : 1);
         DWORD length = 0;
-        if (reply && GetReturnBuffer(context_.get(), reply.get(), size, &length) == 0) {
+        if (reply && GetReturnBuffer(context, reply.get(), size, &length) == 0) {
             WriteWhole(pipe_.get(), reply.get(), length);
             FlushFileBuffers(pipe_.get());  // until the client has read it
             return;
         }
     }
-    WriteWhole(pipe_.get(), kFailureReply, kFailureReplyBytes);
+    WriteWhole(pipe_.get(), kFailureMarker, kFailureMarkerBytes);
     FlushFileBuffers(pipe_.get());
 }
 
-DWORD WINAPI PipeServerThread(void* parameter)
+DWORD WINAPI PipeServerThread(void* parameter) noexcept
 {
     std::unique_ptr<std::wstring> pipeName(static_cast<std::wstring*>(parameter));
     if (NotesInitThread() != NOERROR_STATUS) {
         return 0;
     }
-    {
-        Listener listener(pipeName ? *pipeName : std::wstring(kServerPipeName));
-        g_currentListener = &listener;
+    try {
+        Listener listener(pipeName ? *pipeName : std::wstring(kConnectorPipeName));
+        const Publication published(listener);
         if (listener.Open()) {
             listener.ServeUntilStopped();
         }
-        g_currentListener = nullptr;
+    } catch (const std::bad_alloc&) {
+        // Only the name's copy allocates; without it there is nothing to serve.
     }
     NotesTermThread();
     return 0;

@@ -8,49 +8,58 @@
 #include <string>
 
 #include "common/Handles.h"
-#include "connector/CommandContextHandle.h"
+#include "common/PipeProtocol.h"
 
 namespace brw {
 
-inline constexpr wchar_t kServerPipeName[] = L"\\\\.\\pipe\\QXServer";
-// A request fills at most this much, its terminating NUL included.
-inline constexpr DWORD kRequestBufferBytes = 0x8000;
+// Decides from a connected client's process id whether it may be served.
+using ClientAdmission = bool (*)(DWORD clientProcessId);
 
+// Who owns what: the thread that calls ServeUntilStopped makes the command
+// context, uses it and frees it before returning; the pipe belongs to the
+// Listener and is closed by whichever thread destroys it, after serving ended.
 class Listener {
 public:
-    explicit Listener(std::wstring pipeName = kServerPipeName) : pipeName_(std::move(pipeName)) {}
+    // Serves clients that run as the user this process runs as.
+    explicit Listener(std::wstring pipeName = kConnectorPipeName);
+    Listener(std::wstring pipeName, ClientAdmission admits);
     virtual ~Listener();
     Listener(const Listener&) = delete;
     Listener& operator=(const Listener&) = delete;
 
-    // Creates the pipe; false when it cannot be made.
+    // Creates the pipe, reachable by this user and SYSTEM only; false when it
+    // cannot be made or a pipe of that name exists already.
     bool Open();
-    // Makes the command context (it belongs to the calling thread) and
-    // serves connections until a stop is asked for or the wait for a client
-    // fails. Without a context the pipe is closed and nothing is served.
+    // Makes the command context and serves connections until a stop is asked
+    // for or the wait for a client fails; frees the context before it returns.
     void ServeUntilStopped();
-    // Asked between connections: the server is normally waiting for a client
+    // Seen between connections: the server is normally waiting for a client
     // and ends after the next one.
     void RequestStop() { stop_ = true; }
 
 private:
     // False when serving must end.
-    bool ServeOneConnection();
-    void Answer(const wchar_t* request);
-    void Close();
+    bool ServeOneConnection(DWORD context);
+    bool AdmitsConnectedClient() const;
+    void Answer(DWORD context, const wchar_t* request);
 
     std::wstring pipeName_;
+    ClientAdmission admits_;
     FileHandle pipe_;
-    CommandContextHandle context_;
     std::atomic<bool> stop_{false};
 };
 
-// The listener of the running pipe server thread, or null.
-Listener* CurrentListener();
+// Asks the running pipe server thread to stop. False when no server thread
+// runs (not started yet, or already ended): then nothing is touched and a
+// later start serves as usual.
+bool RequestPipeServerStop() noexcept;
+
+// True while a pipe server thread serves.
+bool IsPipeServerRunning() noexcept;
 
 // The pipe server thread: prepares itself for Notes, serves, cleans up.
 // parameter: a heap-allocated std::wstring pipe name the thread takes over,
-// or null for kServerPipeName.
-DWORD WINAPI PipeServerThread(void* parameter);
+// or null for kConnectorPipeName.
+DWORD WINAPI PipeServerThread(void* parameter) noexcept;
 
 }  // namespace brw

@@ -1,42 +1,27 @@
 #include "handler/ConnectorStart.h"
 
 #include "common/Handles.h"
-#include "common/WideString.h"
+#include "common/TokenUser.h"
 
 #include <tlhelp32.h>
 
+#include <new>
 #include <string>
 
 namespace brw {
 namespace {
 
-// A service or impersonating thread must not start a per-user tray program.
-bool RunsWithPrimaryToken()
+// The connector must be up, not merely created: one that ended at once
+// (Notes missing, a second instance) is no start.
+bool LaunchKeepsRunning(const wchar_t* directory)
 {
-    KernelHandle token;
-    TOKEN_TYPE type = TokenPrimary;
-    DWORD size = 0;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put()) ||
-        !::GetTokenInformation(token.get(), TokenType, &type, sizeof(type), &size)) {
-        return true; // unknown: go on, as when the type is primary
-    }
-    return type == TokenPrimary;
-}
-
-bool LaunchConnector(const wchar_t* directory, const wchar_t* program)
-{
-    std::wstring commandLine(program);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION created = {};
-    if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, directory, &startup,
-                          &created)) {
+    const KernelHandle process = LaunchConnectorProcess(directory);
+    if (!process) {
         return false;
     }
-    KernelHandle process(created.hProcess);
-    KernelHandle thread(created.hThread);
     DWORD exitCode = STILL_ACTIVE;
-    if (::GetExitCodeProcess(process.get(), &exitCode) && exitCode != STILL_ACTIVE) {
+    if (GetExitCodeProcess(process.get(), &exitCode) && exitCode != STILL_ACTIVE) {
+        SetLastError(ERROR_PROCESS_ABORTED);
         return false;
     }
     return true;
@@ -45,77 +30,152 @@ bool LaunchConnector(const wchar_t* directory, const wchar_t* program)
 bool AttemptStart(DWORD pauseMs)
 {
     wchar_t directory[kProgramDirectoryUnits] = {};
-    if (!GetNotesProgramDirectory(directory)) {
+    std::wstring program;
+    // Both are checked before the pause, so that a start that cannot work
+    // costs no waiting.
+    if (!GetNotesProgramDirectory(directory) || !ConnectorProgramPath(directory, &program)) {
         return false;
     }
-    wchar_t program[kProgramDirectoryUnits] = {};
-    CopyBounded(program, kProgramDirectoryUnits, (std::wstring(directory) + kConnectorFileName).c_str());
-    ::Sleep(pauseMs);
+    Sleep(pauseMs);
     if (IsConnectorRunning(kConnectorFileName)) {
         return true;
     }
-    return LaunchConnector(directory, program);
+    return LaunchKeepsRunning(directory);
+}
+
+bool StartUnderSemaphore(DWORD pauseMs)
+{
+    KernelHandle semaphore(CreateSemaphoreW(nullptr, 0, 1, kConnectorStartSemaphore));
+    if (!semaphore) {
+        return false;
+    }
+    if (WaitForSingleObject(semaphore.get(), 0) == WAIT_OBJECT_0) {
+        return true; // another handler has just finished an attempt
+    }
+    const bool started = AttemptStart(pauseMs);
+    const DWORD error = GetLastError();
+    ReleaseSemaphore(semaphore.get(), 1, nullptr);
+    SetLastError(error);
+    return started;
 }
 
 } // namespace
 
-bool StartConnectorAfter(DWORD pauseMs)
+bool ActsAsProcessUser() noexcept
 {
-    if (!RunsWithPrimaryToken()) {
+    KernelHandle token;
+    if (OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, kCheckAccessAsProcess, token.put())) {
+        SetLastError(ERROR_BAD_TOKEN_TYPE);
         return false;
     }
-    KernelHandle semaphore(::CreateSemaphoreW(nullptr, 0, 1, kConnectorStartSemaphore));
-    if (!semaphore) {
-        return false;
-    }
-    if (::WaitForSingleObject(semaphore.get(), 0) == WAIT_OBJECT_0) {
-        return true; // another handler has just finished an attempt
-    }
-    const bool started = AttemptStart(pauseMs);
-    ::ReleaseSemaphore(semaphore.get(), 1, nullptr);
-    return started;
+    // Anything but "no thread token" leaves it unknown whom we act for.
+    return GetLastError() == ERROR_NO_TOKEN;
 }
 
-bool StartConnector()
+bool StartConnectorAfter(DWORD pauseMs) noexcept
+{
+    if (!ActsAsProcessUser()) {
+        return false;
+    }
+    try {
+        return StartUnderSemaphore(pauseMs);
+    } catch (const std::bad_alloc&) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+}
+
+bool StartConnector() noexcept
 {
     return StartConnectorAfter(kConnectorStartPauseMs);
 }
 
-bool IsConnectorRunning(const wchar_t* name)
+bool ConnectorProgramPath(const wchar_t* directory, std::wstring* path)
 {
-    FileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot || !name) {
+    const std::wstring candidate = std::wstring(directory) + kConnectorFileName;
+    if (candidate.find(L'"') != std::wstring::npos) {
+        SetLastError(ERROR_INVALID_NAME);
+        return false;
+    }
+    // A cut path would name another program; refuse it instead.
+    if (candidate.size() + 1 > static_cast<size_t>(kProgramDirectoryUnits)) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return false;
+    }
+    *path = candidate;
+    return true;
+}
+
+KernelHandle LaunchConnectorProcess(const wchar_t* directory)
+{
+    std::wstring program;
+    if (!ConnectorProgramPath(directory, &program)) {
+        return {};
+    }
+    // The program is named as the application, so no part of a directory
+    // with blanks is ever taken for a program of its own ("C:\Program.exe"),
+    // and the command line quotes it for the connector's own parsing.
+    std::wstring commandLine = L"\"" + program + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION created = {};
+    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, kNotInherited, 0, nullptr, directory,
+                        &startup, &created)) {
+        return {};
+    }
+    const KernelHandle thread(created.hThread);
+    return KernelHandle(created.hProcess);
+}
+
+bool IsInSession(DWORD processId, DWORD sessionId) noexcept
+{
+    DWORD session = 0;
+    return ProcessIdToSessionId(processId, &session) && session == sessionId;
+}
+
+bool IsConnectorRunning(const wchar_t* name) noexcept
+{
+    DWORD ownSession = 0;
+    if (name == nullptr || !ProcessIdToSessionId(GetCurrentProcessId(), &ownSession)) {
+        return false;
+    }
+    FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) {
         return false;
     }
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof(entry);
-    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
-        if (::CompareStringOrdinal(entry.szExeFile, -1, name, -1, TRUE) == CSTR_EQUAL) {
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+        if (CompareStringOrdinal(entry.szExeFile, -1, name, -1, TRUE) == CSTR_EQUAL &&
+            IsInSession(entry.th32ProcessID, ownSession)) {
             return true;
         }
     }
     return false;
 }
 
-bool GetNotesProgramDirectory(wchar_t (&buffer)[kProgramDirectoryUnits])
+bool GetNotesProgramDirectory(wchar_t (&buffer)[kProgramDirectoryUnits]) noexcept
 {
     SYSTEM_INFO system = {};
-    ::GetNativeSystemInfo(&system);
+    GetNativeSystemInfo(&system);
     const bool wide = system.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64 ||
                       system.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_IA64;
     const wchar_t* path = wide ? L"SOFTWARE\\Wow6432Node\\Lotus\\Notes" : L"SOFTWARE\\Lotus\\Notes";
     RegKey key;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+    const LONG opened = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, key.put());
+    if (opened != ERROR_SUCCESS) {
+        SetLastError(static_cast<DWORD>(opened));
         return false;
     }
     // RegGetValueW NUL-terminates what it returns, which RegQueryValueExW
     // does not promise for a value stored without its terminator.
     DWORD bytes = sizeof(buffer);
     buffer[0] = L'\0';
-    const LONG status = ::RegGetValueW(key.get(), nullptr, L"Path", RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
-                                       nullptr, buffer, &bytes);
+    const LONG status = RegGetValueW(key.get(), nullptr, L"Path", RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
+                                     nullptr, buffer, &bytes);
     if (status != ERROR_SUCCESS) {
         buffer[0] = L'\0';
+        SetLastError(static_cast<DWORD>(status));
         return false;
     }
     return true;

@@ -102,4 +102,28 @@ TEST_F(ClientService, TwoThreadsWithTheirOwnContextsRunCommandsAtOnce)
     EXPECT_TRUE(same[1]);
 }
 
+// A context belongs to the thread that made it: another thread can neither
+// use nor free it, so it is never pulled away from under a running command.
+TEST_F(ClientService, AContextIsFreedOnlyByItsOwnThread)
+{
+    BRWCommandContext context = 0;
+    ASSERT_EQ(InitializeCommandContext(&context), 0);
+    int freedElsewhere = 0;
+    int ranElsewhere = 0;
+    std::thread other([&] {
+        ranElsewhere = ExecuteCommand(context, L"<get_database_list/>");
+        freedElsewhere = FreeCommandContext(context);
+    });
+    other.join();
+    EXPECT_NE(ranElsewhere, 0);
+    EXPECT_NE(freedElsewhere, 0);
+
+    const std::wstring request = std::wstring(kPrologue) + L"<get_database_list/>";
+    EXPECT_EQ(ExecuteCommand(context, request.c_str()), 0) << "still whole for its own thread";
+    EXPECT_GT(GetReturnBufferSize(context), 0);
+    EXPECT_EQ(FreeCommandContext(context), 0);
+    EXPECT_NE(FreeCommandContext(context), 0) << "freed once";
+    EXPECT_NE(ExecuteCommand(context, request.c_str()), 0);
+}
+
 }  // namespace

@@ -127,4 +127,45 @@ TEST_F(ConsoleHostLinkTest, ExitReleasesAHostThatStillWaits)
     EXPECT_NE(result.output.find("Ready for console messages"), std::string::npos) << result.output;
 }
 
+// Open handles of this process. Wine reports a handle count of 0 where
+// Windows counts every open handle, so there the handle values a process
+// is given (small multiples of 4) are tried one by one instead.
+DWORD OpenHandleCount()
+{
+    DWORD count = 0;
+    if (GetProcessHandleCount(GetCurrentProcess(), &count) && count != 0) {
+        return count;
+    }
+    constexpr ULONG_PTR kHighestTried = 0x10000;
+    for (ULONG_PTR value = 4; value <= kHighestTried; value += 4) {
+        DWORD flags = 0;
+        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+// Each restart makes a new console output handle for the log; the one made
+// for the console left behind must go with it.
+TEST_F(ConsoleHostLinkTest, RestartsLeaveNoHandleBehind)
+{
+    brw::ConsoleHostOptions options = HostOptions(ConsoleHostPath());
+    options.attachIntervalMs = 100;
+    options.attachTries = kTimeoutMs / options.attachIntervalMs;
+    // Standard output that writes nowhere, as a GUI program may inherit:
+    // the link makes a console output handle of its own for every console.
+    brw::KernelHandle nowhere(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    SetStdHandle(STD_OUTPUT_HANDLE, nowhere.get());
+    brw::ConsoleHostLink link(options);
+    ASSERT_EQ(link.Start(), brw::ConsoleSource::HostConsole);
+    const DWORD settled = OpenHandleCount();
+    for (int restart = 0; restart < 3; ++restart) {
+        ASSERT_EQ(link.Restart(), brw::ConsoleSource::HostConsole);
+        EXPECT_EQ(OpenHandleCount(), settled) << "after restart " << restart + 1;
+    }
+    DWORD written = 0;
+    EXPECT_TRUE(WriteConsoleW(GetStdHandle(STD_OUTPUT_HANDLE), L"x\n", 2, &written, nullptr));
+}
+
 }  // namespace

@@ -11,10 +11,12 @@
 #include <vector>
 
 #include "common/Handles.h"
+#include "common/TokenUser.h"
 #include "common/WideString.h"
 #include "connector/PipeServer.h"
 #include "notesdata/tests/NotesSandbox.h"
 
+#include <aclapi.h>
 #include <notesapi.h>
 
 namespace {
@@ -48,6 +50,7 @@ public:
         }
     }
     bool Connected() const { return static_cast<bool>(pipe_); }
+    HANDLE Handle() const { return pipe_.get(); }
     void Disconnect() { pipe_.reset(); }
 
     bool Send(const std::vector<BYTE>& bytes)
@@ -90,23 +93,41 @@ std::wstring AsText(const std::vector<BYTE>& bytes)
     return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
 }
 
-// The server as its thread runs it, with the pipe made before the test's
-// clients look for it.
-// The server waits for a client between connections and looks at the stop
-// flag after each: one more connection lets it see the stop, unless it saw
-// it already and closed the pipe (then nothing wakes a client's wait).
+// The server looks at the stop flag after each connection and then waits
+// for the next client. Once it listens again it is past that look, and one
+// connection after the stop wakes it to see the flag. Only the test's own
+// clients use the pipe, so the connection is ours.
+bool WakeAndJoin(HANDLE thread, const std::wstring& name)
+{
+    brw::FileHandle poke(
+        CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    const bool woken = static_cast<bool>(poke);
+    poke.reset();  // the server reads until the client goes
+    return woken && WaitForSingleObject(thread, kWaitMs) == WAIT_OBJECT_0;
+}
+
 bool StopServer(HANDLE thread, brw::Listener& listener, const std::wstring& name)
 {
-    listener.RequestStop();
-    for (ULONGLONG deadline = GetTickCount64() + kWaitMs; GetTickCount64() < deadline;) {
-        brw::FileHandle poke(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                                         nullptr));
-        poke.reset();
-        if (WaitForSingleObject(thread, 50) == WAIT_OBJECT_0) {
-            return true;
-        }
+    if (!WaitNamedPipeW(name.c_str(), kWaitMs)) {
+        return false;
     }
-    return false;
+    listener.RequestStop();
+    return WakeAndJoin(thread, name);
+}
+
+// Clients to turn away before the real check runs again, and the process
+// ids the server asked about.
+std::atomic<int> g_clientsToRefuse{0};
+std::atomic<DWORD> g_lastClientAsked{0};
+
+bool AdmitUnlessTold(DWORD clientProcessId)
+{
+    g_lastClientAsked = clientProcessId;
+    if (g_clientsToRefuse > 0) {
+        --g_clientsToRefuse;
+        return false;
+    }
+    return brw::RunsAsOwnUser(clientProcessId);
 }
 
 class PipeServer : public ::testing::Test {
@@ -115,6 +136,8 @@ protected:
     {
         ASSERT_TRUE(sandbox_.Start());
         ASSERT_TRUE(sandbox_.NewDatabase(L"mail\\one.nsf").succeeded);
+        g_clientsToRefuse = 0;
+        g_lastClientAsked = 0;
         ASSERT_TRUE(listener_.Open());
         thread_.reset(CreateThread(nullptr, 0, &Serve, &listener_, 0, nullptr));
         ASSERT_TRUE(thread_);
@@ -143,7 +166,7 @@ protected:
 
     brwtest::NotesSandbox sandbox_;
     std::wstring pipeName_ = UniquePipeName();
-    brw::Listener listener_{pipeName_};
+    brw::Listener listener_{pipeName_, &AdmitUnlessTold};
     brw::KernelHandle thread_;
 };
 
@@ -173,10 +196,10 @@ TEST_F(PipeServer, ARequestFillingTheBufferRunsAndOneCharacterMoreGetsNoReply)
 {
     const std::wstring head = L"<get_modified_document_list db=\"mail\\one.nsf\" since=\"";
     const std::wstring tail = L"\"/>";
-    const size_t fillUnits = brw::kRequestBufferBytes / sizeof(wchar_t) - 1 - wcslen(kPrologue) - head.size() -
+    const size_t fillUnits = brw::kRequestLimitBytes / sizeof(wchar_t) - 1 - wcslen(kPrologue) - head.size() -
                              tail.size();
     const std::vector<BYTE> exact = RequestBytes(head + std::wstring(fillUnits, L'x') + tail);
-    ASSERT_EQ(brw::kRequestBufferBytes, exact.size());
+    ASSERT_EQ(brw::kRequestLimitBytes, exact.size());
     std::vector<BYTE> reply;
     ASSERT_TRUE(Exchange(exact, &reply));
     EXPECT_EQ(L"<documents></documents>", AsText(reply));
@@ -192,7 +215,7 @@ TEST_F(PipeServer, ARequestWithoutItsNulStillEndsInsideTheBuffer)
     std::vector<BYTE> reply;
     ASSERT_TRUE(Exchange(request, &reply));
     EXPECT_EQ(L"<documents></documents>", AsText(reply));
-    std::vector<BYTE> odd(brw::kRequestBufferBytes - 1, 'a');
+    std::vector<BYTE> odd(brw::kRequestLimitBytes - 1, 'a');
     ASSERT_TRUE(Exchange(odd, &reply));
     EXPECT_EQ(L"<failure/>", AsText(reply)) << "bytes that are no request";
 }
@@ -210,32 +233,108 @@ TEST_F(PipeServer, ASecondClientWaitsForTheOneInstance)
     EXPECT_NE(std::wstring::npos, AsText(reply).find(L"<path>mail\\one.nsf</path>"));
 }
 
-// The thread itself: it publishes its listener while it serves and ends
-// after a stop.
-TEST(PipeServerThread, ServesUntilStoppedAndUnpublishesItsListener)
+TEST_F(PipeServer, ItsPipeAdmitsExactlyThisUserAndSystem)
+{
+    PipeClient client(pipeName_);
+    ASSERT_TRUE(client.Connected());
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(GetSecurityInfo(client.Handle(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                              nullptr, &descriptor),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    std::unique_ptr<void, decltype(&LocalFree)> held(descriptor, &LocalFree);
+    ASSERT_NE(dacl, nullptr) << "a null DACL admits everyone";
+    ASSERT_EQ(dacl->AceCount, 2u);
+
+    DWORD systemSid[SECURITY_MAX_SID_SIZE / sizeof(DWORD)] = {};
+    DWORD systemSize = sizeof(systemSid);
+    ASSERT_TRUE(CreateWellKnownSid(WinLocalSystemSid, nullptr, systemSid, &systemSize));
+    const PSID expected[] = {brw::OwnProcessUser()->User.Sid, systemSid};
+    for (DWORD index = 0; index < dacl->AceCount; ++index) {
+        void* entry = nullptr;
+        ASSERT_TRUE(GetAce(dacl, index, &entry));
+        const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(entry);
+        EXPECT_EQ(allowed->Header.AceType, ACCESS_ALLOWED_ACE_TYPE) << "entry " << index;
+        EXPECT_TRUE(EqualSid(const_cast<DWORD*>(&allowed->SidStart), expected[index])) << "entry " << index;
+    }
+}
+
+TEST_F(PipeServer, AClientOfAnotherUserIsDroppedUnansweredAndTheNextOneServed)
+{
+    g_clientsToRefuse = 1;
+    std::vector<BYTE> reply;
+    EXPECT_FALSE(Exchange(RequestBytes(L"<get_modified_document_list db=\"mail\\one.nsf\"/>"), &reply));
+    EXPECT_TRUE(reply.empty()) << "not even a failure reply";
+    EXPECT_EQ(g_lastClientAsked, GetCurrentProcessId());
+    ASSERT_TRUE(Exchange(RequestBytes(L"<get_modified_document_list db=\"mail\\one.nsf\"/>"), &reply));
+    EXPECT_EQ(L"<documents></documents>", AsText(reply)) << "the real check admits our own user";
+    EXPECT_EQ(g_clientsToRefuse, 0);
+}
+
+TEST(ClientIdentity, OnlyProcessesOfOurOwnUserCount)
+{
+    EXPECT_TRUE(brw::RunsAsOwnUser(GetCurrentProcessId()));
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(brw::RunsAsOwnUser(0xFFFFFFF0)) << "no such process";
+    EXPECT_NE(GetLastError(), 0xdeadbeefu);
+    EXPECT_FALSE(brw::IsSameUser(nullptr, brw::OwnProcessUser()));
+    EXPECT_FALSE(brw::IsSameUser(brw::OwnProcessUser(), nullptr));
+}
+
+// Starts the real thread on name and waits until a client gets through, or
+// the thread ends.
+class ServerThread {
+public:
+    explicit ServerThread(const std::wstring& name)
+        : name_(name), thread_(CreateThread(nullptr, 0, &brw::PipeServerThread, new std::wstring(name), 0, nullptr))
+    {
+    }
+    HANDLE Handle() const { return thread_.get(); }
+    // The pipe appears once the thread has made it; nothing signals that.
+    PipeClient Connect()
+    {
+        PipeClient client(L"");
+        for (ULONGLONG deadline = GetTickCount64() + kWaitMs; thread_ && GetTickCount64() < deadline;) {
+            client = PipeClient(name_);
+            if (client.Connected() || WaitForSingleObject(thread_.get(), 20) == WAIT_OBJECT_0) {
+                break;
+            }
+        }
+        return client;
+    }
+
+private:
+    std::wstring name_;
+    brw::KernelHandle thread_;
+};
+
+// The thread itself: a stop reaches it only while it serves; one that comes
+// before or after touches nothing.
+TEST(PipeServerThread, StopsOnlyWhileItServes)
 {
     brwtest::NotesSandbox sandbox;
     ASSERT_TRUE(sandbox.Start());
+    EXPECT_FALSE(brw::RequestPipeServerStop()) << "nothing to stop yet";
+    EXPECT_FALSE(brw::IsPipeServerRunning());
+
     const std::wstring name = UniquePipeName();
-    brw::KernelHandle thread(CreateThread(nullptr, 0, &brw::PipeServerThread, new std::wstring(name), 0, nullptr));
-    ASSERT_TRUE(thread);
-    // The pipe appears once the thread has made it; nothing signals that.
-    PipeClient client(L"");
-    for (ULONGLONG deadline = GetTickCount64() + kWaitMs; GetTickCount64() < deadline;) {
-        client = PipeClient(name);
-        if (client.Connected() || WaitForSingleObject(thread.get(), 20) == WAIT_OBJECT_0) {
-            break;
-        }
-    }
-    ASSERT_TRUE(client.Connected());
-    ASSERT_NE(nullptr, brw::CurrentListener());
+    ServerThread server(name);
+    ASSERT_TRUE(server.Handle());
+    PipeClient client = server.Connect();
+    ASSERT_TRUE(client.Connected()) << "an earlier stop does not keep a new server from serving";
+    EXPECT_TRUE(brw::IsPipeServerRunning());
     ASSERT_TRUE(client.Send(RequestBytes(L"<get_database_list/>")));
     std::vector<BYTE> reply;
     ASSERT_TRUE(client.Receive(&reply));
     EXPECT_EQ(0u, AsText(reply).find(L"<databases>"));
     client.Disconnect();
-    EXPECT_TRUE(StopServer(thread.get(), *brw::CurrentListener(), name));
-    EXPECT_EQ(nullptr, brw::CurrentListener());
+
+    ASSERT_TRUE(WaitNamedPipeW(name.c_str(), kWaitMs));
+    EXPECT_TRUE(brw::RequestPipeServerStop());
+    EXPECT_TRUE(brw::RequestPipeServerStop()) << "a second stop is as good as the first";
+    ASSERT_TRUE(WakeAndJoin(server.Handle(), name));
+    EXPECT_FALSE(brw::IsPipeServerRunning());
+    EXPECT_FALSE(brw::RequestPipeServerStop()) << "the thread has left; its listener is gone";
 }
 
 }  // namespace

@@ -4,6 +4,9 @@
 #include "handler/Requests.h"
 #include "handler/tests/TestPipeServer.h"
 
+#include "common/WideString.h"
+
+#include "tests/support/ScratchFolder.h"
 #include "tests/support/TestRegistry.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +14,7 @@
 #include <cstring>
 #include <future>
 #include <memory>
+#include <thread>
 
 namespace brw {
 namespace {
@@ -34,6 +38,17 @@ bool StartMustNotRun()
     ADD_FAILURE() << "the connector was started for a pipe that exists";
     return false;
 }
+bool StartWithoutPause()
+{
+    ++g_startCalls;
+    return StartConnectorAfter(0);
+}
+bool ServerOfAnotherUser(HANDLE)
+{
+    return false;
+}
+
+constexpr DWORD kPoison = 0xdeadbeef;
 
 TestPipeServer::Responder Answer(std::vector<BYTE> reply)
 {
@@ -132,17 +147,69 @@ TEST_F(PipeExchange, MissingPipeAsksForTheConnectorOnce)
     EXPECT_EQ(2, g_startCalls);
 }
 
+// A pipe that exists but may not be opened stays so however often the
+// connector is started: the exchange ends at once, with the open's error.
+TEST_F(PipeExchange, PipeThatCannotBeOpenedEndsTheExchangeAtOnce)
+{
+    SECURITY_DESCRIPTOR nobody = {};
+    ACL empty = {};
+    ASSERT_TRUE(InitializeAcl(&empty, sizeof(empty), ACL_REVISION));
+    ASSERT_TRUE(InitializeSecurityDescriptor(&nobody, SECURITY_DESCRIPTOR_REVISION));
+    ASSERT_TRUE(SetSecurityDescriptorDacl(&nobody, TRUE, &empty, FALSE));
+    SECURITY_ATTRIBUTES closed = {sizeof(closed), &nobody, FALSE};
+    // Nobody may open it. Wine does not check a pipe's DACL when it is
+    // opened (Windows does); that a pipe made for inbound data only cannot
+    // be opened for reading gives the same refusal there.
+    FileHandle squatter(CreateNamedPipeW(name.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_MESSAGE | PIPE_WAIT, 1, 0, 0, 0,
+                                         &closed));
+    ASSERT_TRUE(squatter);
+
+    reply.Assign(L"stale", 5);
+    SetLastError(kPoison);
+    EXPECT_EQ(Exchange(), kConnectorUnavailable);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_STREQ(reply.Text(), L"");
+    EXPECT_EQ(reply.Length(), 0u);
+    EXPECT_EQ(g_startCalls, 0);
+}
+
+TEST_F(PipeExchange, ServerOfAnotherUserIsNeverSentTheRequest)
+{
+    TestPipeServer server(name, Answer(Utf16Bytes(L"<ok/>")));
+    const PipeEndpoint foreign = {name.c_str(), &StartMustNotRun, 5000, &ServerOfAnotherUser};
+    reply.Assign(L"stale", 5);
+    SetLastError(kPoison);
+    EXPECT_EQ(ExchangeOverPipe(foreign, &reply, L"<get_document db=\"secret.nsf\"/>"), kConnectorUnavailable);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_STREQ(reply.Text(), L"");
+    // The same server, trusted, is served: the refusal was the check's.
+    EXPECT_EQ(Exchange(L"<get_database_list/>"), S_OK);
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(server.LastRequestText(), L"<get_database_list/>");
+}
+
+TEST_F(PipeExchange, MissingPipeLeavesNoEarlierReplyBehind)
+{
+    const PipeEndpoint failing = {name.c_str(), &StartFails, 5000};
+    reply.Assign(L"stale", 5);
+    SetLastError(kPoison);
+    EXPECT_EQ(ExchangeOverPipe(failing, &reply, L"<x/>"), kConnectorUnavailable);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND)) << "the start left the open's error";
+    EXPECT_EQ(g_startCalls, 1);
+    EXPECT_STREQ(reply.Text(), L"");
+}
+
 // One instance, held by a first client: a second one waits for it, and gives
 // up when the wait runs out.
 TEST_F(PipeExchange, BusyPipeIsWaitedForWithinTheTimeOut)
 {
-    KernelHandle received(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    KernelHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    KernelHandle received(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    KernelHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     int served = 0;
     TestPipeServer server(name, [&](const std::vector<BYTE>&) {
         if (served++ == 0) {
-            ::SetEvent(received.get());
-            ::WaitForSingleObject(release.get(), 30000);
+            SetEvent(received.get());
+            WaitForSingleObject(release.get(), 30000);
         }
         return std::optional<std::vector<BYTE>>(Utf16Bytes(L"<ok/>"));
     });
@@ -151,7 +218,7 @@ TEST_F(PipeExchange, BusyPipeIsWaitedForWithinTheTimeOut)
         const PipeEndpoint endpoint = {name.c_str(), &StartMustNotRun, 5000};
         return ExchangeOverPipe(endpoint, &own, L"<first/>");
     });
-    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(received.get(), 30000));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(received.get(), 30000));
 
     const PipeEndpoint impatient = {name.c_str(), &StartMustNotRun, 200};
     EXPECT_EQ(kConnectorUnavailable, ExchangeOverPipe(impatient, &reply, L"<second/>"));
@@ -161,7 +228,7 @@ TEST_F(PipeExchange, BusyPipeIsWaitedForWithinTheTimeOut)
         const PipeEndpoint endpoint = {name.c_str(), &StartMustNotRun, 20000};
         return ExchangeOverPipe(endpoint, &own, L"<third/>");
     });
-    ::SetEvent(release.get());
+    SetEvent(release.get());
     EXPECT_EQ(S_OK, first.get());
     EXPECT_EQ(S_OK, patient.get());
     EXPECT_EQ(0, g_startCalls);
@@ -171,13 +238,13 @@ TEST(PipeServerCheck, SameUserServerIsAcceptedAnythingElseRefused)
 {
     const std::wstring name = brwtest::UniquePipeName();
     TestPipeServer server(name, Answer(Utf16Bytes(L"<ok/>")));
-    FileHandle pipe(::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    FileHandle pipe(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(pipe);
     EXPECT_TRUE(IsServerOfSameUser(pipe.get()));
 
     wchar_t folder[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, folder);
-    FileHandle file(::CreateFileW((std::wstring(folder) + L"brw-not-a-pipe.tmp").c_str(), GENERIC_WRITE, 0, nullptr,
+    GetTempPathW(MAX_PATH, folder);
+    FileHandle file(CreateFileW((std::wstring(folder) + L"brw-not-a-pipe.tmp").c_str(), GENERIC_WRITE, 0, nullptr,
                                   CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     ASSERT_TRUE(file);
     EXPECT_FALSE(IsServerOfSameUser(file.get()));
@@ -188,7 +255,11 @@ TEST(PipeServerCheck, SameUserServerIsAcceptedAnythingElseRefused)
 class ConnectorStartTest : public ::testing::Test {
 protected:
     static constexpr wchar_t kNotesKey[] = L"SOFTWARE\\Wow6432Node\\Lotus\\Notes";
-    void SetUp() override { brwtest::DeleteTree(HKEY_LOCAL_MACHINE, kNotesKey); }
+    void SetUp() override
+    {
+        g_startCalls = 0;
+        brwtest::DeleteTree(HKEY_LOCAL_MACHINE, kNotesKey);
+    }
     void TearDown() override { brwtest::DeleteTree(HKEY_LOCAL_MACHINE, kNotesKey); }
 };
 
@@ -214,30 +285,124 @@ TEST_F(ConnectorStartTest, ProgramDirectoryIsReadAsStored)
 TEST_F(ConnectorStartTest, MissingConnectorProgramFailsTheAttempt)
 {
     wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
+    GetTempPathW(MAX_PATH, temp);
     ASSERT_TRUE(brwtest::SetString(HKEY_LOCAL_MACHINE, kNotesKey, L"Path", std::wstring(temp) + L"no-notes-here\\"));
     EXPECT_FALSE(StartConnectorAfter(0));
 }
 
+// A path cut to the buffer would start another program, or none.
+TEST_F(ConnectorStartTest, ProgramPathThatDoesNotFitIsRefused)
+{
+    const size_t room = kProgramDirectoryUnits - 1 - (sizeof(kConnectorFileName) / sizeof(wchar_t) - 1);
+    struct Case {
+        std::wstring directory;
+        DWORD error; // 0: accepted
+    };
+    const Case cases[] = {
+        {L"C:\\" + std::wstring(room - 4, L'n') + L"\\", 0},
+        {L"C:\\" + std::wstring(room - 3, L'n') + L"\\", ERROR_FILENAME_EXCED_RANGE},
+        {L"C:\\Notes\"\\", ERROR_INVALID_NAME},
+    };
+    for (const Case& c : cases) {
+        std::wstring path = L"untouched";
+        SetLastError(kPoison);
+        const bool fits = ConnectorProgramPath(c.directory.c_str(), &path);
+        EXPECT_EQ(fits, c.error == 0) << c.directory.size() << " units";
+        if (fits) {
+            EXPECT_EQ(path, c.directory + kConnectorFileName);
+            EXPECT_EQ(path.size(), static_cast<size_t>(kProgramDirectoryUnits - 1));
+        } else {
+            EXPECT_EQ(GetLastError(), c.error);
+            EXPECT_EQ(path, L"untouched");
+        }
+    }
+
+    ASSERT_TRUE(brwtest::SetString(HKEY_LOCAL_MACHINE, kNotesKey, L"Path", L"C:\\" + std::wstring(250, L'n') + L"\\"));
+    SetLastError(kPoison);
+    EXPECT_FALSE(StartConnectorAfter(0));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
+}
+
+// "...\\Program Files (x86)\\Notes\\BRWConnector.EXE" unquoted and without an
+// application name would start "...\\Program.exe" when one exists.
+TEST_F(ConnectorStartTest, ProgramInADirectoryWithBlanksIsTheOneStarted)
+{
+    brwtest::ScratchFolder root(L"brwstart");
+    const std::wstring notes = root.Sub(L"Program Files (x86)\\Notes\\");
+    ASSERT_TRUE(CreateDirectoryW(root.Sub(L"Program Files (x86)").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(notes.c_str(), nullptr));
+    wchar_t system[MAX_PATH] = {};
+    ASSERT_NE(GetSystemDirectoryW(system, MAX_PATH), 0u);
+    const std::wstring anyProgram = std::wstring(system) + L"\\hostname.exe";
+    ASSERT_TRUE(CopyFileW(anyProgram.c_str(), (notes + kConnectorFileName).c_str(), TRUE));
+    ASSERT_TRUE(CopyFileW(anyProgram.c_str(), root.Sub(L"Program.exe").c_str(), TRUE));
+
+    KernelHandle started = LaunchConnectorProcess(notes.c_str());
+    ASSERT_TRUE(started) << GetLastError();
+    wchar_t image[MAX_PATH] = {};
+    DWORD units = MAX_PATH;
+    ASSERT_TRUE(QueryFullProcessImageNameW(started.get(), 0, image, &units));
+    EXPECT_EQ(CompareStringOrdinal(image, -1, (notes + kConnectorFileName).c_str(), -1, TRUE), CSTR_EQUAL)
+        << WideToUtf8(image);
+    EXPECT_EQ(WaitForSingleObject(started.get(), 30000), static_cast<DWORD>(WAIT_OBJECT_0));
+}
+
+// A service that impersonates the user would start the tray program as
+// itself, in its own session; only an unimpersonated thread may start it.
+TEST_F(ConnectorStartTest, ImpersonatingThreadNeverStartsTheConnector)
+{
+    EXPECT_TRUE(ActsAsProcessUser());
+    KernelHandle semaphore(CreateSemaphoreW(nullptr, 0, 1, kConnectorStartSemaphore));
+    ASSERT_TRUE(semaphore);
+    ASSERT_TRUE(ReleaseSemaphore(semaphore.get(), 1, nullptr)); // an attempt that counts as a start
+    const std::wstring missing = brwtest::UniquePipeName();
+    std::thread worker([&] {
+        ASSERT_TRUE(ImpersonateSelf(SecurityImpersonation));
+        SetLastError(kPoison);
+        EXPECT_FALSE(ActsAsProcessUser());
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_TOKEN_TYPE));
+        SetLastError(kPoison);
+        EXPECT_FALSE(StartConnectorAfter(0));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_TOKEN_TYPE));
+        PipeReply own;
+        const PipeEndpoint endpoint = {missing.c_str(), &StartWithoutPause, 5000};
+        EXPECT_EQ(ExchangeOverPipe(endpoint, &own, L"<x/>"), kConnectorUnavailable);
+        EXPECT_EQ(g_startCalls, 1);
+        EXPECT_TRUE(RevertToSelf());
+    });
+    worker.join();
+    EXPECT_EQ(WaitForSingleObject(semaphore.get(), 0), static_cast<DWORD>(WAIT_OBJECT_0))
+        << "the start was refused before the semaphore was looked at";
+}
+
 TEST_F(ConnectorStartTest, JustFinishedAttemptOfAnotherHandlerCountsAsStarted)
 {
-    KernelHandle semaphore(::CreateSemaphoreW(nullptr, 0, 1, kConnectorStartSemaphore));
+    KernelHandle semaphore(CreateSemaphoreW(nullptr, 0, 1, kConnectorStartSemaphore));
     ASSERT_TRUE(semaphore);
-    ASSERT_TRUE(::ReleaseSemaphore(semaphore.get(), 1, nullptr));
+    ASSERT_TRUE(ReleaseSemaphore(semaphore.get(), 1, nullptr));
     EXPECT_TRUE(StartConnectorAfter(INFINITE)); // no key, no pause: the count is consumed
-    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), ::WaitForSingleObject(semaphore.get(), 0));
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(semaphore.get(), 0));
     EXPECT_FALSE(StartConnectorAfter(INFINITE));
 }
 
 TEST(ConnectorProcess, RunningProgramIsFoundWithoutRegardToCase)
 {
     wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring name = std::wstring(path).substr(std::wstring(path).find_last_of(L"\\/") + 1);
-    ::CharUpperBuffW(&name[0], static_cast<DWORD>(name.size()));
+    CharUpperBuffW(&name[0], static_cast<DWORD>(name.size()));
     EXPECT_TRUE(IsConnectorRunning(name.c_str()));
     EXPECT_FALSE(IsConnectorRunning(L"NoSuchProgram-brw.exe"));
     EXPECT_FALSE(IsConnectorRunning(nullptr));
+}
+
+// A connector of another logon session serves another desktop.
+TEST(ConnectorProcess, OnlyProcessesOfOurSessionCount)
+{
+    DWORD own = 0;
+    ASSERT_TRUE(ProcessIdToSessionId(GetCurrentProcessId(), &own));
+    EXPECT_TRUE(IsInSession(GetCurrentProcessId(), own));
+    EXPECT_FALSE(IsInSession(GetCurrentProcessId(), own + 1));
 }
 
 TEST(RequestText, ValuesAreEscapedSoNoAttributeCanBeAdded)
@@ -264,18 +429,18 @@ TEST(RequestText, TemporaryDirectoryFallsBackFromTempToTmpToFixedPath)
     };
     auto save = [](const wchar_t* name) {
         wchar_t buffer[32768];
-        const DWORD n = ::GetEnvironmentVariableW(name, buffer, 32768);
+        const DWORD n = GetEnvironmentVariableW(name, buffer, 32768);
         return Saved{name, n ? std::wstring(buffer, n) : std::wstring(), n != 0};
     };
     const Saved temp = save(L"TEMP");
     const Saved tmp = save(L"TMP");
-    ::SetEnvironmentVariableW(L"TEMP", nullptr);
-    ::SetEnvironmentVariableW(L"TMP", L"D:\\tmp");
+    SetEnvironmentVariableW(L"TEMP", nullptr);
+    SetEnvironmentVariableW(L"TMP", L"D:\\tmp");
     EXPECT_EQ(L"D:\\tmp", RequestTemporaryDirectory());
-    ::SetEnvironmentVariableW(L"TMP", nullptr);
+    SetEnvironmentVariableW(L"TMP", nullptr);
     EXPECT_EQ(L"C:\\temp", RequestTemporaryDirectory());
     for (const Saved& s : {temp, tmp}) {
-        ::SetEnvironmentVariableW(s.name.c_str(), s.present ? s.value.c_str() : nullptr);
+        SetEnvironmentVariableW(s.name.c_str(), s.present ? s.value.c_str() : nullptr);
     }
 }
 

@@ -16,15 +16,15 @@ std::vector<BYTE> Utf16Bytes(const std::wstring& text)
 std::wstring UniquePipeName()
 {
     static std::atomic<unsigned> counter{0};
-    return L"\\\\.\\pipe\\BrwHandlerTest-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+    return L"\\\\.\\pipe\\BrwHandlerTest-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
            std::to_wstring(++counter);
 }
 
-TestPipeServer::TestPipeServer(std::wstring name, Responder responder)
+TestPipeServer::TestPipeServer(std::wstring name, Responder responder, SECURITY_ATTRIBUTES* security)
     : name_(std::move(name)), responder_(std::move(responder)),
-      pipe_(::CreateNamedPipeW(name_.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
-                               PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, 65536, 65536, 0, nullptr)),
-      stop_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)), io_(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
+      pipe_(CreateNamedPipeW(name_.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                               PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, 65536, 65536, 0, security)),
+      stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)), io_(CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
     if (pipe_) {
         thread_ = std::thread([this] { Serve(); });
@@ -33,7 +33,7 @@ TestPipeServer::TestPipeServer(std::wstring name, Responder responder)
 
 TestPipeServer::~TestPipeServer()
 {
-    ::SetEvent(stop_.get());
+    SetEvent(stop_.get());
     if (thread_.joinable()) {
         thread_.join();
     }
@@ -60,17 +60,17 @@ std::wstring TestPipeServer::LastRequestText()
 bool TestPipeServer::WaitFor(OVERLAPPED* overlapped, BOOL started, DWORD* bytes)
 {
     if (!started) {
-        const DWORD error = ::GetLastError();
+        const DWORD error = GetLastError();
         if (error == ERROR_PIPE_CONNECTED) {
             return true;
         }
         if (error == ERROR_IO_PENDING) {
             HANDLE events[] = {overlapped->hEvent, stop_.get()};
-            if (::WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0) {
-                ::CancelIo(pipe_.get());
+            if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0) {
+                CancelIo(pipe_.get());
                 DWORD ignored = 0;
-                ::GetOverlappedResult(pipe_.get(), overlapped, &ignored, TRUE);
-                ::SetLastError(ERROR_OPERATION_ABORTED);
+                GetOverlappedResult(pipe_.get(), overlapped, &ignored, TRUE);
+                SetLastError(ERROR_OPERATION_ABORTED);
                 return false;
             }
         } else if (error != ERROR_MORE_DATA) {
@@ -79,7 +79,7 @@ bool TestPipeServer::WaitFor(OVERLAPPED* overlapped, BOOL started, DWORD* bytes)
     }
     // For a partial message this fails with ERROR_MORE_DATA and still
     // reports the bytes read.
-    return ::GetOverlappedResult(pipe_.get(), overlapped, bytes, FALSE) != FALSE;
+    return GetOverlappedResult(pipe_.get(), overlapped, bytes, FALSE) != FALSE;
 }
 
 bool TestPipeServer::ReadRequest(std::vector<BYTE>* request)
@@ -88,11 +88,11 @@ bool TestPipeServer::ReadRequest(std::vector<BYTE>* request)
         BYTE chunk[4096];
         OVERLAPPED overlapped = {};
         overlapped.hEvent = io_.get();
-        ::ResetEvent(io_.get());
+        ResetEvent(io_.get());
         DWORD read = 0;
-        const BOOL started = ::ReadFile(pipe_.get(), chunk, sizeof(chunk), &read, &overlapped);
+        const BOOL started = ReadFile(pipe_.get(), chunk, sizeof(chunk), &read, &overlapped);
         const bool done = WaitFor(&overlapped, started, &read);
-        const DWORD error = ::GetLastError();
+        const DWORD error = GetLastError();
         request->insert(request->end(), chunk, chunk + read);
         if (done) {
             return true;
@@ -107,25 +107,25 @@ bool TestPipeServer::WriteAll(const std::vector<BYTE>& reply)
 {
     OVERLAPPED overlapped = {};
     overlapped.hEvent = io_.get();
-    ::ResetEvent(io_.get());
+    ResetEvent(io_.get());
     DWORD written = 0;
     const BOOL started =
-        ::WriteFile(pipe_.get(), reply.data(), static_cast<DWORD>(reply.size()), &written, &overlapped);
+        WriteFile(pipe_.get(), reply.data(), static_cast<DWORD>(reply.size()), &written, &overlapped);
     return WaitFor(&overlapped, started, &written) && written == reply.size();
 }
 
 void TestPipeServer::Serve()
 {
-    while (::WaitForSingleObject(stop_.get(), 0) == WAIT_TIMEOUT) {
+    while (WaitForSingleObject(stop_.get(), 0) == WAIT_TIMEOUT) {
         OVERLAPPED overlapped = {};
         overlapped.hEvent = io_.get();
-        ::ResetEvent(io_.get());
+        ResetEvent(io_.get());
         DWORD ignored = 0;
-        if (!WaitFor(&overlapped, ::ConnectNamedPipe(pipe_.get(), &overlapped), &ignored)) {
-            if (::WaitForSingleObject(stop_.get(), 0) == WAIT_OBJECT_0) {
+        if (!WaitFor(&overlapped, ConnectNamedPipe(pipe_.get(), &overlapped), &ignored)) {
+            if (WaitForSingleObject(stop_.get(), 0) == WAIT_OBJECT_0) {
                 break;
             }
-            ::DisconnectNamedPipe(pipe_.get());
+            DisconnectNamedPipe(pipe_.get());
             continue;
         }
         std::vector<BYTE> request;
@@ -137,10 +137,10 @@ void TestPipeServer::Serve()
             std::optional<std::vector<BYTE>> reply = responder_(request);
             if (reply) {
                 WriteAll(*reply);
-                ::FlushFileBuffers(pipe_.get());
+                FlushFileBuffers(pipe_.get());
             }
         }
-        ::DisconnectNamedPipe(pipe_.get());
+        DisconnectNamedPipe(pipe_.get());
     }
 }
 

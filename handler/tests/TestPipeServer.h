@@ -26,8 +26,9 @@ public:
     // The reply to send, or nothing to disconnect without answering.
     using Responder = std::function<std::optional<std::vector<BYTE>>(const std::vector<BYTE>& request)>;
 
-    // The pipe exists when the constructor returns.
-    TestPipeServer(std::wstring name, Responder responder);
+    // The pipe exists when the constructor returns; security null gives the
+    // default security.
+    TestPipeServer(std::wstring name, Responder responder, SECURITY_ATTRIBUTES* security = nullptr);
     ~TestPipeServer();
     TestPipeServer(const TestPipeServer&) = delete;
     TestPipeServer& operator=(const TestPipeServer&) = delete;
