@@ -138,22 +138,27 @@ RegKey OpenMainKeyForWriting()
 
 std::vector<DatabaseEntry> ReadDatabaseList(size_t dataLimit)
 {
-    std::vector<DatabaseEntry> entries;
     RegKey list = OpenDatabasesKey(KEY_READ);
     if (!list) {
-        return entries;
+        return {};
     }
+    return ReadDatabaseListFrom(list.get(), dataLimit);
+}
+
+std::vector<DatabaseEntry> ReadDatabaseListFrom(HKEY list, size_t dataLimit)
+{
+    std::vector<DatabaseEntry> entries;
     for (DWORD index = 0;; ++index) {
         wchar_t name[kDatabasePathLimit + 1];
         DWORD nameLength = kDatabasePathLimit + 1;
-        LSTATUS status = RegEnumValueW(list.get(), index, name, &nameLength, nullptr, nullptr, nullptr, nullptr);
-        if (status == ERROR_NO_MORE_ITEMS) {
-            break;
-        }
-        if (status != ERROR_SUCCESS) {
+        LSTATUS status = RegEnumValueW(list, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_MORE_DATA) {
             continue;  // a name beyond the limit: not a database this system wrote
         }
-        entries.push_back({std::wstring(name, nameLength), ReadString(list.get(), name, dataLimit)});
+        if (status != ERROR_SUCCESS) {
+            break;
+        }
+        entries.push_back({std::wstring(name, nameLength), ReadString(list, name, dataLimit)});
     }
     return entries;
 }

@@ -72,6 +72,11 @@ struct DatabaseEntry {
 // than the path limit are skipped.
 std::vector<DatabaseEntry> ReadDatabaseList(size_t dataLimit);
 
+// The same over a list key the caller holds open. Only a name too long is
+// skipped: any other failure (the key deleted while open answers
+// ERROR_KEY_DELETED for every index) ends the list.
+std::vector<DatabaseEntry> ReadDatabaseListFrom(HKEY list, size_t dataLimit);
+
 // Empties the data of every listed database, keeping the names, so each is
 // indexed again from the start.
 void ResetDatabaseList();

@@ -92,7 +92,13 @@ bool StartConnector() noexcept
 
 bool ConnectorProgramPath(const wchar_t* directory, std::wstring* path)
 {
-    const std::wstring candidate = std::wstring(directory) + kConnectorFileName;
+    std::wstring candidate = directory;
+    // The Notes installer writes the directory with its closing backslash,
+    // but a hand-edited value may lack it; the program is inside it all the same.
+    if (!candidate.empty() && candidate.back() != L'\\' && candidate.back() != L'/') {
+        candidate += L'\\';
+    }
+    candidate += kConnectorFileName;
     if (candidate.find(L'"') != std::wstring::npos) {
         SetLastError(ERROR_INVALID_NAME);
         return false;

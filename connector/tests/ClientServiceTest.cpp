@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -74,6 +75,38 @@ std::wstring FirstId(const std::wstring& list)
                                                                      : list.substr(start + 3, end - start - 3);
 }
 
+constexpr wchar_t kRtfOpen[] = L"<rtf>";
+constexpr wchar_t kRtfClose[] = L"</rtf>";
+
+// The body file a document reply names, or nothing.
+std::wstring RtfPath(const std::wstring& reply)
+{
+    const size_t start = reply.find(kRtfOpen);
+    const size_t end = reply.find(kRtfClose);
+    if (start == std::wstring::npos || end == std::wstring::npos || end < start) {
+        return std::wstring();
+    }
+    const size_t text = start + std::size(kRtfOpen) - 1;
+    return reply.substr(text, end - text);
+}
+
+// The reply without its rtf element: what two requests for one note share.
+std::wstring WithoutRtf(const std::wstring& reply)
+{
+    const size_t start = reply.find(kRtfOpen);
+    const size_t end = reply.find(kRtfClose);
+    if (start == std::wstring::npos || end == std::wstring::npos || end < start) {
+        return reply;
+    }
+    return reply.substr(0, start) + reply.substr(end + std::size(kRtfClose) - 1);
+}
+
+std::wstring FolderOf(const std::wstring& path)
+{
+    const size_t slash = path.rfind(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
 TEST_F(ClientService, TwoThreadsWithTheirOwnContextsRunCommandsAtOnce)
 {
     const std::wstring expected =
@@ -82,16 +115,22 @@ TEST_F(ClientService, TwoThreadsWithTheirOwnContextsRunCommandsAtOnce)
     const std::wstring document = L"<get_document db=\"mail\\two.nsf\" tempdir=\"" + sandbox_.TempDir() +
                                   L"\" id=\"" + FirstId(expected) + L"\"/>";
     bool same[2] = {true, true};
+    std::wstring folders[2];
     auto work = [&](int which) {
         ClientThread client;
         same[which] = client.Made();
-        // Each thread writes its body files into a folder of its own.
         const std::wstring body = client.Run(document);
-        same[which] = same[which] && body.find(L"<rtf>") != std::wstring::npos;
+        folders[which] = FolderOf(RtfPath(body));
+        same[which] = same[which] && !folders[which].empty();
+        std::wstring lastPath = RtfPath(body);
         for (int i = 0; i < 40 && same[which]; ++i) {
+            const std::wstring again = client.Run(document);
+            // Every request gets a body file of its own, in its thread's folder.
             same[which] = client.Run(L"<get_modified_document_list db=\"mail\\two.nsf\"/>") == expected &&
-                          client.Run(document) == body &&
+                          WithoutRtf(again) == WithoutRtf(body) && RtfPath(again) != lastPath &&
+                          FolderOf(RtfPath(again)) == folders[which] &&
                           client.Run(L"<get_database_list/>").find(L"mail\\two.nsf") != std::wstring::npos;
+            lastPath = RtfPath(again);
         }
     };
     std::thread first(work, 0);
@@ -100,6 +139,7 @@ TEST_F(ClientService, TwoThreadsWithTheirOwnContextsRunCommandsAtOnce)
     second.join();
     EXPECT_TRUE(same[0]);
     EXPECT_TRUE(same[1]);
+    EXPECT_NE(folders[0], folders[1]) << "each thread writes its body files into a folder of its own";
 }
 
 // A context belongs to the thread that made it: another thread can neither

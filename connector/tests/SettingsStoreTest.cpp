@@ -133,6 +133,21 @@ TEST_F(DatabaseListTest, EveryEntryIsListedAndUnreadableDataIsAbsent)
     EXPECT_EQ(ReadDatabaseList(5).size(), 3u) << "data too long for the reader is absent, the entry stays";
 }
 
+// The key deleted under an open handle (the user removed the settings while
+// the crawl walked them) answers ERROR_KEY_DELETED for every index: the walk
+// ends instead of counting through four billion indexes.
+TEST_F(DatabaseListTest, AKeyDeletedWhileOpenEndsTheList)
+{
+    {
+        brw::RegKey list = OpenDatabasesKey();
+        ASSERT_TRUE(WriteString(list.get(), L"mail\\jdoe.nsf", L""));
+    }
+    brw::RegKey held = OpenDatabasesKey(KEY_READ);
+    ASSERT_TRUE(held);
+    ASSERT_EQ(ERROR_SUCCESS, RegDeleteTreeW(HKEY_CURRENT_USER, kDatabasesKeyPath));
+    EXPECT_TRUE(ReadDatabaseListFrom(held.get(), 49).empty());
+}
+
 TEST_F(DatabaseListTest, NamesBeyondThePathLimitAreSkipped)
 {
     brw::RegKey list = OpenDatabasesKey();

@@ -317,6 +317,10 @@ TEST_F(ConnectorStartTest, ProgramPathThatDoesNotFitIsRefused)
         }
     }
 
+    std::wstring path;
+    ASSERT_TRUE(ConnectorProgramPath(L"C:\\Notes", &path)) << "a directory stored without its closing backslash";
+    EXPECT_EQ(std::wstring(L"C:\\Notes\\") + kConnectorFileName, path);
+
     ASSERT_TRUE(brwtest::SetString(HKEY_LOCAL_MACHINE, kNotesKey, L"Path", L"C:\\" + std::wstring(250, L'n') + L"\\"));
     SetLastError(kPoison);
     EXPECT_FALSE(StartConnectorAfter(0));
