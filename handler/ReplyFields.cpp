@@ -170,11 +170,11 @@ std::wstring DecodeCharacterReferences(const std::wstring& raw)
     return out;
 }
 
-bool GetFieldValue(const wchar_t* text, const wchar_t* name, std::wstring* value)
+bool GetFieldValue(View text, const wchar_t* name, std::wstring* value)
 {
     size_t start = 0;
     size_t length = 0;
-    if (!text || !name || !FindValue(text, FieldPattern(L"<name>", name), &start, &length)) {
+    if (!name || !FindValue(text, FieldPattern(L"<name>", name), &start, &length)) {
         return false;
     }
     if (length > 0) {
@@ -183,16 +183,16 @@ bool GetFieldValue(const wchar_t* text, const wchar_t* name, std::wstring* value
     return true;
 }
 
-bool HasFieldValue(const wchar_t* text, const wchar_t* name)
+bool HasFieldValue(View text, const wchar_t* name)
 {
     size_t start = 0;
     size_t length = 0;
-    return text && name && FindValue(text, FieldPattern(L"<name>", name), &start, &length) && length > 0;
+    return name && FindValue(text, FieldPattern(L"<name>", name), &start, &length) && length > 0;
 }
 
-bool GetTextListField(const wchar_t* text, const wchar_t* name, StringList* list)
+bool GetTextListField(View text, const wchar_t* name, StringList* list)
 {
-    if (!text || !name) {
+    if (!name) {
         return false;
     }
     const View all(text);
@@ -223,9 +223,9 @@ bool GetTextListField(const wchar_t* text, const wchar_t* name, StringList* list
     return true;
 }
 
-bool GetElementText(const wchar_t* text, const wchar_t* element, std::wstring* value, unsigned short occurrence)
+bool GetElementText(View text, const wchar_t* element, std::wstring* value, unsigned short occurrence)
 {
-    if (!text || !element || occurrence == 0) {
+    if (!element || occurrence == 0) {
         return false;
     }
     const View all(text);
@@ -252,17 +252,17 @@ bool GetElementText(const wchar_t* text, const wchar_t* element, std::wstring* v
     }
 }
 
-bool GetDateField(const wchar_t* text, const wchar_t* name, FILETIME* utc)
+bool GetDateField(View text, const wchar_t* name, FILETIME* utc)
 {
     size_t start = 0;
     size_t length = 0;
-    if (!text || !name || !FindValue(text, FieldPattern(L"<name>", name), &start, &length)) {
+    if (!name || !FindValue(text, FieldPattern(L"<name>", name), &start, &length)) {
         return false;
     }
     if (length < 19 || length > 50) {
         return false;
     }
-    const View value = View(text).substr(start, length);
+    const View value = text.substr(start, length);
     SYSTEMTIME local = {};
     if (!NumberAt(value, 0, &local.wDay) || !NumberAt(value, 3, &local.wMonth) || !NumberAt(value, 6, &local.wYear) ||
         !NumberAt(value, 11, &local.wHour) || !NumberAt(value, 14, &local.wMinute) ||
@@ -282,7 +282,7 @@ bool GetDateField(const wchar_t* text, const wchar_t* name, FILETIME* utc)
 
 bool NextDocumentId(PipeReply* reply, wchar_t (&id)[9])
 {
-    const View all(reply->Text(), reply->Length());
+    const View all = reply->View();
     for (;;) {
         if (reply->position >= all.size()) {
             return false;
