@@ -5,6 +5,8 @@
 #include "handler/ReplyFields.h"
 #include "handler/Requests.h"
 
+#include <shtypes.h>
+
 #include <new>
 
 namespace brw {
@@ -14,8 +16,6 @@ const PropertyKeyEntry kAttachmentProperties[kAttachmentPropertyCount] = {
     kDateModifiedKey, kIsAttachmentKey, kFileNameKey, kItemPathDisplayKey, kParsingNameKey, kPerceivedTypeKey};
 
 namespace {
-
-constexpr LONG kPerceivedTypeText = 1;
 
 std::wstring ElementOr(std::wstring_view reply, const wchar_t* element, const wchar_t* fallback)
 {
@@ -49,7 +49,7 @@ HRESULT ComputeEntry(ULONG index, std::wstring_view reply, const std::wstring& n
     case 7: SetBoolValue(value, true); return S_OK;
     case 9: return SetBstrValue(value, kAttachmentFolder);
     case 10: return SetBstrValue(value, noteId + L"#" + std::to_wstring(number));
-    case 11: SetI4Value(value, kPerceivedTypeText); return S_OK;
+    case 11: SetI4Value(value, PERCEIVED_TYPE_TEXT); return S_OK;
     default: return E_INVALIDARG;
     }
 }

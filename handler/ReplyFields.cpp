@@ -10,8 +10,10 @@ namespace {
 using View = std::wstring_view;
 constexpr size_t npos = View::npos;
 
-constexpr wchar_t kValueClose[] = L"</value>";
-constexpr size_t kValueCloseLength = 8;
+constexpr View kValueOpen = L"<value>";
+constexpr View kValueClose = L"</value>";
+constexpr View kIdOpen = L"<d>";
+constexpr View kIdClose = L"</d>";
 
 std::wstring FieldPattern(const wchar_t* prefix, const wchar_t* name)
 {
@@ -135,11 +137,11 @@ void AppendListValues(View text, size_t first, size_t listEnd, int count, String
     size_t close = text.find(kValueClose, start);
     while (close != npos && close < listEnd && list->Count() < count) {
         list->Append(DecodedValue(text, start, close - start));
-        const size_t next = text.find(L"<value>", close + kValueCloseLength);
+        const size_t next = text.find(kValueOpen, close + kValueClose.size());
         if (next == npos) {
             break;
         }
-        start = next + 7;
+        start = next + kValueOpen.size();
         close = text.find(kValueClose, start);
     }
 }
@@ -205,7 +207,7 @@ bool GetTextListField(View text, const wchar_t* name, StringList* list)
         }
         int count = 0;
         for (size_t close = all.find(kValueClose, at); close != npos && close < listEnd;
-             close = all.find(kValueClose, close + kValueCloseLength)) {
+             close = all.find(kValueClose, close + kValueClose.size())) {
             ++count;
         }
         if (count == 0) {
@@ -287,18 +289,18 @@ bool NextDocumentId(PipeReply* reply, wchar_t (&id)[9])
         if (reply->position >= all.size()) {
             return false;
         }
-        const size_t open = all.find(L"<d>", reply->position);
+        const size_t open = all.find(kIdOpen, reply->position);
         if (open == npos) {
             reply->position = all.size();
             return false;
         }
-        const size_t begin = open + 3;
-        const size_t close = all.find(L"</d>", begin);
+        const size_t begin = open + kIdOpen.size();
+        const size_t close = all.find(kIdClose, begin);
         if (close == npos) {
             reply->position = all.size();
             return false;
         }
-        reply->position = close + 4;
+        reply->position = close + kIdClose.size();
         const size_t length = close - begin;
         if (length > 8) {
             continue; // not a note id the data service writes; never truncated into one

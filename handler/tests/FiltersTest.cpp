@@ -13,6 +13,7 @@
 
 #include <filterr.h>
 #include <gtest/gtest.h>
+#include <windowssearcherrors.h>
 
 namespace brw {
 namespace {
@@ -322,7 +323,7 @@ TEST_F(Filters, AttachmentWithoutFileOrFilter)
     EXPECT_STREQ(L"Document Attachment", chunks[5].value.get().bstrVal);
 
     site->refuse = true;
-    EXPECT_FALSE(FilterFor(url, site.get(), static_cast<HRESULT>(0x80040D16L)));
+    EXPECT_FALSE(FilterFor(url, site.get(), GTHR_E_FILTER_NOT_FOUND));
     EXPECT_FALSE(FilterFor(std::wstring(L"brw://") + kIdentity + L"/a.nsf/00000001#70000#a.doc", site.get(),
                            E_INVALIDARG));
 }
