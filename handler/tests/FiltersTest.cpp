@@ -380,12 +380,15 @@ TEST_F(Filters, ANamedFileThatCannotBeUsedIsGoneWithItsReader)
     {
         ConnectorStandIn connector([&](const std::wstring&) { return MemoReply(secondPath, 0); });
         // The message body's accessor is made and dropped without its file
-        // ever being asked for.
+        // ever being handed out.
         ComPtr<IUrlAccessor2> accessor =
             AccessorFor(std::wstring(L"brw://") + kIdentity + L"/a.nsf/00000001#0#body", site.get());
         ASSERT_TRUE(accessor);
+        WCHAR tooSmall[2] = {};
+        DWORD length = 0;
+        EXPECT_EQ(E_FAIL, accessor->GetFileName(tooSmall, ARRAYSIZE(tooSmall), &length));
     }
-    EXPECT_FALSE(second->Exists()) << "message body accessor released unused";
+    EXPECT_FALSE(second->Exists()) << "message body accessor whose file name could not be handed out";
 }
 
 TEST_F(Filters, AValueWithANulLosesNothingThatFollowsIt)
