@@ -85,7 +85,7 @@ HRESULT NSFMessageBodyURLHandler::GetSize(ULONGLONG* size)
     }
     *size = 0;
     WIN32_FILE_ATTRIBUTE_DATA data = {};
-    if (bodyFile_.Empty() || !::GetFileAttributesExW(bodyFile_.Path().c_str(), GetFileExInfoStandard, &data)) {
+    if (bodyFile_.Empty() || !GetFileAttributesExW(bodyFile_.Path().c_str(), GetFileExInfoStandard, &data)) {
         return E_FAIL;
     }
     *size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;

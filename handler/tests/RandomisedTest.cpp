@@ -154,7 +154,7 @@ TEST(Randomised, RepliesThroughTheNoteFilter)
 // size after it are still found, and the body file is still deleted.
 TEST(Randomised, EverythingAfterAnOddValueIsStillFound)
 {
-    ASSERT_EQ(S_OK, ::CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+    ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
     {
         Generator generate(29);
         std::wstring next;
@@ -192,7 +192,7 @@ TEST(Randomised, EverythingAfterAnOddValueIsStillFound)
             EXPECT_FALSE(body.Exists()) << i;
         }
     }
-    ::CoUninitialize();
+    CoUninitialize();
 }
 
 } // namespace
