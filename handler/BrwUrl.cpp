@@ -1,7 +1,7 @@
 #include "handler/BrwUrl.h"
 
+#include "common/BrwUrlText.h"
 #include "common/WideString.h"
-
 
 namespace brw {
 namespace {
@@ -95,17 +95,9 @@ bool ParseBrwUrl(const wchar_t* text, ParsedBrwUrl* parsed)
 
 std::wstring CanonicalDatabasePath(const std::wstring& path)
 {
-    std::wstring canonical(path);
-    for (wchar_t& c : canonical) {
-        if (c == L'\\') {
-            c = L'/';
-        }
-    }
-    if (!canonical.empty()) {
-        // The file system's case rules, not the C locale's.
-        ::CharLowerBuffW(&canonical[0], static_cast<DWORD>(canonical.size()));
-    }
-    return canonical;
+    // The paths reaching the handler (database list entries, URLs) are
+    // already relative to the data directory where they lie under it.
+    return BrwUrlDatabasePart(path, std::wstring());
 }
 
 std::wstring MakeDatabaseUrl(const std::wstring& identity, const std::wstring& databasePath)

@@ -33,7 +33,8 @@ constexpr wchar_t kBrwScheme[] = L"brw://";
 bool ParseBrwUrl(const wchar_t* url, ParsedBrwUrl* parsed);
 
 // Canonical forms, so the index holds each item once. The database path is
-// written with "/" for "\" and in lower case.
+// written as BrwUrlDatabasePart makes it, the rule the crawl's notifier
+// follows too.
 std::wstring CanonicalDatabasePath(const std::wstring& path);
 std::wstring MakeDatabaseUrl(const std::wstring& identity, const std::wstring& databasePath);
 // noteId is taken as the URL or the reply carries it (8 hex digits).

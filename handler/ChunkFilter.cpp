@@ -10,7 +10,7 @@ IFACEMETHODIMP ChunkFilter::Init(ULONG grfFlags, ULONG, const FULLPROPSPEC*, ULO
 {
     initFlags_ = grfFlags;
     Restart();
-    return S_OK;
+    return FetchResult();
 }
 
 IFACEMETHODIMP ChunkFilter::GetChunk(STAT_CHUNK* pStat)
@@ -79,6 +79,10 @@ void ChunkFilter::InitContent(const ComPtr<IFilter>& filter)
 
 HRESULT ChunkFilter::NextChunk(STAT_CHUNK* stat)
 {
+    const HRESULT fetched = FetchResult();
+    if (FAILED(fetched)) {
+        return fetched;
+    }
     if (!HasItem()) {
         return FILTER_E_END_OF_CHUNKS;
     }

@@ -47,6 +47,10 @@ private:
 
     // False for a filter made by its class factory alone: nothing to filter.
     virtual bool HasItem() const noexcept { return true; }
+    // A failure when the item could not be fetched: Init and every chunk
+    // answer it, so the indexer tries the item again later rather than
+    // taking it for an item with nothing in it.
+    virtual HRESULT FetchResult() const noexcept { return S_OK; }
     // Entry index of the property table into value, which is empty.
     virtual HRESULT ComputeProperty(ULONG index, PROPVARIANT* value) = 0;
     // Readies the inner filter; true if its chunks follow the properties.

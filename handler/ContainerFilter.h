@@ -17,12 +17,19 @@ protected:
     explicit ContainerFilter(const wchar_t* namingText) noexcept;
     ~ContainerFilter() override = default;
 
+    // The result of asking the connector for the children. The indexer takes
+    // a container without children as one whose children were all deleted,
+    // so a container whose list could not be had must fail, never look empty.
+    void SetFetchResult(HRESULT hr) noexcept { fetchResult_ = hr; }
+
 private:
+    HRESULT FetchResult() const noexcept final { return fetchResult_; }
     HRESULT ComputeProperty(ULONG index, PROPVARIANT* value) final;
     // A child list cut short is not picked up again halfway.
     bool EndsAtFailure() const noexcept final { return true; }
 
     const wchar_t* namingText_;
+    HRESULT fetchResult_ = S_OK;
 };
 
 } // namespace brw

@@ -1,6 +1,7 @@
 #include "handler/DBIFilter.h"
 
 #include "handler/BrwUrl.h"
+#include "handler/PipeClient.h"
 #include "handler/ReplyFields.h"
 #include "handler/Requests.h"
 
@@ -21,8 +22,11 @@ HRESULT CDBIFilter::InitializeDatabase(const std::wstring& identity, const std::
     if (!reply_) {
         return E_OUTOFMEMORY;
     }
-    // A failed exchange leaves an empty reply: no document is announced.
-    RequestModifiedDocuments(reply_.get(), databasePath_, kSinceEverything);
+    HRESULT hr = RequestModifiedDocuments(reply_.get(), databasePath_, kSinceEverything);
+    if (SUCCEEDED(hr) && !HoldsWholeList(reply_->View(), kDocumentListElement)) {
+        hr = kConnectorUnavailable;
+    }
+    SetFetchResult(hr);
     return S_OK;
 }
 

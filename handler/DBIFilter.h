@@ -18,8 +18,8 @@ class CDBIFilter final : public ContainerFilter {
 public:
     CDBIFilter() noexcept : ContainerFilter(L"/Mail") {}
 
-    // Fetches the document list once; succeeds whatever the connector says,
-    // and then announces no document.
+    // Fetches the document list once. A failed request makes Init and
+    // GetChunk fail with its error; the filter itself is still handed out.
     HRESULT InitializeDatabase(const std::wstring& identity, const std::wstring& databasePath) noexcept;
 
 private:

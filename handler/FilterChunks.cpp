@@ -110,18 +110,4 @@ ULONG LeadingUnsigned(const std::wstring& text) noexcept
     return static_cast<ULONG>(number);
 }
 
-void DeleteIfReadOnly(const std::wstring& path) noexcept
-{
-    if (path.empty()) {
-        return;
-    }
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY) ||
-        (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        return;
-    }
-    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::DeleteFileW(path.c_str());
-}
-
 } // namespace brw

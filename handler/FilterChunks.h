@@ -1,6 +1,5 @@
 // The pieces of the filters' own chunks: the chunk stamps and the value
-// handed out once, the value types, the child-URL value, and the rule for
-// deleting the temporary files the connector wrote for them.
+// handed out once, the value types and the child-URL value.
 #pragma once
 #include <windows.h>
 
@@ -49,9 +48,5 @@ HRESULT SetUrlToIndexValue(PROPVARIANT* value, const std::wstring& url) noexcept
 
 // Leading decimal digits as an unsigned 32-bit number (0 for none).
 ULONG LeadingUnsigned(const std::wstring& text) noexcept;
-
-// The connector marks each temporary file it writes read-only; only such a
-// file is ours to delete.
-void DeleteIfReadOnly(const std::wstring& path) noexcept;
 
 } // namespace brw

@@ -126,6 +126,15 @@ void AddShellAndSearchBindings(RegistryScript* script)
 
 } // namespace
 
+std::vector<std::wstring> RegisteredItemTypes()
+{
+    std::vector<std::wstring> types;
+    for (const ItemType& type : kItemTypes) {
+        types.push_back(type.key);
+    }
+    return types;
+}
+
 RegistryScript ModuleScript()
 {
     RegistryScript script;

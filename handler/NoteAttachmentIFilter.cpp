@@ -5,6 +5,8 @@
 #include "handler/ReplyFields.h"
 #include "handler/Requests.h"
 
+#include <shtypes.h>
+
 #include <new>
 
 namespace brw {
@@ -15,29 +17,28 @@ const PropertyKeyEntry kAttachmentProperties[kAttachmentPropertyCount] = {
 
 namespace {
 
-constexpr LONG kPerceivedTypeText = 1;
-
-std::wstring ElementOr(const wchar_t* reply, const wchar_t* element, const wchar_t* fallback)
+std::wstring ElementOr(std::wstring_view reply, const wchar_t* element, const wchar_t* fallback)
 {
     std::wstring text(fallback);
     GetElementText(reply, element, &text, 1);
     return text;
 }
 
-HRESULT ComputeEntry(ULONG index, const wchar_t* reply, const std::wstring& noteId, unsigned short number,
+HRESULT ComputeEntry(ULONG index, std::wstring_view reply, const std::wstring& noteId, unsigned short number,
                   PROPVARIANT* value)
 {
     switch (index) {
     case 0:
     case 8: return SetBstrValue(value, ElementOr(reply, L"originalfilename", L""));
-    case 1: return SetBstrValue(value, L"BRW/Attachment");
+    case 1: return SetBstrValue(value, kAttachmentItemType);
     case 2: return SetBstrValue(value, L"unknown");
     case 3: return SetBstrValue(value, L"document");
     case 4: SetUi4Value(value, LeadingUnsigned(ElementOr(reply, L"attachmentfilesize", L"0"))); return S_OK;
-    case 5: {
-        const bool sent = !HasFieldValue(reply, L"DeliveredDate") && HasFieldValue(reply, L"PostedDate");
-        return SetBstrValue(value, sent ? L"Sent (/Mail)" : L"Document Attachment");
-    }
+    // An attachment's reply carries none of its document's fields, so
+    // whether the document was sent is not known here; asking for the
+    // document as well would export its body once more per attachment. The
+    // document's own item shows its folder.
+    case 5: return SetBstrValue(value, kAttachmentFolder);
     case 6: {
         FILETIME time = {};
         if (GetDateField(reply, L"attachmentmodifiedtime", &time)) {
@@ -46,19 +47,19 @@ HRESULT ComputeEntry(ULONG index, const wchar_t* reply, const std::wstring& note
         return S_OK;
     }
     case 7: SetBoolValue(value, true); return S_OK;
-    case 9: return SetBstrValue(value, L"Document Attachment");
+    case 9: return SetBstrValue(value, kAttachmentFolder);
     case 10: return SetBstrValue(value, noteId + L"#" + std::to_wstring(number));
-    case 11: SetI4Value(value, kPerceivedTypeText); return S_OK;
+    case 11: SetI4Value(value, PERCEIVED_TYPE_TEXT); return S_OK;
     default: return E_INVALIDARG;
     }
 }
 
 } // namespace
 
-HRESULT ComputeAttachmentProperty(ULONG index, const wchar_t* reply, const std::wstring& noteId,
+HRESULT ComputeAttachmentProperty(ULONG index, std::wstring_view reply, const std::wstring& noteId,
                                   unsigned short attachmentNumber, PROPVARIANT* value) noexcept
 {
-    if (!reply || !value) {
+    if (!value) {
         return E_INVALIDARG;
     }
     try {
@@ -74,14 +75,7 @@ CNoteAttachmentIFilter::CNoteAttachmentIFilter() noexcept
 {
 }
 
-CNoteAttachmentIFilter::~CNoteAttachmentIFilter()
-{
-    // The content filter may hold the file open; let go of it first.
-    contentFilter_.reset();
-    contentStream_.reset();
-    reply_.reset();
-    DeleteIfReadOnly(diskFilePath_);
-}
+CNoteAttachmentIFilter::~CNoteAttachmentIFilter() = default;
 
 HRESULT CNoteAttachmentIFilter::InitializeAttachment(const std::wstring& identity, const std::wstring& databasePath,
                                                      const std::wstring& noteId, unsigned short attachmentNumber,
@@ -103,12 +97,26 @@ HRESULT CNoteAttachmentIFilter::InitializeAttachment(const std::wstring& identit
         return kConnectorUnavailable;
     }
     contentFilter_ = ComPtr<IFilter>(contentFilter);
-    return RequestDocument(reply_.get(), databasePath, noteId_, attachmentNumber_, false);
+    DocumentRequest what;
+    what.attachmentNumber = attachmentNumber_;
+    const HRESULT hr = RequestDocument(reply_.get(), databasePath, noteId_, what);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    // Ours from here, whether or not the content is ever read.
+    try {
+        std::wstring path;
+        GetElementText(reply_->View(), L"diskfilename", &path, 1);
+        diskFile_.Adopt(path);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    return hr;
 }
 
 HRESULT CNoteAttachmentIFilter::ComputeProperty(ULONG index, PROPVARIANT* value)
 {
-    return ComputeAttachmentProperty(index, reply_->Text(), noteId_, attachmentNumber_, value);
+    return ComputeAttachmentProperty(index, reply_->View(), noteId_, attachmentNumber_, value);
 }
 
 bool CNoteAttachmentIFilter::LoadByPath()
@@ -117,7 +125,7 @@ bool CNoteAttachmentIFilter::LoadByPath()
     if (FAILED(contentFilter_.As(&persist))) {
         return false;
     }
-    if (SUCCEEDED(persist->Load(diskFilePath_.c_str(), STGM_READ))) {
+    if (SUCCEEDED(persist->Load(diskFile_.Path().c_str(), STGM_READ))) {
         InitContent(contentFilter_);
     }
     return true;
@@ -125,12 +133,10 @@ bool CNoteAttachmentIFilter::LoadByPath()
 
 bool CNoteAttachmentIFilter::OpenContent()
 {
-    std::wstring path;
-    if (!GetElementText(reply_->Text(), L"diskfilename", &path, 1) || path.empty()) {
+    if (diskFile_.Empty()) {
         return false;
     }
-    diskFilePath_ = path;
-    return LoadByPath() || LoadContentStream(contentFilter_, diskFilePath_, contentStream_);
+    return LoadByPath() || LoadContentStream(contentFilter_, diskFile_.Path(), contentStream_);
 }
 
 } // namespace brw

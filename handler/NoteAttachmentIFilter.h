@@ -6,10 +6,12 @@
 
 #include "common/ComHolders.h"
 #include "handler/ChunkFilter.h"
+#include "handler/ConnectorFile.h"
 #include "handler/PipeReply.h"
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace brw {
 
@@ -17,11 +19,15 @@ namespace brw {
 constexpr CLSID kNoteAttachmentIFilterClsid = {
     0xDD285E6F, 0xD13C, 0x488F, {0xB7, 0x1B, 0xC2, 0x32, 0xC6, 0xDE, 0x6A, 0x3D}};
 
+constexpr wchar_t kAttachmentItemType[] = L"BRW/Attachment";
+// Folder and path shown for every attachment.
+constexpr wchar_t kAttachmentFolder[] = L"Document Attachment";
+
 constexpr ULONG kAttachmentPropertyCount = 12;
 extern const PropertyKeyEntry kAttachmentProperties[kAttachmentPropertyCount];
 
 // Entry index of the attachment table, from the attachment's reply.
-HRESULT ComputeAttachmentProperty(ULONG index, const wchar_t* reply, const std::wstring& noteId,
+HRESULT ComputeAttachmentProperty(ULONG index, std::wstring_view reply, const std::wstring& noteId,
                                   unsigned short attachmentNumber, PROPVARIANT* value) noexcept;
 
 class CNoteAttachmentIFilter final : public ChunkFilter {
@@ -44,9 +50,11 @@ private:
 
     std::wstring identity_;
     std::wstring noteId_;
-    std::wstring diskFilePath_;
     unsigned short attachmentNumber_ = 0;
     std::unique_ptr<PipeReply> reply_;
+    // Before the content filter and its stream, which may hold the file
+    // open: members go in reverse order, so the file goes last.
+    ConnectorFile diskFile_;
     ComPtr<IFilter> contentFilter_;
     ComPtr<IStream> contentStream_;
 };

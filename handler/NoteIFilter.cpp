@@ -12,15 +12,7 @@ namespace brw {
 
 CNoteIFilter::CNoteIFilter() noexcept : ChunkFilter(kNoteProperties, kNotePropertyCount) {}
 
-CNoteIFilter::~CNoteIFilter()
-{
-    // The stream and the filter reading it keep the body file open; it can
-    // only be deleted once they are gone.
-    bodyFilter_.reset();
-    bodyStream_.reset();
-    reply_.reset();
-    DeleteIfReadOnly(bodyPath_);
-}
+CNoteIFilter::~CNoteIFilter() = default;
 
 HRESULT CNoteIFilter::InitializeNote(const std::wstring& identity, const std::wstring& databasePath,
                                      const std::wstring& noteId, IFilter* bodyFilter) noexcept
@@ -39,29 +31,39 @@ HRESULT CNoteIFilter::InitializeNote(const std::wstring& identity, const std::ws
         return kConnectorUnavailable;
     }
     bodyFilter_ = ComPtr<IFilter>(bodyFilter);
-    return RequestDocument(reply_.get(), databasePath_, noteId_, 0, false, false);
+    const HRESULT hr = RequestDocument(reply_.get(), databasePath_, noteId_, DocumentRequest{});
+    if (FAILED(hr)) {
+        return hr;
+    }
+    // Ours from here, whether or not the body is ever read.
+    try {
+        std::wstring path;
+        GetElementText(reply_->View(), L"rtf", &path, 1);
+        bodyFile_.Adopt(path);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    return hr;
 }
 
 HRESULT CNoteIFilter::ComputeProperty(ULONG index, PROPVARIANT* value)
 {
-    return ComputeNoteProperty(index, reply_->Text(), noteId_, value);
+    return ComputeNoteProperty(index, reply_->View(), noteId_, value);
 }
 
 bool CNoteIFilter::OpenContent()
 {
-    std::wstring path;
-    if (!bodyFilter_ || !GetElementText(reply_->Text(), L"rtf", &path, 1) || path.empty()) {
+    if (!bodyFilter_ || bodyFile_.Empty()) {
         return false;
     }
-    bodyPath_ = path;
-    return LoadContentStream(bodyFilter_, bodyPath_, bodyStream_);
+    return LoadContentStream(bodyFilter_, bodyFile_.Path(), bodyStream_);
 }
 
 bool CNoteIFilter::NextChildUrl(std::wstring* url)
 {
     std::wstring name;
     if (attachmentNumber_ > 0xFFFF ||
-        !GetElementText(reply_->Text(), L"originalfilename", &name, static_cast<unsigned short>(attachmentNumber_))) {
+        !GetElementText(reply_->View(), L"originalfilename", &name, static_cast<unsigned short>(attachmentNumber_))) {
         return false;
     }
     const int number = static_cast<int>(attachmentNumber_++);

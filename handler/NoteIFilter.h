@@ -5,6 +5,7 @@
 
 #include "common/ComHolders.h"
 #include "handler/ChunkFilter.h"
+#include "handler/ConnectorFile.h"
 #include "handler/PipeReply.h"
 
 #include <memory>
@@ -37,9 +38,11 @@ private:
     std::wstring identity_;
     std::wstring databasePath_;
     std::wstring noteId_;
-    std::wstring bodyPath_;
     ULONG attachmentNumber_ = 1;
     std::unique_ptr<PipeReply> reply_;
+    // Declared before the stream and the filter reading it, which keep the
+    // file open: members go in reverse order, so the file goes last.
+    ConnectorFile bodyFile_;
     ComPtr<IFilter> bodyFilter_;
     ComPtr<IStream> bodyStream_;
 };

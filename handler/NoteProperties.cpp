@@ -30,14 +30,14 @@ bool IsOneOf(const std::wstring& form, std::initializer_list<const wchar_t*> nam
     return false;
 }
 
-std::wstring Field(const wchar_t* reply, const wchar_t* name)
+std::wstring Field(std::wstring_view reply, const wchar_t* name)
 {
     std::wstring value;
     GetFieldValue(reply, name, &value);
     return value;
 }
 
-std::wstring FormName(const wchar_t* reply)
+std::wstring FormName(std::wstring_view reply)
 {
     std::wstring form = Field(reply, L"Form");
     return form.empty() ? Field(reply, L"FORM") : form;
@@ -52,7 +52,7 @@ void ReplaceAll(std::wstring* text, const wchar_t* from, const wchar_t* to)
     }
 }
 
-std::wstring DirectoryTitle(const wchar_t* reply, const std::wstring& form)
+std::wstring DirectoryTitle(std::wstring_view reply, const std::wstring& form)
 {
     for (const wchar_t* name : {L"Name", L"FullName", L"Subject"}) {
         std::wstring value = Field(reply, name);
@@ -68,7 +68,7 @@ std::wstring DirectoryTitle(const wchar_t* reply, const std::wstring& form)
     return form.empty() ? std::wstring(L"unknown name") : form;
 }
 
-std::wstring SubjectOrDefault(const wchar_t* reply)
+std::wstring SubjectOrDefault(std::wstring_view reply)
 {
     std::wstring subject = Field(reply, L"Subject");
     return subject.empty() ? std::wstring(L"no subject") : subject;
@@ -109,7 +109,7 @@ const wchar_t* KindOf(const std::wstring& form)
     return ClassOf(form).kind;
 }
 
-const wchar_t* FolderOf(const wchar_t* reply)
+const wchar_t* FolderOf(std::wstring_view reply)
 {
     const bool delivered = HasFieldValue(reply, L"DeliveredDate");
     const bool posted = HasFieldValue(reply, L"PostedDate");
@@ -133,7 +133,7 @@ bool RunsOnWindowsXp()
     return known && version.dwMajorVersion == 5 && version.dwMinorVersion == 1;
 }
 
-void SetFirstDate(const wchar_t* reply, std::initializer_list<const wchar_t*> names, PROPVARIANT* value)
+void SetFirstDate(std::wstring_view reply, std::initializer_list<const wchar_t*> names, PROPVARIANT* value)
 {
     for (const wchar_t* name : names) {
         FILETIME time = {};
@@ -144,7 +144,7 @@ void SetFirstDate(const wchar_t* reply, std::initializer_list<const wchar_t*> na
     }
 }
 
-HRESULT SetListValue(const wchar_t* reply, const wchar_t* name, PROPVARIANT* value)
+HRESULT SetListValue(std::wstring_view reply, const wchar_t* name, PROPVARIANT* value)
 {
     StringList list;
     if (!GetTextListField(reply, name, &list)) {
@@ -158,7 +158,7 @@ HRESULT SetListValue(const wchar_t* reply, const wchar_t* name, PROPVARIANT* val
     return SetBstrValue(value, joined);
 }
 
-HRESULT SetOptionalField(const wchar_t* reply, const wchar_t* name, PROPVARIANT* value)
+HRESULT SetOptionalField(std::wstring_view reply, const wchar_t* name, PROPVARIANT* value)
 {
     std::wstring text;
     if (!GetFieldValue(reply, name, &text)) {
@@ -167,7 +167,7 @@ HRESULT SetOptionalField(const wchar_t* reply, const wchar_t* name, PROPVARIANT*
     return SetBstrValue(value, text);
 }
 
-HRESULT ComputeTextProperty(ULONG index, const wchar_t* reply, const std::wstring& noteId, PROPVARIANT* value)
+HRESULT ComputeTextProperty(ULONG index, std::wstring_view reply, const std::wstring& noteId, PROPVARIANT* value)
 {
     switch (index) {
     case 0:
@@ -191,7 +191,7 @@ HRESULT ComputeTextProperty(ULONG index, const wchar_t* reply, const std::wstrin
     }
 }
 
-HRESULT ComputeProperty(ULONG index, const wchar_t* reply, const std::wstring& noteId, PROPVARIANT* value)
+HRESULT ComputeProperty(ULONG index, std::wstring_view reply, const std::wstring& noteId, PROPVARIANT* value)
 {
     std::wstring element;
     switch (index) {
@@ -226,7 +226,7 @@ std::wstring CleanNotesName(const std::wstring& name, const wchar_t* orgUnitSepa
     return clean;
 }
 
-std::wstring DocumentTitle(const wchar_t* reply)
+std::wstring DocumentTitle(std::wstring_view reply)
 {
     const std::wstring form = FormName(reply);
     if (IsOneOf(form, {L"Person", L"DPABPerson", L"Location", L"Certifier"})) {
@@ -239,14 +239,24 @@ std::wstring DocumentTitle(const wchar_t* reply)
     return form.empty() ? std::wstring(L"no subject") : form;
 }
 
-std::wstring DocumentItemType(const wchar_t* reply)
+std::wstring DocumentItemType(std::wstring_view reply)
 {
     return ClassOf(FormName(reply)).itemType;
 }
 
-HRESULT ComputeNoteProperty(ULONG index, const wchar_t* reply, const std::wstring& noteId, PROPVARIANT* value) noexcept
+std::vector<std::wstring> DocumentItemTypes()
 {
-    if (index >= kNotePropertyCount || !reply || !value) {
+    std::vector<std::wstring> types;
+    for (const FormClass& entry : kFormClasses) {
+        types.push_back(entry.itemType);
+    }
+    types.push_back(kOtherForm.itemType);
+    return types;
+}
+
+HRESULT ComputeNoteProperty(ULONG index, std::wstring_view reply, const std::wstring& noteId, PROPVARIANT* value) noexcept
+{
+    if (index >= kNotePropertyCount || !value) {
         return E_INVALIDARG;
     }
     try {

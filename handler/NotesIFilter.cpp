@@ -11,15 +11,18 @@ namespace brw {
 HRESULT CNotesIFilter::InitializeRoot(const std::wstring& identity) noexcept
 {
     Restart();
+    HRESULT hr = S_OK;
     try {
         identity_ = identity;
         std::unique_ptr<PipeReply> reply(new PipeReply);
-        if (!RequestDatabaseList(reply.get(), &databases_)) {
-            databases_.Clear();
-        }
+        hr = RequestDatabaseList(reply.get(), &databases_);
     } catch (const std::bad_alloc&) {
+        hr = E_OUTOFMEMORY;
+    }
+    if (FAILED(hr)) {
         databases_.Clear();
     }
+    SetFetchResult(hr);
     return S_OK;
 }
 

@@ -17,8 +17,8 @@ class CNotesIFilter final : public ContainerFilter {
 public:
     CNotesIFilter() noexcept : ContainerFilter(L"/Lotus Notes") {}
 
-    // Asks for the selected databases once; succeeds whatever the connector
-    // says, and then announces no database.
+    // Asks for the selected databases once. A failed request makes Init and
+    // GetChunk fail with its error; the filter itself is still handed out.
     HRESULT InitializeRoot(const std::wstring& identity) noexcept;
 
 private:

@@ -1,11 +1,14 @@
 // The reply buffer every handler object owns: the last reply of the
 // connector, always NUL-terminated, and the read position of the document
-// id walk.
+// id walk. A reply is read by its received length; a U+0000 inside it is
+// kept as a blank, so no value can end the reply early for a reader that
+// stops at the first NUL.
 #pragma once
 #include <windows.h>
 
 #include <algorithm>
 #include <cstddef>
+#include <string_view>
 #include <vector>
 
 namespace brw {
@@ -14,12 +17,16 @@ class PipeReply {
 public:
     // The buffer starts at 16384 units and grows for longer replies.
     static constexpr size_t kInitialUnits = 16384;
+    // What a U+0000 inside a reply is read as.
+    static constexpr wchar_t kNulStandIn = L' ';
 
     PipeReply() : text_(kInitialUnits + 1, L'\0') {}
 
     const wchar_t* Text() const noexcept { return text_.data(); }
     // Units of the last reply, not counting the terminator.
     size_t Length() const noexcept { return length_; }
+    // The last reply, exactly as long as it was received.
+    std::wstring_view View() const noexcept { return std::wstring_view(text_.data(), length_); }
 
     // Read position of NextDocumentId, in units. A new request does not
     // reset it; a caller that reuses one reply for two lists resets it.
@@ -49,10 +56,15 @@ public:
         length_ = 0;
     }
     // Takes the reply's byte count; an odd last byte stays in its unit, which
-    // therefore is not NUL, so a marker never matches a reply with one.
+    // therefore is not NUL, so a marker never matches a reply with one. NULs
+    // at the end are a terminator sent with the reply, not text.
     void SetLengthInBytes(size_t bytes) noexcept
     {
         length_ = (bytes + 1) / 2;
+        while (length_ > 0 && text_[length_ - 1] == L'\0') {
+            --length_;
+        }
+        std::replace(text_.begin(), text_.begin() + length_, L'\0', kNulStandIn);
         text_[length_] = L'\0';
     }
 

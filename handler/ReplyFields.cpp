@@ -10,8 +10,10 @@ namespace {
 using View = std::wstring_view;
 constexpr size_t npos = View::npos;
 
-constexpr wchar_t kValueClose[] = L"</value>";
-constexpr size_t kValueCloseLength = 8;
+constexpr View kValueOpen = L"<value>";
+constexpr View kValueClose = L"</value>";
+constexpr View kIdOpen = L"<d>";
+constexpr View kIdClose = L"</d>";
 
 std::wstring FieldPattern(const wchar_t* prefix, const wchar_t* name)
 {
@@ -135,11 +137,11 @@ void AppendListValues(View text, size_t first, size_t listEnd, int count, String
     size_t close = text.find(kValueClose, start);
     while (close != npos && close < listEnd && list->Count() < count) {
         list->Append(DecodedValue(text, start, close - start));
-        const size_t next = text.find(L"<value>", close + kValueCloseLength);
+        const size_t next = text.find(kValueOpen, close + kValueClose.size());
         if (next == npos) {
             break;
         }
-        start = next + 7;
+        start = next + kValueOpen.size();
         close = text.find(kValueClose, start);
     }
 }
@@ -170,11 +172,11 @@ std::wstring DecodeCharacterReferences(const std::wstring& raw)
     return out;
 }
 
-bool GetFieldValue(const wchar_t* text, const wchar_t* name, std::wstring* value)
+bool GetFieldValue(View text, const wchar_t* name, std::wstring* value)
 {
     size_t start = 0;
     size_t length = 0;
-    if (!text || !name || !FindValue(text, FieldPattern(L"<name>", name), &start, &length)) {
+    if (!name || !FindValue(text, FieldPattern(L"<name>", name), &start, &length)) {
         return false;
     }
     if (length > 0) {
@@ -183,16 +185,16 @@ bool GetFieldValue(const wchar_t* text, const wchar_t* name, std::wstring* value
     return true;
 }
 
-bool HasFieldValue(const wchar_t* text, const wchar_t* name)
+bool HasFieldValue(View text, const wchar_t* name)
 {
     size_t start = 0;
     size_t length = 0;
-    return text && name && FindValue(text, FieldPattern(L"<name>", name), &start, &length) && length > 0;
+    return name && FindValue(text, FieldPattern(L"<name>", name), &start, &length) && length > 0;
 }
 
-bool GetTextListField(const wchar_t* text, const wchar_t* name, StringList* list)
+bool GetTextListField(View text, const wchar_t* name, StringList* list)
 {
-    if (!text || !name) {
+    if (!name) {
         return false;
     }
     const View all(text);
@@ -205,7 +207,7 @@ bool GetTextListField(const wchar_t* text, const wchar_t* name, StringList* list
         }
         int count = 0;
         for (size_t close = all.find(kValueClose, at); close != npos && close < listEnd;
-             close = all.find(kValueClose, close + kValueCloseLength)) {
+             close = all.find(kValueClose, close + kValueClose.size())) {
             ++count;
         }
         if (count == 0) {
@@ -223,9 +225,9 @@ bool GetTextListField(const wchar_t* text, const wchar_t* name, StringList* list
     return true;
 }
 
-bool GetElementText(const wchar_t* text, const wchar_t* element, std::wstring* value, unsigned short occurrence)
+bool GetElementText(View text, const wchar_t* element, std::wstring* value, unsigned short occurrence)
 {
-    if (!text || !element || occurrence == 0) {
+    if (!element || occurrence == 0) {
         return false;
     }
     const View all(text);
@@ -252,17 +254,17 @@ bool GetElementText(const wchar_t* text, const wchar_t* element, std::wstring* v
     }
 }
 
-bool GetDateField(const wchar_t* text, const wchar_t* name, FILETIME* utc)
+bool GetDateField(View text, const wchar_t* name, FILETIME* utc)
 {
     size_t start = 0;
     size_t length = 0;
-    if (!text || !name || !FindValue(text, FieldPattern(L"<name>", name), &start, &length)) {
+    if (!name || !FindValue(text, FieldPattern(L"<name>", name), &start, &length)) {
         return false;
     }
     if (length < 19 || length > 50) {
         return false;
     }
-    const View value = View(text).substr(start, length);
+    const View value = text.substr(start, length);
     SYSTEMTIME local = {};
     if (!NumberAt(value, 0, &local.wDay) || !NumberAt(value, 3, &local.wMonth) || !NumberAt(value, 6, &local.wYear) ||
         !NumberAt(value, 11, &local.wHour) || !NumberAt(value, 14, &local.wMinute) ||
@@ -282,23 +284,23 @@ bool GetDateField(const wchar_t* text, const wchar_t* name, FILETIME* utc)
 
 bool NextDocumentId(PipeReply* reply, wchar_t (&id)[9])
 {
-    const View all(reply->Text(), reply->Length());
+    const View all = reply->View();
     for (;;) {
         if (reply->position >= all.size()) {
             return false;
         }
-        const size_t open = all.find(L"<d>", reply->position);
+        const size_t open = all.find(kIdOpen, reply->position);
         if (open == npos) {
             reply->position = all.size();
             return false;
         }
-        const size_t begin = open + 3;
-        const size_t close = all.find(L"</d>", begin);
+        const size_t begin = open + kIdOpen.size();
+        const size_t close = all.find(kIdClose, begin);
         if (close == npos) {
             reply->position = all.size();
             return false;
         }
-        reply->position = close + 4;
+        reply->position = close + kIdClose.size();
         const size_t length = close - begin;
         if (length > 8) {
             continue; // not a note id the data service writes; never truncated into one

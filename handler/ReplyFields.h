@@ -1,7 +1,8 @@
 // Lookups of single values in a connector reply. Tags are matched on the raw
 // text, exactly and case-sensitively, the first match winning; the values
-// returned have their character references decoded. Every text is
-// NUL-terminated and nothing is read past the terminator.
+// returned have their character references decoded, since the data service
+// writes "&", "<" and ">" as entities. A reply is searched over its whole
+// received length (PipeReply::View), never only up to a NUL.
 #pragma once
 #include <windows.h>
 
@@ -9,21 +10,22 @@
 #include "handler/StringList.h"
 
 #include <string>
+#include <string_view>
 
 namespace brw {
 
 // The value of "<name>NAME</name><value>...</value>". True when both tags
 // are found; an empty value leaves *value unchanged.
-bool GetFieldValue(const wchar_t* text, const wchar_t* name, std::wstring* value);
+bool GetFieldValue(std::wstring_view text, const wchar_t* name, std::wstring* value);
 // Found and not empty.
-bool HasFieldValue(const wchar_t* text, const wchar_t* name);
+bool HasFieldValue(std::wstring_view text, const wchar_t* name);
 // The values of a text-list field, or of a plain field of that name; list
 // must be empty. True when at least one value was found.
-bool GetTextListField(const wchar_t* text, const wchar_t* name, StringList* list);
+bool GetTextListField(std::wstring_view text, const wchar_t* name, StringList* list);
 // The text of the occurrence-th (from 1) element of that name.
-bool GetElementText(const wchar_t* text, const wchar_t* element, std::wstring* value, unsigned short occurrence);
+bool GetElementText(std::wstring_view text, const wchar_t* element, std::wstring* value, unsigned short occurrence);
 // A date field "dd?mm?yyyy hh?mm?ss" taken as local time, as a UTC FILETIME.
-bool GetDateField(const wchar_t* text, const wchar_t* name, FILETIME* utc);
+bool GetDateField(std::wstring_view text, const wchar_t* name, FILETIME* utc);
 // The next "<d>" element from reply->position, right-aligned into 8 units
 // padded with "0" and a NUL. Ids longer than 8 units are skipped.
 bool NextDocumentId(PipeReply* reply, wchar_t (&id)[9]);

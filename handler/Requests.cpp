@@ -26,16 +26,6 @@ std::wstring EnvironmentValue(const wchar_t* name)
     return value;
 }
 
-std::wstring SlashPath(std::wstring path)
-{
-    for (wchar_t& c : path) {
-        if (c == L'\\') {
-            c = L'/';
-        }
-    }
-    return path;
-}
-
 HRESULT Send(PipeReply* reply, const std::wstring& text)
 {
     return SendPipeRequest(reply, text.c_str());
@@ -89,32 +79,45 @@ std::wstring RequestTemporaryDirectory()
     return directory.empty() ? std::wstring(L"C:\\temp") : directory;
 }
 
-bool RequestDatabaseList(PipeReply* reply, StringList* databasePaths)
+bool HoldsWholeList(std::wstring_view reply, const wchar_t* listElement)
 {
-    if (FAILED(Send(reply, DatabaseListRequestText()))) {
-        return false;
+    const std::wstring open = std::wstring(L"<") + listElement + L">";
+    const std::wstring close = std::wstring(L"</") + listElement + L">";
+    const size_t at = reply.find(open);
+    return at != std::wstring_view::npos && reply.find(close, at + open.size()) != std::wstring_view::npos;
+}
+
+HRESULT RequestDatabaseList(PipeReply* reply, StringList* databasePaths)
+{
+    const HRESULT hr = Send(reply, DatabaseListRequestText());
+    if (FAILED(hr)) {
+        return hr;
+    }
+    const std::wstring_view all = reply->View();
+    if (!HoldsWholeList(all, kDatabaseListElement)) {
+        return kConnectorUnavailable;
     }
     // Each path is looked up inside its own database element, so an entry
     // without a path never lends the next entry's.
-    const std::wstring_view all(reply->Text(), reply->Length());
+    constexpr std::wstring_view kOpen = L"<database>";
+    constexpr std::wstring_view kClose = L"</database>";
     size_t from = 0;
     for (;;) {
-        const size_t open = all.find(L"<database>", from);
+        const size_t open = all.find(kOpen, from);
         if (open == std::wstring_view::npos) {
             break;
         }
-        const size_t close = all.find(L"</database>", open);
+        const size_t close = all.find(kClose, open);
         if (close == std::wstring_view::npos) {
             break;
         }
-        const std::wstring element(all.substr(open, close - open));
         std::wstring path;
-        if (GetElementText(element.c_str(), L"path", &path, 1) && !path.empty()) {
-            databasePaths->Append(SlashPath(path));
+        if (GetElementText(all.substr(open, close - open), L"path", &path, 1) && !path.empty()) {
+            databasePaths->Append(path);
         }
-        from = close + 11;
+        from = close + kClose.size();
     }
-    return databasePaths->Count() > 0;
+    return S_OK;
 }
 
 HRESULT RequestModifiedDocuments(PipeReply* reply, const std::wstring& database, const std::wstring& since)
@@ -127,11 +130,11 @@ HRESULT RequestModifiedDocuments(PipeReply* reply, const std::wstring& database,
 }
 
 HRESULT RequestDocument(PipeReply* reply, const std::wstring& database, const std::wstring& noteId,
-                        int attachmentNumber, bool preview, bool manage)
+                        const DocumentRequest& what)
 {
     try {
-        return Send(reply,
-                    DocumentRequestText(database, noteId, attachmentNumber, preview, manage, RequestTemporaryDirectory()));
+        return Send(reply, DocumentRequestText(database, noteId, what.attachmentNumber, what.preview, what.manage,
+                                               RequestTemporaryDirectory()));
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }

@@ -7,6 +7,7 @@
 #include "handler/StringList.h"
 
 #include <string>
+#include <string_view>
 
 namespace brw {
 
@@ -22,12 +23,30 @@ std::wstring DocumentRequestText(const std::wstring& database, const std::wstrin
 // TEMP, else TMP, else "C:\temp", unchanged.
 std::wstring RequestTemporaryDirectory();
 
-// The selected databases' paths, in reply order, with "\" written as "/".
-// False when the exchange failed or the reply names none. Throws
+constexpr wchar_t kDatabaseListElement[] = L"databases";
+constexpr wchar_t kDocumentListElement[] = L"documents";
+
+// True when reply holds the opening and the closing tag of the list: a
+// list cut short or a reply of another kind is no list at all.
+bool HoldsWholeList(std::wstring_view reply, const wchar_t* listElement);
+
+// The selected databases' paths as the reply writes them, in reply order.
+// The exchange's failure, or kConnectorUnavailable for a reply that is no
+// whole database list; S_OK with no path when none is selected. Throws
 // std::bad_alloc.
-bool RequestDatabaseList(PipeReply* reply, StringList* databasePaths);
+HRESULT RequestDatabaseList(PipeReply* reply, StringList* databasePaths);
 HRESULT RequestModifiedDocuments(PipeReply* reply, const std::wstring& database, const std::wstring& since);
+// What a get_document request asks for besides the note.
+struct DocumentRequest {
+    // From 1 the attachment to extract; 0 the document with its body file.
+    int attachmentNumber = 0;
+    // The body as RTF for the preview pane instead of plain text.
+    bool preview = false;
+    // Extracted files are left to the connector's temporary-file manager.
+    bool manage = false;
+};
+
 HRESULT RequestDocument(PipeReply* reply, const std::wstring& database, const std::wstring& noteId,
-                        int attachmentNumber, bool preview, bool manage = false);
+                        const DocumentRequest& what);
 
 } // namespace brw

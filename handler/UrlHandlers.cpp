@@ -6,7 +6,6 @@
 #include "handler/NoteAttachmentIFilter.h"
 #include "handler/NoteIFilter.h"
 #include "handler/NotesIFilter.h"
-#include "handler/FilterChunks.h"
 #include "handler/ReplyFields.h"
 #include "handler/Requests.h"
 
@@ -57,14 +56,11 @@ HRESULT NSFNoteURLHandler::BindToFilter(IFilter** filter)
 NSFMessageBodyURLHandler::NSFMessageBodyURLHandler(const ParsedBrwUrl& url) : URLHandler(url)
 {
     std::unique_ptr<PipeReply> reply(new (std::nothrow) PipeReply);
-    if (reply && SUCCEEDED(RequestDocument(reply.get(), url_.databasePath, url_.noteId, 0, false, false))) {
-        GetElementText(reply->Text(), L"rtf", &bodyPath_, 1);
+    if (reply && SUCCEEDED(RequestDocument(reply.get(), url_.databasePath, url_.noteId, DocumentRequest{}))) {
+        std::wstring path;
+        GetElementText(reply->View(), L"rtf", &path, 1);
+        bodyFile_.Adopt(path);
     }
-}
-
-NSFMessageBodyURLHandler::~NSFMessageBodyURLHandler()
-{
-    DeleteIfReadOnly(bodyPath_);
 }
 
 HRESULT NSFMessageBodyURLHandler::BindToFilter(IFilter**)
@@ -74,11 +70,11 @@ HRESULT NSFMessageBodyURLHandler::BindToFilter(IFilter**)
 
 HRESULT NSFMessageBodyURLHandler::GetFileName(wchar_t* buffer, DWORD size, DWORD* length)
 {
-    if (bodyPath_.empty() || !buffer || !length || size > 0x7FFFFFFF ||
-        !CopyBounded(buffer, static_cast<int>(size), bodyPath_.c_str())) {
+    if (bodyFile_.Empty() || !buffer || !length || size > 0x7FFFFFFF ||
+        !CopyBounded(buffer, static_cast<int>(size), bodyFile_.Path().c_str())) {
         return E_FAIL;
     }
-    *length = static_cast<DWORD>(bodyPath_.size());
+    *length = static_cast<DWORD>(bodyFile_.Path().size());
     return S_OK;
 }
 
@@ -89,7 +85,7 @@ HRESULT NSFMessageBodyURLHandler::GetSize(ULONGLONG* size)
     }
     *size = 0;
     WIN32_FILE_ATTRIBUTE_DATA data = {};
-    if (bodyPath_.empty() || !::GetFileAttributesExW(bodyPath_.c_str(), GetFileExInfoStandard, &data)) {
+    if (bodyFile_.Empty() || !GetFileAttributesExW(bodyFile_.Path().c_str(), GetFileExInfoStandard, &data)) {
         return E_FAIL;
     }
     *size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;

@@ -5,6 +5,7 @@
 
 #include "common/ComHolders.h"
 #include "handler/BrwUrl.h"
+#include "handler/ConnectorFile.h"
 
 #include <searchapi.h>
 
@@ -58,14 +59,13 @@ public:
 class NSFMessageBodyURLHandler final : public URLHandler {
 public:
     explicit NSFMessageBodyURLHandler(const ParsedBrwUrl& url);
-    ~NSFMessageBodyURLHandler() override;
     bool IsDirectory() override { return false; }
     HRESULT BindToFilter(IFilter** filter) override;
     HRESULT GetFileName(wchar_t* buffer, DWORD size, DWORD* length) override;
     HRESULT GetSize(ULONGLONG* size) override;
 
 private:
-    std::wstring bodyPath_;
+    ConnectorFile bodyFile_;
 };
 
 class NSFAttachmentURLHandler final : public URLHandler {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "common/BrwUrlText.h"
 #include "connector/SettingsStore.h"
 #include "notesdata/Db.h"
 #include "notesdata/NotesSearch.h"
@@ -22,11 +23,6 @@ std::wstring WithoutDollar(std::wstring text)
     return ToLowerText(std::move(text));
 }
 
-bool IsFullPath(const std::wstring& path)
-{
-    return (path.size() >= 2 && path[1] == L':') || (path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\');
-}
-
 void WriteEntry(ReplyWriter* writer, const DirectoryEntry& entry)
 {
     writer->OpenElement(L"database");
@@ -41,16 +37,7 @@ void WriteEntry(ReplyWriter* writer, const DirectoryEntry& entry)
 
 std::wstring DatabasePathKey(const std::wstring& dataDirectory, const std::wstring& path)
 {
-    std::wstring full = path;
-    std::replace(full.begin(), full.end(), L'/', L'\\');
-    if (!IsFullPath(full)) {
-        std::wstring folder = dataDirectory;
-        if (!folder.empty() && folder.back() != L'\\') {
-            folder += L'\\';
-        }
-        full = folder + full;
-    }
-    return ToLowerText(std::move(full));
+    return ToLowerText(NormalizeDatabasePath(path, dataDirectory));
 }
 
 bool CmdGetDatabaseList::ReadAttributes()

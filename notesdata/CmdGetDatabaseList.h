@@ -15,7 +15,7 @@ struct DirectoryEntry {
     // Summary items as written: names and texts without one leading "$",
     // lower case.
     std::vector<std::pair<std::wstring, std::wstring>> items;
-    // The entry's full path, lower case, to match the Databases list.
+    // The entry's path as DatabasePathKey makes it, to match the Databases list.
     std::wstring fullPathKey;
 };
 
@@ -45,8 +45,8 @@ private:
 
 std::unique_ptr<CmdBase> MakeGetDatabaseList(IXMLDOMElement* element);
 
-// A database path as the Databases list or a directory entry gives it, made
-// full (relative paths are below the data directory) and lower case.
+// A database path as the Databases list or a directory entry gives it, in
+// the one form brw URLs are made from (NormalizeDatabasePath), lower case.
 std::wstring DatabasePathKey(const std::wstring& dataDirectory, const std::wstring& path);
 
 }  // namespace brw

@@ -4,6 +4,7 @@
 #include <new>
 #include <optional>
 
+#include "common/BrwUrlText.h"
 #include "common/WideString.h"
 #include "connector/CrawlRoot.h"
 #include "notesdata/Attachment.h"
@@ -92,30 +93,18 @@ bool BatchAccepted(HRESULT callResult, const HRESULT* statuses, size_t count)
 
 }  // namespace
 
-// The handler builds the URLs of the same document from the data service's
-// replies: lower-case path with "/" and 8 upper-case hex digits. Both sides
-// must agree, or the index holds a document twice and a deletion misses it.
+// The handler builds the URLs of the same document from the database list
+// and its own URLs, through the same rule: both sides must agree, or the
+// index holds a document twice and a deletion misses it.
 std::wstring NoteDocumentUrl(const std::wstring& identity, const std::wstring& fullPath, DWORD noteId)
 {
-    std::wstring path(fullPath);
-    std::replace(path.begin(), path.end(), L'\\', L'/');
-    if (!path.empty()) {
-        // The file system's case rules, as the handler uses.
-        ::CharLowerBuffW(&path[0], static_cast<DWORD>(path.size()));
-    }
-    return L"brw://" + identity + L"/" + path + L"/" + FormatText(L"%08lX", noteId & kNoteIdMask);
+    return L"brw://" + identity + L"/" + BrwUrlDatabasePart(fullPath, std::wstring()) + L"/" +
+           FormatText(L"%08lX", noteId & kNoteIdMask);
 }
 
 std::wstring ListedDatabasePath(const std::wstring& fullPath, const std::wstring& dataDirectory)
 {
-    std::wstring folder = dataDirectory;
-    if (!folder.empty() && folder.back() != L'\\') {
-        folder += L'\\';
-    }
-    const bool inside = folder.size() > 1 && fullPath.size() > folder.size() &&
-                        CompareStringOrdinal(fullPath.c_str(), static_cast<int>(folder.size()), folder.c_str(),
-                                             static_cast<int>(folder.size()), TRUE) == CSTR_EQUAL;
-    return inside ? fullPath.substr(folder.size()) : fullPath;
+    return NormalizeDatabasePath(fullPath, dataDirectory);
 }
 
 // The handler's form: the attachment's number and shown name after "#".

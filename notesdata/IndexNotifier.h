@@ -21,7 +21,8 @@ inline constexpr HRESULT kUrlExcludedStatus = static_cast<HRESULT>(0x80040D07);
 // The document and attachment URLs of a note of the database at fullPath.
 std::wstring NoteDocumentUrl(const std::wstring& identity, const std::wstring& fullPath, DWORD noteId);
 // A database's path as the database list names it, and so the handler's
-// URLs: relative to the data directory when it lies inside it, else full.
+// URLs: NormalizeDatabasePath, relative to the data directory when it lies
+// inside it, else full.
 std::wstring ListedDatabasePath(const std::wstring& fullPath, const std::wstring& dataDirectory);
 std::wstring NoteAttachmentUrl(const std::wstring& documentUrl, size_t index, const std::wstring& displayedName);
 

@@ -13,6 +13,7 @@
 
 #include <filterr.h>
 #include <gtest/gtest.h>
+#include <windowssearcherrors.h>
 
 namespace brw {
 namespace {
@@ -49,6 +50,8 @@ ComPtr<IFilter> FilterFor(const std::wstring& url, IProtocolHandlerSite* site, H
     }
     return filter;
 }
+
+constexpr std::wstring_view kDocumentOpen = L"<document>";
 
 std::wstring MemoReply(const std::wstring& bodyPath, int attachments)
 {
@@ -221,16 +224,48 @@ TEST_F(Filters, RootAnnouncesEverySelectedDatabaseInReplyOrder)
 
 TEST_F(Filters, ContainersWithNothingToAnnounceGiveTheirNamesOnly)
 {
-    const wchar_t* replies[] = {L"<failure/>", L"<databases></databases>", L"<documents></documents>"};
-    for (const wchar_t* reply : replies) {
-        ConnectorStandIn connector([&](const std::wstring&) { return std::wstring(reply); });
-        for (const wchar_t* url : {L"/", L"/a.nsf/"}) {
-            ComPtr<IFilter> filter = FilterFor(std::wstring(L"brw://") + kIdentity + url, site.get());
-            ASSERT_TRUE(filter);
-            HRESULT end = S_OK;
-            EXPECT_EQ(3u, Drain(filter.get(), &end).size()) << reply << url;
-            EXPECT_EQ(FILTER_E_END_OF_CHUNKS, end);
-        }
+    const struct {
+        const wchar_t* url;
+        const wchar_t* reply;
+    } cases[] = {{L"/", L"<databases></databases>"}, {L"/a.nsf/", L"<documents></documents>"}};
+    for (const auto& c : cases) {
+        ConnectorStandIn connector([&](const std::wstring&) { return std::wstring(c.reply); });
+        ComPtr<IFilter> filter = FilterFor(std::wstring(L"brw://") + kIdentity + c.url, site.get());
+        ASSERT_TRUE(filter);
+        HRESULT end = S_OK;
+        EXPECT_EQ(3u, Drain(filter.get(), &end).size()) << c.url;
+        EXPECT_EQ(FILTER_E_END_OF_CHUNKS, end);
+    }
+}
+
+// An empty container tells the indexer that everything below it is gone; one
+// whose list could not be had must fail instead, so the indexer comes back.
+TEST_F(Filters, ContainersWhoseListFailedFailTheirInit)
+{
+    const struct {
+        const wchar_t* url;
+        const wchar_t* reply;
+    } cases[] = {
+        {L"/", L"<failure/>"},
+        {L"/a.nsf/", L"<failure/>"},
+        {L"/a.nsf/", L"<deletedoc/>"},
+        {L"/", L"<documents></documents>"},         // the reply of another request
+        {L"/a.nsf/", L"<databases></databases>"},
+        {L"/", L"<databases><database><path>a.nsf</path></database>"}, // cut short
+        {L"/a.nsf/", L"<documents><d>1F</d>"},
+        {L"/a.nsf/", L""},
+    };
+    for (const auto& c : cases) {
+        ConnectorStandIn connector([&](const std::wstring&) { return std::wstring(c.reply); });
+        ComPtr<IUrlAccessor2> accessor = AccessorFor(std::wstring(L"brw://") + kIdentity + c.url, site.get());
+        ComPtr<IFilter> filter;
+        ASSERT_EQ(S_OK, accessor->BindToFilter(filter.put())) << c.url << c.reply;
+        ASSERT_TRUE(filter);
+        const HRESULT expected = std::wstring(c.reply) == L"<deletedoc/>" ? kDocumentDeleted : kConnectorUnavailable;
+        ULONG flags = 0;
+        EXPECT_EQ(filter->Init(IFILTER_INIT_APPLY_INDEX_ATTRIBUTES, 0, nullptr, &flags), expected) << c.url << c.reply;
+        STAT_CHUNK stat = {};
+        EXPECT_EQ(filter->GetChunk(&stat), expected) << "no chunk for a caller that ignores Init";
     }
 }
 
@@ -283,12 +318,99 @@ TEST_F(Filters, AttachmentWithoutFileOrFilter)
     std::vector<Chunk> chunks = Drain(filter.get(), &end);
     EXPECT_EQ(FILTER_E_END_OF_CHUNKS, end);
     ASSERT_EQ(12u, chunks.size());
-    EXPECT_STREQ(L"Sent (/Mail)", chunks[5].value.get().bstrVal);
+    // The fields of the reply are not the attachment's document's: the folder
+    // of the document is shown on the document alone.
+    EXPECT_STREQ(L"Document Attachment", chunks[5].value.get().bstrVal);
 
     site->refuse = true;
-    EXPECT_FALSE(FilterFor(url, site.get(), static_cast<HRESULT>(0x80040D16L)));
+    EXPECT_FALSE(FilterFor(url, site.get(), GTHR_E_FILTER_NOT_FOUND));
     EXPECT_FALSE(FilterFor(std::wstring(L"brw://") + kIdentity + L"/a.nsf/00000001#70000#a.doc", site.get(),
                            E_INVALIDARG));
+}
+
+// Every file a reply names is deleted with the object it was written for,
+// whether or not it was read.
+TEST_F(Filters, ReleasedBeforeTheContentTheNamedFileIsGone)
+{
+    auto body = std::make_unique<TemporaryFile>(L"secret", true);
+    const std::wstring bodyPath = body->Path();
+    {
+        ConnectorStandIn connector([&](const std::wstring&) { return MemoReply(bodyPath, 1); });
+        ComPtr<IFilter> filter = FilterFor(std::wstring(L"brw://") + kIdentity + L"/a.nsf/00000001", site.get());
+        ASSERT_TRUE(filter);
+        site->last.reset();
+        filter.reset();
+    }
+    EXPECT_FALSE(body->Exists()) << "note filter released right after Init";
+
+    auto extracted = std::make_unique<TemporaryFile>(L"sheet", true, L".xls");
+    const std::wstring path = extracted->Path();
+    {
+        ConnectorStandIn connector([&](const std::wstring&) {
+            return L"<document><attachment><diskfilename>" + path +
+                   L"</diskfilename><originalfilename>plan.xls</originalfilename></attachment></document>";
+        });
+        ComPtr<IFilter> filter = FilterFor(std::wstring(L"brw://") + kIdentity + L"/a.nsf/00000001#1#plan.xls",
+                                           site.get());
+        ASSERT_TRUE(filter);
+        STAT_CHUNK stat = {};
+        EXPECT_EQ(S_OK, filter->GetChunk(&stat)) << "one property, then the indexer lets go";
+        site->last.reset();
+        filter.reset();
+    }
+    EXPECT_FALSE(extracted->Exists()) << "attachment filter released before its content";
+}
+
+TEST_F(Filters, ANamedFileThatCannotBeUsedIsGoneWithItsReader)
+{
+    auto body = std::make_unique<TemporaryFile>(L"secret", true);
+    const std::wstring bodyPath = body->Path();
+    site->refuse = true; // no text filter: the body is never read
+    {
+        ConnectorStandIn connector([&](const std::wstring&) { return MemoReply(bodyPath, 0); });
+        ComPtr<IFilter> filter = FilterFor(std::wstring(L"brw://") + kIdentity + L"/a.nsf/00000001", site.get());
+        ASSERT_TRUE(filter);
+        HRESULT end = S_OK;
+        EXPECT_EQ(23u, Drain(filter.get(), &end).size());
+    }
+    EXPECT_FALSE(body->Exists()) << "note filter without a text filter";
+
+    auto second = std::make_unique<TemporaryFile>(L"secret", true);
+    const std::wstring secondPath = second->Path();
+    {
+        ConnectorStandIn connector([&](const std::wstring&) { return MemoReply(secondPath, 0); });
+        // The message body's accessor is made and dropped without its file
+        // ever being handed out.
+        ComPtr<IUrlAccessor2> accessor =
+            AccessorFor(std::wstring(L"brw://") + kIdentity + L"/a.nsf/00000001#0#body", site.get());
+        ASSERT_TRUE(accessor);
+        WCHAR tooSmall[2] = {};
+        DWORD length = 0;
+        EXPECT_EQ(E_FAIL, accessor->GetFileName(tooSmall, ARRAYSIZE(tooSmall), &length));
+    }
+    EXPECT_FALSE(second->Exists()) << "message body accessor whose file name could not be handed out";
+}
+
+TEST_F(Filters, AValueWithANulLosesNothingThatFollowsIt)
+{
+    auto body = std::make_unique<TemporaryFile>(L"body words", true);
+    const std::wstring bodyPath = body->Path();
+    const std::wstring reply = std::wstring(L"<document><textfield><name>Junk</name><value>x") + L'\0' +
+                               L"y</value></textfield>" + MemoReply(bodyPath, 1).substr(kDocumentOpen.size());
+    ConnectorStandIn connector([&](const std::wstring&) { return reply; });
+    {
+        ComPtr<IFilter> filter = FilterFor(std::wstring(L"brw://") + kIdentity + L"/a.nsf/00000001", site.get());
+        ASSERT_TRUE(filter);
+        HRESULT end = S_OK;
+        std::vector<Chunk> chunks = Drain(filter.get(), &end);
+        ASSERT_EQ(23u + 1u + 1u, chunks.size());
+        EXPECT_STREQ(L"Plan", chunks[0].value.get().bstrVal);
+        EXPECT_EQ(512u, chunks[4].value.get().ulVal);
+        EXPECT_EQ(L"body words", chunks[23].text);
+        EXPECT_FALSE(ChildUrl(chunks[24]).empty());
+        site->last.reset();
+    }
+    EXPECT_FALSE(body->Exists());
 }
 
 TEST_F(Filters, FiltersMadeByTheirFactoryAloneEndAtOnce)

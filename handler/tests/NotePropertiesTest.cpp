@@ -1,4 +1,6 @@
 // The 23 note properties for the kinds of document a mail file holds.
+#include "handler/ModuleScripts.h"
+#include "handler/NoteAttachmentIFilter.h"
 #include "handler/NoteProperties.h"
 #include "handler/ReplyFields.h"
 
@@ -6,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace brw {
@@ -174,6 +177,18 @@ TEST(NotesNames, OnlyCanonicalNamesAreCleaned)
 {
     EXPECT_EQ(L"cn=lower/O=x", CleanNotesName(L"cn=lower/O=x", L"/"));
     EXPECT_EQ(L"", CleanNotesName(L"CN=", L"/"));
+}
+
+// A type the module does not register shows no kind in Windows.
+TEST(ItemTypes, EveryTypeTheFiltersIssueIsRegistered)
+{
+    const std::vector<std::wstring> registered = RegisteredItemTypes();
+    std::vector<std::wstring> issued = DocumentItemTypes();
+    issued.push_back(kAttachmentItemType);
+    EXPECT_GE(issued.size(), 6u);
+    for (const std::wstring& type : issued) {
+        EXPECT_NE(std::find(registered.begin(), registered.end(), type), registered.end()) << type;
+    }
 }
 
 } // namespace

@@ -39,18 +39,39 @@ public:
             L"<value>", L"</value>", L"Subject", L"SendTo", L"From", L"Form", L"Memo", L"Person", L"PostedDate",
             L"DeliveredDate", L"06/05/1995 11:00:00", L"CN=A/OU=B/O=C", L"<rtf>", L"</rtf>", L"<originalfilename>",
             L"</originalfilename>", L"<notesize>", L"</notesize>", L"4294967299", L"&amp;", L"&#x", L"&#1114112;",
-            L"&", L";", L"<d>", L"</d>", L"1A2B", L"123456789", L"x"};
+            L"&", L";", L"<d>", L"</d>", L"1A2B", L"123456789", L"x", L"\xFFFE", L"&lt;", kNul};
         std::wstring reply;
         const int parts = Pick(60);
         for (int i = 0; i < parts; ++i) {
-            reply += kPieces[Pick(ARRAYSIZE(kPieces))];
+            reply += Piece(kPieces[Pick(ARRAYSIZE(kPieces))]);
         }
         return reply;
+    }
+
+    // Text as a value may hold it: no tags, but NULs, non-characters and
+    // entities that are left as the reply writes them.
+    std::wstring Value()
+    {
+        static const wchar_t* kPieces[] = {kNul, L"\xFFFE", L"\xFFFF", L"&amp;", L"&lt;", L"&gt;", L"&quot;", L"&#0;",
+                                           L"&", L";", L"a", L"Z", L" ", L"\xD800", L"\x00E9"};
+        std::wstring value;
+        const int parts = 1 + Pick(40);
+        for (int i = 0; i < parts; ++i) {
+            value += Piece(kPieces[Pick(ARRAYSIZE(kPieces))]);
+        }
+        return value;
     }
 
     int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
 
 private:
+    // The one piece that is a U+0000, which a C string cannot carry.
+    static constexpr const wchar_t* kNul = L"<NUL>";
+    static std::wstring Piece(const wchar_t* piece)
+    {
+        return piece == kNul ? std::wstring(1, L'\0') : std::wstring(piece);
+    }
+
     std::mt19937 random_;
 };
 
@@ -87,7 +108,7 @@ TEST(Randomised, RepliesThroughLookupsAndPropertyRules)
         const std::wstring text = generate.Reply();
         for (ULONG p = 0; p < kNotePropertyCount; ++p) {
             PropVariant value;
-            ASSERT_EQ(S_OK, ComputeNoteProperty(p, text.c_str(), L"00000001", value.put())) << p;
+            ASSERT_EQ(S_OK, ComputeNoteProperty(p, text, L"00000001", value.put())) << p;
         }
         PipeReply reply;
         reply.Assign(text.c_str(), text.size());
@@ -127,6 +148,51 @@ TEST(Randomised, RepliesThroughTheNoteFilter)
         }
     }
     ::CoUninitialize();
+}
+
+// Whatever a value holds, the fields, the body file, the attachments and the
+// size after it are still found, and the body file is still deleted.
+TEST(Randomised, EverythingAfterAnOddValueIsStillFound)
+{
+    ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+    {
+        Generator generate(29);
+        std::wstring next;
+        brwtest::ConnectorStandIn connector([&](const std::wstring&) { return next; });
+        ComPtr<brwtest::TestSite> site = brwtest::MakeSite();
+        ComPtr<ISearchProtocol2> protocol;
+        ASSERT_EQ(S_OK, CreateAggregatableInstance<CNSFProtocol>(nullptr, IID_ISearchProtocol2, protocol.put_void()));
+        ASSERT_EQ(S_OK, protocol->Init(nullptr, site.get(), nullptr));
+        for (int i = 0; i < 100; ++i) {
+            brwtest::TemporaryFile body(L"body words", true);
+            next = L"<document><textfield><name>Junk</name><value>" + generate.Value() +
+                   L"</value></textfield><textlistfield><name>SendTo</name><value>" + generate.Value() +
+                   L"</value><value>Bob</value></textlistfield><textfield><name>Subject</name><value>After"
+                   L"</value></textfield><rtf>" +
+                   body.Path() +
+                   L"</rtf><attachments><attachment><originalfilename>late.doc</originalfilename></attachment>"
+                   L"</attachments><notesize>77</notesize></document>";
+            {
+                ComPtr<IUrlAccessor> accessor;
+                ASSERT_EQ(S_OK, protocol->CreateAccessor(L"brw://{S}/a.nsf/00000001", nullptr, nullptr, nullptr,
+                                                         accessor.put()));
+                ComPtr<IFilter> filter;
+                ASSERT_EQ(S_OK, accessor->BindToFilter(filter.put())) << i;
+                ULONG flags = 0;
+                ASSERT_EQ(S_OK, filter->Init(0, 0, nullptr, &flags));
+                HRESULT end = S_OK;
+                const auto chunks = brwtest::Drain(filter.get(), &end);
+                ASSERT_EQ(23u + 1u + 1u, chunks.size()) << i;
+                EXPECT_STREQ(L"After", chunks[0].value.get().bstrVal) << i;
+                EXPECT_EQ(77u, chunks[4].value.get().ulVal) << i;
+                EXPECT_EQ(L"body words", chunks[23].text) << i;
+                EXPECT_EQ(L"brw://{S}/a.nsf/00000001#1#late.doc", brwtest::ChildUrl(chunks[24])) << i;
+                site->last.reset();
+            }
+            EXPECT_FALSE(body.Exists()) << i;
+        }
+    }
+    CoUninitialize();
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cwchar>
+#include <string_view>
 
 namespace brw {
 namespace {
@@ -50,7 +52,28 @@ TEST(FieldValue, FirstMatchEmptyValuesAndMissingTags)
     EXPECT_TRUE(HasFieldValue(reply, L"Subject"));
     EXPECT_FALSE(GetFieldValue(reply, L"subject", &value)) << "names are case-sensitive";
     EXPECT_FALSE(GetFieldValue(L"<name>Subject</name><value>no end", L"Subject", &value));
-    EXPECT_FALSE(GetFieldValue(nullptr, L"Subject", &value));
+    EXPECT_FALSE(GetFieldValue(std::wstring_view(), L"Subject", &value));
+}
+
+TEST(ReceivedReply, AnEmbeddedNulIsABlankAndTheRestIsStillFound)
+{
+    const std::wstring sent = std::wstring(L"<document><textfield><name>Junk</name><value>a") + L'\0' +
+                              L"b\xFFFE&lt;</value></textfield><textfield><name>Subject</name><value>After"
+                              L"</value></textfield><rtf>C:\\t\\body.txt</rtf><notesize>42</notesize></document>";
+    PipeReply reply;
+    reply.Assign(sent.data(), sent.size());
+    ASSERT_EQ(reply.Length(), sent.size());
+    EXPECT_EQ(std::wcslen(reply.Text()), sent.size()) << "no NUL ends the reply early";
+    std::wstring value;
+    ASSERT_TRUE(GetFieldValue(reply.View(), L"Junk", &value));
+    EXPECT_EQ(value, std::wstring(L"a b\xFFFE<"));
+    value.clear();
+    EXPECT_TRUE(GetFieldValue(reply.View(), L"Subject", &value));
+    EXPECT_EQ(value, L"After");
+    EXPECT_TRUE(GetElementText(reply.View(), L"rtf", &value, 1));
+    EXPECT_EQ(value, L"C:\\t\\body.txt");
+    EXPECT_TRUE(GetElementText(reply.View(), L"notesize", &value, 1));
+    EXPECT_EQ(value, L"42");
 }
 
 TEST(FieldValue, CharacterReferencesAreDecodedTagsMatchedRaw)

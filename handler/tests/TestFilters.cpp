@@ -2,6 +2,7 @@
 
 #include <filterr.h>
 #include <shlwapi.h>
+#include <windowssearcherrors.h>
 
 #include <new>
 
@@ -72,7 +73,7 @@ IFACEMETHODIMP TestSite::GetFilter(CLSID*, LPCWSTR, LPCWSTR extension, IFilter**
     askedFor.push_back(extension ? extension : L"(null)");
     *filter = nullptr;
     if (refuse) {
-        return static_cast<HRESULT>(0x80040D16L); // no filter for this format
+        return GTHR_E_FILTER_NOT_FOUND; // no filter for this format
     }
     auto* made = new TestTextFilter(route);
     last = brw::ComPtr<TestTextFilter>(made);
