@@ -10,9 +10,9 @@ void OwnChunks::Stamp(STAT_CHUNK* stat, const PropertyKeyEntry& key) noexcept
     stat->breakType = CHUNK_EOS;
     stat->flags = CHUNK_VALUE;
     stat->locale = locale_;
-    stat->attribute.guidPropSet = key.formatId;
+    stat->attribute.guidPropSet = key.fmtid;
     stat->attribute.psProperty.ulKind = PRSPEC_PROPID;
-    stat->attribute.psProperty.propid = key.id;
+    stat->attribute.psProperty.propid = key.pid;
     stat->idChunkSource = 0;
     stat->cwcStartSource = 0;
     stat->cwcLenSource = 0;

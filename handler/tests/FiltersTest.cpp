@@ -81,7 +81,7 @@ protected:
 TEST_F(Filters, NoteGivesPropertiesBodyThenAttachments)
 {
     const std::wstring documentUrl = std::wstring(L"brw://") + kIdentity + L"/mail/a.nsf/00001A2B";
-    auto body = std::make_unique<TemporaryFile>(L"body words", true);
+    auto body = std::make_unique<TemporaryFile>(L"body words", brwtest::FileAccess::ReadOnly);
     const std::wstring bodyPath = body->Path();
     ConnectorStandIn connector([&](const std::wstring&) { return MemoReply(bodyPath, 3); });
     ComPtr<IFilter> filter = FilterFor(documentUrl, site.get());
@@ -113,8 +113,8 @@ TEST_F(Filters, NoteGivesPropertiesBodyThenAttachments)
     for (ULONG i = 0; i < 22; ++i) {
         EXPECT_EQ(i + 2, chunks[i].stat.idChunk);
         EXPECT_EQ(static_cast<ULONG>(CHUNK_VALUE), static_cast<ULONG>(chunks[i].stat.flags));
-        EXPECT_TRUE(IsEqualGUID(kNoteProperties[i + 1].formatId, chunks[i].stat.attribute.guidPropSet));
-        EXPECT_EQ(kNoteProperties[i + 1].id, chunks[i].stat.attribute.psProperty.propid);
+        EXPECT_TRUE(IsEqualGUID(kNoteProperties[i + 1].fmtid, chunks[i].stat.attribute.guidPropSet));
+        EXPECT_EQ(kNoteProperties[i + 1].pid, chunks[i].stat.attribute.psProperty.propid);
     }
     EXPECT_EQ(1000u, chunks[22].stat.idChunk) << "the body filter's chunk passes unchanged";
     EXPECT_EQ(L"body words", chunks[22].text);
@@ -138,7 +138,7 @@ TEST_F(Filters, NoteGivesPropertiesBodyThenAttachments)
 
 TEST_F(Filters, NoteWithoutBodyGoesStraightToAttachments)
 {
-    TemporaryFile writable(L"kept", false);
+    TemporaryFile writable(L"kept", brwtest::FileAccess::Writable);
     struct Case {
         std::wstring body;
         bool refuseText;
@@ -273,7 +273,7 @@ TEST_F(Filters, AttachmentByEitherRouteThenItsFileIsGone)
 {
     for (LoadRoute route : {LoadRoute::Stream, LoadRoute::File}) {
         site->route = route;
-        auto extracted = std::make_unique<TemporaryFile>(L"sheet text", true, L".xls");
+        auto extracted = std::make_unique<TemporaryFile>(L"sheet text", brwtest::FileAccess::ReadOnly, L".xls");
         const std::wstring path = extracted->Path();
         ConnectorStandIn connector([&](const std::wstring&) {
             return L"<document><attachment><diskfilename>" + path +
@@ -332,7 +332,7 @@ TEST_F(Filters, AttachmentWithoutFileOrFilter)
 // whether or not it was read.
 TEST_F(Filters, ReleasedBeforeTheContentTheNamedFileIsGone)
 {
-    auto body = std::make_unique<TemporaryFile>(L"secret", true);
+    auto body = std::make_unique<TemporaryFile>(L"secret", brwtest::FileAccess::ReadOnly);
     const std::wstring bodyPath = body->Path();
     {
         ConnectorStandIn connector([&](const std::wstring&) { return MemoReply(bodyPath, 1); });
@@ -343,7 +343,7 @@ TEST_F(Filters, ReleasedBeforeTheContentTheNamedFileIsGone)
     }
     EXPECT_FALSE(body->Exists()) << "note filter released right after Init";
 
-    auto extracted = std::make_unique<TemporaryFile>(L"sheet", true, L".xls");
+    auto extracted = std::make_unique<TemporaryFile>(L"sheet", brwtest::FileAccess::ReadOnly, L".xls");
     const std::wstring path = extracted->Path();
     {
         ConnectorStandIn connector([&](const std::wstring&) {
@@ -363,7 +363,7 @@ TEST_F(Filters, ReleasedBeforeTheContentTheNamedFileIsGone)
 
 TEST_F(Filters, ANamedFileThatCannotBeUsedIsGoneWithItsReader)
 {
-    auto body = std::make_unique<TemporaryFile>(L"secret", true);
+    auto body = std::make_unique<TemporaryFile>(L"secret", brwtest::FileAccess::ReadOnly);
     const std::wstring bodyPath = body->Path();
     site->refuse = true; // no text filter: the body is never read
     {
@@ -375,7 +375,7 @@ TEST_F(Filters, ANamedFileThatCannotBeUsedIsGoneWithItsReader)
     }
     EXPECT_FALSE(body->Exists()) << "note filter without a text filter";
 
-    auto second = std::make_unique<TemporaryFile>(L"secret", true);
+    auto second = std::make_unique<TemporaryFile>(L"secret", brwtest::FileAccess::ReadOnly);
     const std::wstring secondPath = second->Path();
     {
         ConnectorStandIn connector([&](const std::wstring&) { return MemoReply(secondPath, 0); });
@@ -393,7 +393,7 @@ TEST_F(Filters, ANamedFileThatCannotBeUsedIsGoneWithItsReader)
 
 TEST_F(Filters, AValueWithANulLosesNothingThatFollowsIt)
 {
-    auto body = std::make_unique<TemporaryFile>(L"body words", true);
+    auto body = std::make_unique<TemporaryFile>(L"body words", brwtest::FileAccess::ReadOnly);
     const std::wstring bodyPath = body->Path();
     const std::wstring reply = std::wstring(L"<document><textfield><name>Junk</name><value>x") + L'\0' +
                                L"y</value></textfield>" + MemoReply(bodyPath, 1).substr(kDocumentOpen.size());
