@@ -5,8 +5,12 @@
 #                      [DESCRIPTION text] SOURCES ... [LIBS ...])
 #       programs enter at wmain/wWinMain; NARROW_ENTRY for main (tests).
 #   brw_add_library(name ARCH 32|64|BOTH SHARED|STATIC [DEF file.def]
-#                   [DESCRIPTION text] SOURCES ... [LIBS ...])
+#                   [DESCRIPTION text] SOURCES ... [LIBS ...] [PUBLIC_LIBS ...])
+#       PUBLIC_LIBS: libraries whose headers the library's own headers
+#       include, so that whoever links the library gets them too.
 #
+# Every target includes by path from the source root ("common/Handles.h");
+# a static library passes that on to whoever links it.
 # Shared libraries and programs get the product's version resource and link
 # the GCC, C++ and winpthread runtimes statically, so that nothing but
 # Windows is needed at run time.
@@ -40,6 +44,7 @@ function(_brw_version_resource target filetype description)
 endfunction()
 
 function(_brw_common_settings target)
+    target_include_directories(${target} PRIVATE ${BRW_SOURCE_ROOT})
     target_compile_definitions(${target} PRIVATE
         UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
         _WIN32_WINNT=0x0601 WINVER=0x0601)
@@ -97,7 +102,7 @@ function(brw_add_executable name)
 endfunction()
 
 function(brw_add_library name)
-    cmake_parse_arguments(A "SHARED;STATIC" "ARCH;DEF;DESCRIPTION" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(A "SHARED;STATIC" "ARCH;DEF;DESCRIPTION" "SOURCES;LIBS;PUBLIC_LIBS" ${ARGN})
     brw_arch_matches("${A_ARCH}" match)
     if(NOT match)
         return()
@@ -117,7 +122,11 @@ function(brw_add_library name)
         _brw_version_resource(${name} VFT_DLL "${A_DESCRIPTION}")
     else()
         add_library(${name} STATIC ${A_SOURCES})
+        target_include_directories(${name} PUBLIC ${BRW_SOURCE_ROOT})
     endif()
     _brw_common_settings(${name})
     target_link_libraries(${name} PRIVATE ${A_LIBS})
+    if(A_PUBLIC_LIBS)
+        target_link_libraries(${name} PUBLIC ${A_PUBLIC_LIBS})
+    endif()
 endfunction()
