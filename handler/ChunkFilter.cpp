@@ -1,5 +1,7 @@
 #include "handler/ChunkFilter.h"
 
+#include "common/FailureTrail.h"
+
 #include <shlwapi.h>
 
 #include <new>
@@ -10,7 +12,11 @@ IFACEMETHODIMP ChunkFilter::Init(ULONG grfFlags, ULONG, const FULLPROPSPEC*, ULO
 {
     initFlags_ = grfFlags;
     Restart();
-    return FetchResult();
+    const HRESULT fetched = FetchResult();
+    if (FAILED(fetched)) {
+        TraceFailure(L"BRWHandler filter", L"fetch the item's reply at Init", fetched);
+    }
+    return fetched;
 }
 
 IFACEMETHODIMP ChunkFilter::GetChunk(STAT_CHUNK* pStat)
@@ -26,6 +32,7 @@ IFACEMETHODIMP ChunkFilter::GetChunk(STAT_CHUNK* pStat)
         return NextChunk(pStat);
     } catch (const std::bad_alloc&) {
         Fail();
+        TraceFailure(L"BRWHandler filter", L"make the next chunk", E_OUTOFMEMORY);
         return E_OUTOFMEMORY;
     }
 }
@@ -138,6 +145,7 @@ HRESULT ChunkFilter::NextChild(STAT_CHUNK* stat, const std::wstring& url)
     const HRESULT hr = SetUrlToIndexValue(chunks_.Value(), url);
     if (FAILED(hr)) {
         Fail();
+        TraceFailure(L"BRWHandler filter", L"announce a child URL", hr);
         return hr;
     }
     chunks_.Stamp(stat, kUrlToIndexWithModificationTime);

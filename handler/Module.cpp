@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "common/ClassFactory.h"
+#include "common/FailureTrail.h"
 #include "common/ModuleLock.h"
 #include "handler/ClassTable.h"
 #include "handler/ProcessUrl.h"
@@ -53,13 +54,27 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** object)
     return brw::GetClassObjectFromTable(brw::kHandlerClasses, brw::kHandlerClassCount, &clsid, &riid, object);
 }
 
+namespace {
+
+// A registration that fails leaves its step and result on the trail.
+HRESULT Traced(const wchar_t* step, HRESULT hr) noexcept
+{
+    if (FAILED(hr)) {
+        brw::TraceFailure(L"BRWHandler module", step, hr);
+    }
+    return hr;
+}
+
+} // namespace
+
 STDAPI DllRegisterServer()
 {
     try {
         const std::wstring path = ModulePath();
-        return path.empty() ? HRESULT_FROM_WIN32(::GetLastError()) : brw::RegisterHandlerModule(path.c_str());
+        return Traced(L"register",
+                      path.empty() ? HRESULT_FROM_WIN32(::GetLastError()) : brw::RegisterHandlerModule(path.c_str()));
     } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
+        return Traced(L"register", E_OUTOFMEMORY);
     }
 }
 
@@ -67,9 +82,10 @@ STDAPI DllUnregisterServer()
 {
     try {
         const std::wstring path = ModulePath();
-        return path.empty() ? HRESULT_FROM_WIN32(::GetLastError()) : brw::UnregisterHandlerModule(path.c_str());
+        return Traced(L"unregister",
+                      path.empty() ? HRESULT_FROM_WIN32(::GetLastError()) : brw::UnregisterHandlerModule(path.c_str()));
     } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
+        return Traced(L"unregister", E_OUTOFMEMORY);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "handler/NSFUrlAccessor.h"
 
+#include "common/FailureTrail.h"
 #include "common/WideString.h"
 
 #include <shlwapi.h>
@@ -19,6 +20,9 @@ HRESULT CNSFUrlAccessor::InitializeAccessor(const wchar_t* url, IProtocolHandler
     handler_ = CreateUrlHandler(url);
     if (handler_) {
         handler_->SetSite(site);
+    } else {
+        // The indexer learns nothing of such a URL; the trail says which it was.
+        TraceFailure(L"BRWHandler accessor", L"parse the URL", E_INVALIDARG);
     }
     return S_OK;
 }
@@ -93,7 +97,11 @@ IFACEMETHODIMP CNSFUrlAccessor::BindToStream(IStream**)
 
 IFACEMETHODIMP CNSFUrlAccessor::BindToFilter(IFilter** ppFilter)
 {
-    return handler_ ? handler_->BindToFilter(ppFilter) : E_NOTIMPL;
+    const HRESULT hr = handler_ ? handler_->BindToFilter(ppFilter) : E_NOTIMPL;
+    if (FAILED(hr)) {
+        TraceFailure(L"BRWHandler accessor", L"bind the item's filter", hr);
+    }
+    return hr;
 }
 
 IFACEMETHODIMP CNSFUrlAccessor::GetDisplayUrl(WCHAR wszDocUrl[], DWORD dwSize, DWORD* pdwLength)

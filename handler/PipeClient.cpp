@@ -1,5 +1,6 @@
 #include "handler/PipeClient.h"
 
+#include "common/FailureTrail.h"
 #include "common/Handles.h"
 #include "common/TokenUser.h"
 #include "handler/ConnectorStart.h"
@@ -106,27 +107,43 @@ HRESULT ClassifyReply(PipeReply* reply, size_t bytes)
     return S_OK;
 }
 
+constexpr wchar_t kTrailComponent[] = L"BRWHandler pipe";
+
+// Leaves the step and its error on the failure trail and keeps the last
+// error for the caller, who may report it too.
+HRESULT Unavailable(const wchar_t* step) noexcept
+{
+    const DWORD error = GetLastError();
+    TraceWin32Failure(kTrailComponent, step, error);
+    SetLastError(error);
+    return kConnectorUnavailable;
+}
+
 HRESULT Exchange(const PipeEndpoint& endpoint, PipeReply* reply, const wchar_t* request)
 {
     FileHandle pipe = OpenPipe(endpoint);
     if (!pipe) {
-        return kConnectorUnavailable;
+        return Unavailable(L"open the connector's pipe");
     }
     DWORD mode = PIPE_READMODE_MESSAGE;
     if (!SetNamedPipeHandleState(pipe.get(), &mode, nullptr, nullptr)) {
-        return kConnectorUnavailable;
+        return Unavailable(L"set the pipe's message mode");
     }
     // A request may carry a document's identity; it goes to no one else.
     if (!endpoint.isOwnServer(pipe.get())) {
         SetLastError(ERROR_ACCESS_DENIED);
-        return kConnectorUnavailable;
+        return Unavailable(L"check that the pipe's server runs as this user");
     }
     size_t bytes = 0;
     if (!WriteRequest(pipe.get(), request) || !ReadReply(pipe.get(), reply, &bytes)) {
         reply->Clear(); // a part of a reply is no reply
-        return kConnectorUnavailable;
+        return Unavailable(L"send the request and read the reply");
     }
-    return ClassifyReply(reply, bytes);
+    const HRESULT result = ClassifyReply(reply, bytes);
+    if (result == kConnectorUnavailable) {
+        TraceFailure(kTrailComponent, L"the connector answered with the failure marker", result);
+    }
+    return result;
 }
 
 } // namespace
