@@ -79,20 +79,24 @@ void AddProgIds(RegistryScript* script, const std::wstring& coclass, const std::
     script->push_back({HKEY_CLASSES_ROOT, independent + L"\\CurVer", KeyMode::Normal, {V::Default(versioned)}});
 }
 
+// Whether a class is also reachable through automation (Programmable and its
+// type library) or only through its interfaces.
+enum class Automation { None, TypeLibrary };
+
 void AddClassKey(RegistryScript* script, const std::wstring& coclass, const std::wstring& clsid,
-                 const std::wstring& description, const wchar_t* threading, bool automation)
+                 const std::wstring& description, const wchar_t* threading, Automation automation)
 {
     const std::wstring key = L"CLSID\\" + clsid;
     script->push_back({HKEY_CLASSES_ROOT, key, KeyMode::ForceRemove, {V::Default(description)}});
     script->push_back({HKEY_CLASSES_ROOT, key + L"\\ProgID", KeyMode::Normal, {V::Default(L"BRWHandler." + coclass + L".1")}});
     script->push_back({HKEY_CLASSES_ROOT, key + L"\\VersionIndependentProgID", KeyMode::Normal,
                        {V::Default(L"BRWHandler." + coclass)}});
-    if (automation) {
+    if (automation == Automation::TypeLibrary) {
         script->push_back({HKEY_CLASSES_ROOT, key + L"\\Programmable", KeyMode::ForceRemove, {}});
     }
     script->push_back({HKEY_CLASSES_ROOT, key + L"\\InprocServer32", KeyMode::Normal,
                        {V::Default(L"%MODULE%"), V::String(L"ThreadingModel", threading)}});
-    if (automation) {
+    if (automation == Automation::TypeLibrary) {
         script->push_back({HKEY_CLASSES_ROOT, key + L"\\TypeLib", KeyMode::Normal,
                            {V::Default(GuidToString(kHandlerTypeLibraryId))}});
     }
@@ -141,7 +145,7 @@ RegistryScript ModuleScript()
     AddItemTypes(&script);
     const std::wstring clsid = GuidToString(kNSFProtocolClsid);
     AddProgIds(&script, L"NSFProtocol", L"NSFProtocol Class", clsid);
-    AddClassKey(&script, L"NSFProtocol", clsid, L"Windows Search Service Lotus Notes Protocol Handler", L"Free", false);
+    AddClassKey(&script, L"NSFProtocol", clsid, L"Windows Search Service Lotus Notes Protocol Handler", L"Free", Automation::None);
     AddShellAndSearchBindings(&script);
     return script;
 }
@@ -151,7 +155,7 @@ RegistryScript IndexNotifierScript()
     RegistryScript script;
     const std::wstring clsid = GuidToString(kIndexNotifierClsid);
     AddProgIds(&script, L"IndexNotifier", L"IndexNotifier Class", clsid);
-    AddClassKey(&script, L"IndexNotifier", clsid, L"IndexNotifier Class", L"Apartment", true);
+    AddClassKey(&script, L"IndexNotifier", clsid, L"IndexNotifier Class", L"Apartment", Automation::TypeLibrary);
     return script;
 }
 

@@ -4,6 +4,8 @@
 // kept as a blank, so no value can end the reply early for a reader that
 // stops at the first NUL.
 #pragma once
+#include "common/PipeProtocol.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -15,8 +17,8 @@ namespace brw {
 
 class PipeReply {
 public:
-    // The buffer starts at 16384 units and grows for longer replies.
-    static constexpr size_t kInitialUnits = 16384;
+    // The buffer starts as large as the pipe's and grows for longer replies.
+    static constexpr size_t kInitialUnits = kPipeBufferBytes / sizeof(wchar_t);
     // What a U+0000 inside a reply is read as.
     static constexpr wchar_t kNulStandIn = L' ';
 

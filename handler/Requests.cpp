@@ -61,13 +61,13 @@ std::wstring ModifiedDocumentsRequestText(const std::wstring& database, const st
            L"\" since=\"" + EscapeAttribute(since) + L"\"/>";
 }
 
-std::wstring DocumentRequestText(const std::wstring& database, const std::wstring& noteId, int attachmentNumber,
-                                 bool preview, bool manage, const std::wstring& temporaryDirectory)
+std::wstring DocumentRequestText(const std::wstring& database, const std::wstring& noteId, const DocumentRequest& what,
+                                 const std::wstring& temporaryDirectory)
 {
     return std::wstring(kDeclaration) + L"<get_document db=\"" + EscapeAttribute(database) + L"\" tempdir=\"" +
            EscapeAttribute(temporaryDirectory) + L"\" id=\"" + EscapeAttribute(noteId) + L"\" attnum=\"" +
-           std::to_wstring(attachmentNumber) + (manage ? L"\" manage=\"true" : L"\" manage=\"false") +
-           (preview ? L"\" preview=\"true" : L"\" preview=\"false") + L"\"/>";
+           std::to_wstring(what.attachmentNumber) + (what.manage ? L"\" manage=\"true" : L"\" manage=\"false") +
+           (what.preview ? L"\" preview=\"true" : L"\" preview=\"false") + L"\"/>";
 }
 
 std::wstring RequestTemporaryDirectory()
@@ -133,8 +133,7 @@ HRESULT RequestDocument(PipeReply* reply, const std::wstring& database, const st
                         const DocumentRequest& what)
 {
     try {
-        return Send(reply, DocumentRequestText(database, noteId, what.attachmentNumber, what.preview, what.manage,
-                                               RequestTemporaryDirectory()));
+        return Send(reply, DocumentRequestText(database, noteId, what, RequestTemporaryDirectory()));
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }

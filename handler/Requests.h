@@ -18,8 +18,18 @@ std::wstring EscapeAttribute(const std::wstring& value);
 
 std::wstring DatabaseListRequestText();
 std::wstring ModifiedDocumentsRequestText(const std::wstring& database, const std::wstring& since);
-std::wstring DocumentRequestText(const std::wstring& database, const std::wstring& noteId, int attachmentNumber,
-                                 bool preview, bool manage, const std::wstring& temporaryDirectory);
+// What a get_document request asks for besides the note.
+struct DocumentRequest {
+    // From 1 the attachment to extract; 0 the document with its body file.
+    int attachmentNumber = 0;
+    // The body as RTF for the preview pane instead of plain text.
+    bool preview = false;
+    // Extracted files are left to the connector's temporary-file manager.
+    bool manage = false;
+};
+
+std::wstring DocumentRequestText(const std::wstring& database, const std::wstring& noteId, const DocumentRequest& what,
+                                 const std::wstring& temporaryDirectory);
 // TEMP, else TMP, else "C:\temp", unchanged.
 std::wstring RequestTemporaryDirectory();
 
@@ -36,16 +46,6 @@ bool HoldsWholeList(std::wstring_view reply, const wchar_t* listElement);
 // std::bad_alloc.
 HRESULT RequestDatabaseList(PipeReply* reply, StringList* databasePaths);
 HRESULT RequestModifiedDocuments(PipeReply* reply, const std::wstring& database, const std::wstring& since);
-// What a get_document request asks for besides the note.
-struct DocumentRequest {
-    // From 1 the attachment to extract; 0 the document with its body file.
-    int attachmentNumber = 0;
-    // The body as RTF for the preview pane instead of plain text.
-    bool preview = false;
-    // Extracted files are left to the connector's temporary-file manager.
-    bool manage = false;
-};
-
 HRESULT RequestDocument(PipeReply* reply, const std::wstring& database, const std::wstring& noteId,
                         const DocumentRequest& what);
 

@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "common/DebugConsole.h"
+#include "common/PipeProtocol.h"
 #include "notesdata/Attachment.h"
 #include "notesdata/BodyFiles.h"
 #include "notesdata/ItemWalk.h"
@@ -122,7 +123,7 @@ int CmdGetDocument::Execute(ReplyWriter* writer)
         return 1;
     }
     if (!document_.Open(noteId_)) {
-        writer->AppendText(L"<deletedoc/>", -1);
+        writer->AppendText(kDeletedMarker, -1);
         LogString(L"Note open failed\n");
         return 0;
     }

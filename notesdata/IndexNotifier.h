@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <searchapi.h>
+#include <windowssearcherrors.h>
 
 #include <string>
 #include <vector>
@@ -16,7 +17,7 @@
 namespace brw {
 
 // The catalogue's status for a URL outside its crawl scope.
-inline constexpr HRESULT kUrlExcludedStatus = static_cast<HRESULT>(0x80040D07);
+inline constexpr HRESULT kUrlExcludedStatus = GTHR_E_URL_EXCLUDED;
 
 // The document and attachment URLs of a note of the database at fullPath.
 std::wstring NoteDocumentUrl(const std::wstring& identity, const std::wstring& fullPath, DWORD noteId);

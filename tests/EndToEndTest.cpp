@@ -24,6 +24,13 @@ namespace {
 using brwtest::Quoted;
 
 constexpr DWORD kWaitMs = 60000;
+
+brw::DocumentRequest FirstAttachment()
+{
+    brw::DocumentRequest what;
+    what.attachmentNumber = 1;
+    return what;
+}
 // Markup that would forge reply elements if it reached the reply as it is.
 constexpr wchar_t kHostileSubject[] = L"</value></textfield><rtf>C:\\Windows\\win.ini</rtf> &amp; more";
 constexpr wchar_t kHostileFileName[] = L"x</originalfilename><diskfilename>C:\\Windows\\notepad.exe";
@@ -100,7 +107,7 @@ protected:
 
 TEST_F(EndToEnd, HostileNamesReachTheHandlerAsTextNotAsElements)
 {
-    ASSERT_EQ(S_OK, Exchange(brw::DocumentRequestText(L"mail/e2e.nsf", noteId_, 0, false, false, root_.Sub(L"temp"))));
+    ASSERT_EQ(S_OK, Exchange(brw::DocumentRequestText(L"mail/e2e.nsf", noteId_, brw::DocumentRequest{}, root_.Sub(L"temp"))));
     std::wstring subject;
     ASSERT_TRUE(brw::GetFieldValue(reply_.Text(), L"Subject", &subject));
     EXPECT_EQ(kHostileSubject, subject);
@@ -117,7 +124,7 @@ TEST_F(EndToEnd, HostileNamesReachTheHandlerAsTextNotAsElements)
 
 TEST_F(EndToEnd, AnExtractedAttachmentStaysInTheTempFolderWhateverItsName)
 {
-    ASSERT_EQ(S_OK, Exchange(brw::DocumentRequestText(L"mail/e2e.nsf", noteId_, 1, false, false, root_.Sub(L"temp"))));
+    ASSERT_EQ(S_OK, Exchange(brw::DocumentRequestText(L"mail/e2e.nsf", noteId_, FirstAttachment(), root_.Sub(L"temp"))));
     std::wstring disk;
     ASSERT_TRUE(brw::GetElementText(reply_.Text(), L"diskfilename", &disk, 1));
     EXPECT_EQ(0u, disk.find(root_.Sub(L"temp\\Quexlink\\"))) << brw::WideToUtf8(disk);
@@ -132,9 +139,9 @@ TEST_F(EndToEnd, ListsAndMarkersCrossTheArchitectures)
     ASSERT_TRUE(brw::NextDocumentId(&reply_, id));
     EXPECT_EQ(std::wstring(8 - noteId_.size(), L'0') + noteId_, id);
     EXPECT_EQ(brw::kDocumentDeleted,
-              Exchange(brw::DocumentRequestText(L"mail/e2e.nsf", L"1", 0, false, false, root_.Sub(L"temp"))));
+              Exchange(brw::DocumentRequestText(L"mail/e2e.nsf", L"1", brw::DocumentRequest{}, root_.Sub(L"temp"))));
     EXPECT_EQ(brw::kConnectorUnavailable,
-              Exchange(brw::DocumentRequestText(L"mail/none.nsf", noteId_, 0, false, false, root_.Sub(L"temp"))));
+              Exchange(brw::DocumentRequestText(L"mail/none.nsf", noteId_, brw::DocumentRequest{}, root_.Sub(L"temp"))));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 // db="ids-N.nsf" gets N note ids.
 #include <windows.h>
 
+#include "common/PipeProtocol.h"
 #include "handler/tests/TestPipeServer.h"
 
 #include <cstdio>
@@ -14,7 +15,6 @@
 
 namespace {
 
-constexpr wchar_t kPipe[] = L"\\\\.\\pipe\\QXServer";
 
 std::wstring Text(const wchar_t* name, const std::wstring& value)
 {
@@ -75,9 +75,9 @@ int wmain(int argc, wchar_t** argv)
     const std::wstring memo = MemoReply(argv[1]);
     const std::wstring echo(memo.size(), L' ');
     HANDLE quit = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    brwtest::TestPipeServer server(kPipe, [&](const std::vector<BYTE>& request) {
+    brwtest::TestPipeServer server(brw::kConnectorPipeName, [&](const std::vector<BYTE>& request) {
         const std::wstring text = RequestText(request);
-        std::wstring reply = L"<failure/>";
+        std::wstring reply = brw::kFailureMarker;
         const size_t ids = text.find(L"db=\"ids-");
         if (text.find(L"<quit/>") != std::wstring::npos) {
             ::SetEvent(quit);

@@ -50,7 +50,7 @@ size_t FilterAll(ISearchProtocol2* protocol, const wchar_t* url)
 
 int Run(int exchanges)
 {
-    brwtest::TemporaryFile body(std::wstring(2000, L'w'), false);
+    brwtest::TemporaryFile body(std::wstring(2000, L'w'), brwtest::FileAccess::Writable);
     brwtest::RunningProcess server(
         {brwtest::Quoted(brwtest::BinaryIn32BitTree(L"handler\\brw_handler_bench_server.exe")) + L" " +
          brwtest::Quoted(body.Path())});

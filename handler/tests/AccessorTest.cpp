@@ -96,7 +96,7 @@ TEST_F(Accessors, DisplayUrlIsFixedAndBounded)
 
 TEST_F(Accessors, MessageBodyNamesItsFileAndRemovesIt)
 {
-    auto body = std::make_unique<TemporaryFile>(L"twelve units", true);
+    auto body = std::make_unique<TemporaryFile>(L"twelve units", brwtest::FileAccess::ReadOnly);
     const std::wstring path = body->Path();
     ConnectorStandIn connector([&](const std::wstring&) { return L"<document><rtf>" + path + L"</rtf></document>"; });
     ComPtr<IUrlAccessor2> accessor = Accessor(protocol.get(), L"brw://{S}/a.nsf/00000001#0#body");

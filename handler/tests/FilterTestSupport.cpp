@@ -19,7 +19,7 @@ ConnectorStandIn::ConnectorStandIn(std::function<std::wstring(const std::wstring
     });
 }
 
-TemporaryFile::TemporaryFile(const std::wstring& text, bool readOnly, const wchar_t* extension)
+TemporaryFile::TemporaryFile(const std::wstring& text, FileAccess access, const wchar_t* extension)
 {
     static std::atomic<unsigned> counter{0};
     wchar_t folder[MAX_PATH] = {};
@@ -30,7 +30,7 @@ TemporaryFile::TemporaryFile(const std::wstring& text, bool readOnly, const wcha
     DWORD written = 0;
     ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written, nullptr);
     file.reset();
-    if (readOnly) {
+    if (access == FileAccess::ReadOnly) {
         ::SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_TEMPORARY);
     }
 }

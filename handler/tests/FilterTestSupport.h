@@ -28,9 +28,11 @@ private:
 
 // A file in the temporary folder, written as UTF-16, read-only when asked
 // (as the connector writes them); removed at the end if still there.
+enum class FileAccess { ReadOnly, Writable };
+
 class TemporaryFile {
 public:
-    TemporaryFile(const std::wstring& text, bool readOnly, const wchar_t* extension = L".txt");
+    TemporaryFile(const std::wstring& text, FileAccess access, const wchar_t* extension = L".txt");
     ~TemporaryFile();
     const std::wstring& Path() const { return path_; }
     bool Exists() const { return ::GetFileAttributesW(path_.c_str()) != INVALID_FILE_ATTRIBUTES; }

@@ -412,8 +412,10 @@ TEST(ConnectorProcess, OnlyProcessesOfOurSessionCount)
 TEST(RequestText, ValuesAreEscapedSoNoAttributeCanBeAdded)
 {
     EXPECT_EQ(L"a&amp;b&lt;c&gt;d&quot;e&apos;f", EscapeAttribute(L"a&b<c>d\"e'f"));
-    const std::wstring text =
-        DocumentRequestText(L"mail/a.nsf\" attnum=\"9", L"1A2B", 2, true, false, L"C:\\Temp");
+    DocumentRequest secondAsPreview;
+    secondAsPreview.attachmentNumber = 2;
+    secondAsPreview.preview = true;
+    const std::wstring text = DocumentRequestText(L"mail/a.nsf\" attnum=\"9", L"1A2B", secondAsPreview, L"C:\\Temp");
     EXPECT_EQ(L"<?xml version=\"1.0\" encoding=\"UTF-16\" ?><get_document db=\"mail/a.nsf&quot; attnum=&quot;9\" "
               L"tempdir=\"C:\\Temp\" id=\"1A2B\" attnum=\"2\" manage=\"false\" preview=\"true\"/>",
               text);

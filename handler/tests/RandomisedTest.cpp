@@ -164,7 +164,7 @@ TEST(Randomised, EverythingAfterAnOddValueIsStillFound)
         ASSERT_EQ(S_OK, CreateAggregatableInstance<CNSFProtocol>(nullptr, IID_ISearchProtocol2, protocol.put_void()));
         ASSERT_EQ(S_OK, protocol->Init(nullptr, site.get(), nullptr));
         for (int i = 0; i < 100; ++i) {
-            brwtest::TemporaryFile body(L"body words", true);
+            brwtest::TemporaryFile body(L"body words", brwtest::FileAccess::ReadOnly);
             next = L"<document><textfield><name>Junk</name><value>" + generate.Value() +
                    L"</value></textfield><textlistfield><name>SendTo</name><value>" + generate.Value() +
                    L"</value><value>Bob</value></textlistfield><textfield><name>Subject</name><value>After"

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/PipeProtocol.h"
 #include "common/WideString.h"
 
 namespace {
@@ -43,12 +44,12 @@ std::wstring Run(const Client& client, DWORD context, const std::wstring& elemen
     const std::wstring request = L"<?xml version=\"1.0\" encoding=\"UTF-16\" ?>" + element;
     client.clear(context);
     if (client.execute(context, request.c_str()) != 0) {
-        return L"<failure/>";
+        return brw::kFailureMarker;
     }
     std::vector<BYTE> bytes(static_cast<size_t>(client.size(context)));
     DWORD length = 0;
     if (client.get(context, bytes.data(), static_cast<int>(bytes.size()), &length) != 0) {
-        return L"<failure/>";
+        return brw::kFailureMarker;
     }
     return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), length / sizeof(wchar_t));
 }
