@@ -1,12 +1,12 @@
 #include "notesdata/tests/NotesDataFixture.h"
 
-#include <notesapi.h>
+#include "notesdata/commands/NotesDataService.h"
+#include "tests/support/TestRegistry.h"
+
 #include <objbase.h>
+#include <notesapi.h>
 
 #include <cstdlib>
-
-#include "notesdata/NotesDataService.h"
-#include "tests/support/TestRegistry.h"
 
 namespace brwtest {
 
@@ -31,21 +31,25 @@ void NotesDataTest::TearDown()
     }
 }
 
-std::string NotesDataTest::Notesdb(const std::wstring& arguments)
+std::string NotesDataTest::Notesdb(const std::wstring& arguments, const char* callerFile, int callerLine)
 {
+    const CallerTrace caller(callerFile, callerLine);
     const NotesSandbox::ToolResult result = sandbox_.Notesdb(arguments);
     EXPECT_TRUE(result.succeeded) << brw::WideToUtf8(arguments) << "\n" << result.output;
     return result.output;
 }
 
-unsigned long NotesDataTest::AddNote(const std::wstring& database, const std::wstring& options)
+unsigned long NotesDataTest::AddNote(const std::wstring& database, const std::wstring& options, const char* callerFile,
+                                     int callerLine)
 {
-    const std::string output = Notesdb(L"add " + Quoted(DataPath(database)) + L" " + options);
+    const std::string output = Notesdb(L"add " + Quoted(DataPath(database)) + L" " + options, callerFile, callerLine);
     return std::strtoul(output.c_str(), nullptr, 16);
 }
 
-void NotesDataTest::NewDatabase(const std::wstring& database, const std::wstring& options)
+void NotesDataTest::NewDatabase(const std::wstring& database, const std::wstring& options, const char* callerFile,
+                                int callerLine)
 {
+    const CallerTrace caller(callerFile, callerLine);
     const NotesSandbox::ToolResult result = sandbox_.NewDatabase(database, options);
     EXPECT_TRUE(result.succeeded) << brw::WideToUtf8(database) << "\n" << result.output;
 }
@@ -60,8 +64,10 @@ CommandResult NotesDataTest::Run(const std::wstring& element)
     return result;
 }
 
-std::wstring NotesDataTest::WriteInputFile(const std::wstring& name, const std::string& bytes)
+std::wstring NotesDataTest::WriteInputFile(const std::wstring& name, const std::string& bytes, const char* callerFile,
+                                           int callerLine)
 {
+    const CallerTrace caller(callerFile, callerLine);
     const std::wstring path = sandbox_.RootPath(name);
     EXPECT_TRUE(sandbox_.WriteFileBytes(path, bytes));
     return path;
@@ -72,7 +78,7 @@ namespace {
 const std::wstring kSettingsKey = L"Software\\FenwoldInc\\BRW";
 const std::wstring kDatabasesKey = kSettingsKey + L"\\Databases";
 
-}  // namespace
+} // namespace
 
 void NotesDataSettingsTest::SetUp()
 {
@@ -97,13 +103,15 @@ void NotesDataSettingsTest::ClearSettings()
     }
 }
 
-void NotesDataSettingsTest::Select(const std::wstring& path)
+void NotesDataSettingsTest::Select(const std::wstring& path, const char* callerFile, int callerLine)
 {
+    const CallerTrace caller(callerFile, callerLine);
     ASSERT_TRUE(SetString(HKEY_CURRENT_USER, kDatabasesKey, path, L""));
 }
 
-void NotesDataSettingsTest::SetFlag(const wchar_t* name, DWORD value)
+void NotesDataSettingsTest::SetFlag(const wchar_t* name, DWORD value, const char* callerFile, int callerLine)
 {
+    const CallerTrace caller(callerFile, callerLine);
     ASSERT_TRUE(SetDword(HKEY_CURRENT_USER, kSettingsKey, name, value));
 }
 
@@ -116,4 +124,4 @@ size_t CountOf(const std::wstring& text, const std::wstring& part)
     return count;
 }
 
-}  // namespace brwtest
+} // namespace brwtest
