@@ -64,8 +64,8 @@ HRESULT CreateClassFactory(CreateFunction create, REFIID riid, void** ppv) noexc
     return InitializeAndQuery(new (std::nothrow) ClassFactory(create), riid, ppv);
 }
 
-HRESULT GetClassObjectFromTable(const ClassEntry* table, std::size_t count, const CLSID* clsid,
-                                const IID* riid, void** ppv) noexcept
+HRESULT GetClassObjectFromTable(const ClassEntry* table, std::size_t count, const CLSID* clsid, const IID* riid,
+                                void** ppv) noexcept
 {
     if (!ppv) {
         return E_POINTER;

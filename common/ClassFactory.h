@@ -25,12 +25,11 @@ HRESULT CreateClassFactory(CreateFunction create, REFIID riid, void** ppv) noexc
 // CLASS_E_CLASSNOTAVAILABLE for any other class, E_POINTER for a null ppv and
 // E_INVALIDARG for a null class or interface id. The ids are taken by
 // address because callers outside C++ can pass null where C++ cannot.
-HRESULT GetClassObjectFromTable(const ClassEntry* table, std::size_t count, const CLSID* clsid,
-                                const IID* riid, void** ppv) noexcept;
+HRESULT GetClassObjectFromTable(const ClassEntry* table, std::size_t count, const CLSID* clsid, const IID* riid,
+                                void** ppv) noexcept;
 
 template <std::size_t N>
-HRESULT GetClassObjectFromTable(const ClassEntry (&table)[N], const CLSID* clsid, const IID* riid,
-                                void** ppv) noexcept
+HRESULT GetClassObjectFromTable(const ClassEntry (&table)[N], const CLSID* clsid, const IID* riid, void** ppv) noexcept
 {
     return GetClassObjectFromTable(table, N, clsid, riid, ppv);
 }

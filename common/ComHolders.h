@@ -119,14 +119,14 @@ struct CoTaskMemTraits {
     using pointer = T*;
     static pointer Invalid() noexcept { return nullptr; }
     static bool IsValid(pointer p) noexcept { return p != nullptr; }
-    static void Close(pointer p) noexcept { ::CoTaskMemFree(p); }
+    static void Close(pointer p) noexcept { CoTaskMemFree(p); }
 };
 
 struct BstrTraits {
     using pointer = BSTR;
     static pointer Invalid() noexcept { return nullptr; }
     static bool IsValid(pointer s) noexcept { return s != nullptr; }
-    static void Close(pointer s) noexcept { ::SysFreeString(s); }
+    static void Close(pointer s) noexcept { SysFreeString(s); }
 };
 
 template <typename T>
@@ -137,7 +137,7 @@ using Bstr = UniqueResource<BstrTraits>;
 // holder goes, is reset, or is lent out again.
 class PropVariant {
 public:
-    PropVariant() noexcept { ::PropVariantInit(&value_); }
+    PropVariant() noexcept { PropVariantInit(&value_); }
     ~PropVariant() { reset(); }
 
     PropVariant(PropVariant&& other) noexcept : value_(other.release()) {}
@@ -158,13 +158,13 @@ public:
         reset();
         return &value_;
     }
-    void reset() noexcept { ::PropVariantClear(&value_); }
+    void reset() noexcept { PropVariantClear(&value_); }
 
     // Moves the contents out, for handing a value to a caller who clears it.
     PROPVARIANT release() noexcept
     {
         PROPVARIANT out = value_;
-        ::PropVariantInit(&value_);
+        PropVariantInit(&value_);
         return out;
     }
 

@@ -23,10 +23,7 @@ public:
     // Every interface's IUnknown goes to the controlling unknown: the outer
     // object when aggregated, otherwise our own inner one. That keeps one
     // identity and one reference count, as COM's aggregation rules demand.
-    IFACEMETHODIMP QueryInterface(REFIID riid, void** ppv) override
-    {
-        return controlling_->QueryInterface(riid, ppv);
-    }
+    IFACEMETHODIMP QueryInterface(REFIID riid, void** ppv) override { return controlling_->QueryInterface(riid, ppv); }
     IFACEMETHODIMP_(ULONG) AddRef() override { return controlling_->AddRef(); }
     IFACEMETHODIMP_(ULONG) Release() override { return controlling_->Release(); }
 
@@ -39,10 +36,7 @@ public:
     HRESULT Initialize() noexcept { return S_OK; }
 
 protected:
-    explicit ComObject(IUnknown* outer = nullptr) noexcept
-        : inner_(this), controlling_(outer ? outer : &inner_)
-    {
-    }
+    explicit ComObject(IUnknown* outer = nullptr) noexcept : inner_(this), controlling_(outer ? outer : &inner_) {}
     virtual ~ComObject() = default;
 
     // Answers every interface but IUnknown, usually with QISearch.

@@ -27,7 +27,7 @@ void LogLine(BuildLine build) noexcept
         return;
     }
     try {
-        WriteConsoleText(::GetStdHandle(STD_OUTPUT_HANDLE), build());
+        WriteConsoleText(GetStdHandle(STD_OUTPUT_HANDLE), build());
     } catch (const std::bad_alloc&) {
     }
 }
@@ -37,16 +37,15 @@ void LogLine(BuildLine build) noexcept
 bool ReadDebugConsoleSetting(HKEY root, const wchar_t* keyPath) noexcept
 {
     RegKey key;
-    if (::RegOpenKeyExW(root, keyPath, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(root, keyPath, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) {
         return false;
     }
     DWORD type = REG_NONE;
     DWORD data = 0;
     DWORD size = sizeof(data);
-    const LONG status = ::RegQueryValueExW(key.get(), kDebugConsoleValueName, nullptr, &type,
-                                           reinterpret_cast<BYTE*>(&data), &size);
-    return status == ERROR_SUCCESS && type == REG_DWORD && size == sizeof(data) &&
-           data == kDebugConsoleOn;
+    const LONG status =
+        RegQueryValueExW(key.get(), kDebugConsoleValueName, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
+    return status == ERROR_SUCCESS && type == REG_DWORD && size == sizeof(data) && data == kDebugConsoleOn;
 }
 
 bool IsDebugConsoleOn() noexcept
@@ -86,8 +85,7 @@ bool WriteConsoleText(HANDLE output, std::wstring_view text) noexcept
         return false;
     }
     DWORD written = 0;
-    return ::WriteConsoleW(output, text.data(), static_cast<DWORD>(text.size()), &written,
-                           nullptr) != FALSE;
+    return WriteConsoleW(output, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) != FALSE;
 }
 
 void LogString(const wchar_t* text) noexcept

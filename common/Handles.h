@@ -69,7 +69,7 @@ struct KernelHandleTraits {
     using pointer = HANDLE;
     static pointer Invalid() noexcept { return nullptr; }
     static bool IsValid(pointer h) noexcept { return h != nullptr; }
-    static void Close(pointer h) noexcept { ::CloseHandle(h); }
+    static void Close(pointer h) noexcept { CloseHandle(h); }
 };
 
 // Files, pipes, snapshots: failure is INVALID_HANDLE_VALUE. NULL is never a
@@ -78,7 +78,7 @@ struct FileHandleTraits {
     using pointer = HANDLE;
     static pointer Invalid() noexcept { return INVALID_HANDLE_VALUE; }
     static bool IsValid(pointer h) noexcept { return h != INVALID_HANDLE_VALUE && h != nullptr; }
-    static void Close(pointer h) noexcept { ::CloseHandle(h); }
+    static void Close(pointer h) noexcept { CloseHandle(h); }
 };
 
 // The predefined roots are shared by the whole process; closing one would
@@ -92,7 +92,7 @@ struct RegKeyTraits {
     static void Close(pointer key) noexcept
     {
         if (!IsPredefinedRegistryKey(key)) {
-            ::RegCloseKey(key);
+            RegCloseKey(key);
         }
     }
 };
@@ -102,7 +102,7 @@ struct HeapBlockTraits {
     using pointer = T*;
     static pointer Invalid() noexcept { return nullptr; }
     static bool IsValid(pointer p) noexcept { return p != nullptr; }
-    static void Close(pointer p) noexcept { ::HeapFree(::GetProcessHeap(), 0, p); }
+    static void Close(pointer p) noexcept { HeapFree(GetProcessHeap(), 0, p); }
 };
 
 // Loaded libraries: failure is NULL.
@@ -110,7 +110,7 @@ struct ModuleHandleTraits {
     using pointer = HMODULE;
     static pointer Invalid() noexcept { return nullptr; }
     static bool IsValid(pointer m) noexcept { return m != nullptr; }
-    static void Close(pointer m) noexcept { ::FreeLibrary(m); }
+    static void Close(pointer m) noexcept { FreeLibrary(m); }
 };
 
 using KernelHandle = UniqueResource<KernelHandleTraits>;
@@ -126,7 +126,7 @@ using HeapBlock = UniqueResource<HeapBlockTraits<T>>;
 template <typename T = void>
 HeapBlock<T> AllocateHeapBlock(std::size_t bytes) noexcept
 {
-    return HeapBlock<T>(static_cast<T*>(::HeapAlloc(::GetProcessHeap(), HEAP_ZERO_MEMORY, bytes)));
+    return HeapBlock<T>(static_cast<T*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, bytes)));
 }
 
 } // namespace brw

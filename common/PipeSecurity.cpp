@@ -17,8 +17,8 @@ bool OwnerOnlySecurity::Build() noexcept
         return false;
     }
     PSID userSid = user_.get()->User.Sid;
-    const DWORD aclBytes = sizeof(ACL) + 2 * (sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD)) +
-                           GetLengthSid(userSid) + GetLengthSid(systemSid_);
+    const DWORD aclBytes = sizeof(ACL) + 2 * (sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD)) + GetLengthSid(userSid) +
+                           GetLengthSid(systemSid_);
     acl_ = AllocateHeapBlock<ACL>(aclBytes);
     if (!acl_ || !InitializeAcl(acl_.get(), aclBytes, ACL_REVISION) ||
         !AddAccessAllowedAce(acl_.get(), ACL_REVISION, kGrantedAccess, userSid) ||

@@ -41,8 +41,8 @@ HRESULT WriteValue(HKEY key, const std::wstring& name, DWORD type, const void* d
     if (bytes > MAXDWORD) {
         return E_INVALIDARG;
     }
-    return FromStatus(::RegSetValueExW(key, name.c_str(), 0, type, static_cast<const BYTE*>(data),
-                                       static_cast<DWORD>(bytes)));
+    return FromStatus(
+        RegSetValueExW(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(bytes)));
 }
 
 // Registry form of a string list: each text with its NUL, then one more NUL.
@@ -66,12 +66,12 @@ HRESULT DeleteKeyIfEmpty(HKEY root, const std::wstring& path)
     DWORD values = 0;
     {
         RegKey key;
-        const LONG status = ::RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, key.put());
+        const LONG status = RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, key.put());
         if (status != ERROR_SUCCESS) {
             return IsGone(status) ? S_OK : FromStatus(status);
         }
-        const LONG query = ::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr,
-                                              nullptr, &values, nullptr, nullptr, nullptr, nullptr);
+        const LONG query = RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                                            nullptr, nullptr, nullptr, nullptr);
         if (query != ERROR_SUCCESS) {
             return FromStatus(query);
         }
@@ -79,13 +79,13 @@ HRESULT DeleteKeyIfEmpty(HKEY root, const std::wstring& path)
     if (subkeys != 0 || values != 0) {
         return S_OK;
     }
-    const LONG status = ::RegDeleteKeyW(root, path.c_str());
+    const LONG status = RegDeleteKeyW(root, path.c_str());
     return status == ERROR_SUCCESS || IsGone(status) ? S_OK : FromStatus(status);
 }
 
 HRESULT DeleteTree(HKEY root, const std::wstring& path)
 {
-    const LONG status = ::RegDeleteTreeW(root, path.c_str());
+    const LONG status = RegDeleteTreeW(root, path.c_str());
     return status == ERROR_SUCCESS || IsGone(status) ? S_OK : FromStatus(status);
 }
 
@@ -178,9 +178,8 @@ HRESULT Registrar::RegisterKey(const ScriptKey& key) const
         return hr;
     }
     RegKey created;
-    const LONG status = ::RegCreateKeyExW(target.root, target.path.c_str(), 0, nullptr,
-                                          REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
-                                          created.put(), nullptr);
+    const LONG status = RegCreateKeyExW(target.root, target.path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                        KEY_SET_VALUE, nullptr, created.put(), nullptr);
     if (status != ERROR_SUCCESS) {
         return FromStatus(status);
     }
@@ -204,8 +203,7 @@ HRESULT Registrar::UnregisterKey(const ScriptKey& key) const
         return DeleteTree(target.root, target.path);
     }
     RegKey opened;
-    const LONG status = ::RegOpenKeyExW(target.root, target.path.c_str(), 0, KEY_SET_VALUE,
-                                        opened.put());
+    const LONG status = RegOpenKeyExW(target.root, target.path.c_str(), 0, KEY_SET_VALUE, opened.put());
     if (status != ERROR_SUCCESS) {
         return IsGone(status) ? S_OK : FromStatus(status);
     }
@@ -233,8 +231,7 @@ HRESULT Registrar::SetValue(HKEY key, const ScriptValue& value) const
         }
         std::wstring block;
         const HRESULT hr = BuildMultiString(texts, &block);
-        return FAILED(hr) ? hr : WriteValue(key, name, REG_MULTI_SZ, block.data(),
-                                            block.size() * sizeof(wchar_t));
+        return FAILED(hr) ? hr : WriteValue(key, name, REG_MULTI_SZ, block.data(), block.size() * sizeof(wchar_t));
     }
     case REG_DWORD:
         return WriteValue(key, name, REG_DWORD, &value.number, sizeof(value.number));
@@ -249,7 +246,7 @@ HRESULT Registrar::DeleteValues(HKEY key, const ScriptKey& scriptKey) const
 {
     for (const ScriptValue& value : scriptKey.values) {
         const std::wstring name = ExpandTokens(value.name, replacements_);
-        const LONG status = ::RegDeleteValueW(key, name.c_str());
+        const LONG status = RegDeleteValueW(key, name.c_str());
         if (status != ERROR_SUCCESS && !IsGone(status)) {
             return FromStatus(status);
         }

@@ -35,7 +35,7 @@ bool StartsWithNoCase(const wchar_t* text, const wchar_t* prefix) noexcept
         return false;
     }
     const int length = static_cast<int>(prefixLength);
-    return ::CompareStringOrdinal(text, length, prefix, length, TRUE) == CSTR_EQUAL;
+    return CompareStringOrdinal(text, length, prefix, length, TRUE) == CSTR_EQUAL;
 }
 
 std::wstring FormatTextV(const wchar_t* format, va_list args)
@@ -73,12 +73,12 @@ std::wstring Utf8ToWide(std::string_view text)
         return std::wstring();
     }
     const int inLength = static_cast<int>(text.size());
-    const int outLength = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), inLength, nullptr, 0);
+    const int outLength = MultiByteToWideChar(CP_UTF8, 0, text.data(), inLength, nullptr, 0);
     if (outLength <= 0) {
         return std::wstring();
     }
     std::wstring wide(static_cast<size_t>(outLength), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), inLength, &wide[0], outLength);
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), inLength, &wide[0], outLength);
     return wide;
 }
 
@@ -88,14 +88,12 @@ std::string WideToUtf8(std::wstring_view text)
         return std::string();
     }
     const int inLength = static_cast<int>(text.size());
-    const int outLength =
-        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), inLength, nullptr, 0, nullptr, nullptr);
+    const int outLength = WideCharToMultiByte(CP_UTF8, 0, text.data(), inLength, nullptr, 0, nullptr, nullptr);
     if (outLength <= 0) {
         return std::string();
     }
     std::string narrow(static_cast<size_t>(outLength), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), inLength, &narrow[0], outLength, nullptr,
-                          nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), inLength, &narrow[0], outLength, nullptr, nullptr);
     return narrow;
 }
 
@@ -109,7 +107,7 @@ HRESULT DuplicateCoTaskMemString(const wchar_t* text, wchar_t** copy) noexcept
         return E_INVALIDARG;
     }
     const size_t bytes = (std::wcslen(text) + 1) * sizeof(wchar_t);
-    auto* block = static_cast<wchar_t*>(::CoTaskMemAlloc(bytes));
+    auto* block = static_cast<wchar_t*>(CoTaskMemAlloc(bytes));
     if (!block) {
         return E_OUTOFMEMORY;
     }
@@ -121,7 +119,7 @@ HRESULT DuplicateCoTaskMemString(const wchar_t* text, wchar_t** copy) noexcept
 std::wstring GuidToString(const GUID& guid)
 {
     wchar_t text[kGuidTextLength + 1];
-    if (::StringFromGUID2(guid, text, kGuidTextLength + 1) == 0) {
+    if (StringFromGUID2(guid, text, kGuidTextLength + 1) == 0) {
         return std::wstring();
     }
     return std::wstring(text, kGuidTextLength);

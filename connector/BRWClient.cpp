@@ -8,11 +8,11 @@
 // behind stays, unused, until the process ends.
 #include "connector/BRWClient.h"
 
+#include "connector/CommandContext.h"
+#include "notesdata/exports/BRWDataExports.h"
+
 #include <cstring>
 #include <new>
-
-#include "connector/CommandContext.h"
-#include "notesdata/BRWDataExports.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ brw::CommandContext* OwnContext(BRWCommandContext id)
     return context != nullptr && context->IsOwnedByThisThread() ? context : nullptr;
 }
 
-}  // namespace
+} // namespace
 
 int WINAPI InitializeCommandContext(BRWCommandContext* context) noexcept
 {

@@ -13,5 +13,4 @@ int WINAPI ExecuteCommand(BRWCommandContext context, const wchar_t* command) noe
 int WINAPI GetReturnBufferSize(BRWCommandContext context) noexcept;
 int WINAPI GetReturnBuffer(BRWCommandContext context, BYTE* buffer, int bufferSize, DWORD* length) noexcept;
 int WINAPI FreeCommandContext(BRWCommandContext context) noexcept;
-
 }

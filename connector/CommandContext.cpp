@@ -43,7 +43,7 @@ DWORD CommandContextTable::Add(std::unique_ptr<CommandContext> context)
     std::lock_guard<std::mutex> hold(lock_);
     DWORD id = ++lastId_;
     if (id == 0) {
-        id = ++lastId_;  // 0 means "no context" to callers
+        id = ++lastId_; // 0 means "no context" to callers
     }
     contexts_[id] = std::move(context);
     return id;
@@ -68,4 +68,4 @@ std::unique_ptr<CommandContext> CommandContextTable::Remove(DWORD id)
     return context;
 }
 
-}  // namespace brw
+} // namespace brw

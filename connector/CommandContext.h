@@ -4,15 +4,15 @@
 // initialised for the context's life, so the service's own initialisation
 // around each command only nests (a fresh initialisation per command costs
 // several times the parse).
+#include "common/ComHolders.h"
+#include "connector/ReplyBuffer.h"
+#include "notesdata/commands/ExecuteCommand.h"
+
 #include <windows.h>
 
 #include <map>
 #include <memory>
 #include <mutex>
-
-#include "common/ComHolders.h"
-#include "connector/ReplyBuffer.h"
-#include "notesdata/ExecuteCommand.h"
 
 namespace brw {
 
@@ -57,4 +57,4 @@ private:
     DWORD lastId_ = 0;
 };
 
-}  // namespace brw
+} // namespace brw

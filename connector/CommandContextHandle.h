@@ -23,4 +23,4 @@ inline CommandContextHandle MakeCommandContext() noexcept
     return CommandContextHandle(InitializeCommandContext(&context) == 0 ? context : 0);
 }
 
-}  // namespace brw
+} // namespace brw

@@ -23,7 +23,7 @@ bool WritesSomewhere(HANDLE out)
     return GetConsoleMode(out, &mode) || type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE;
 }
 
-}  // namespace
+} // namespace
 
 bool SignalConsoleHostCloseEvent()
 {
@@ -109,8 +109,8 @@ bool ConsoleHostLink::StartHost(KernelHandle& process)
     startup.wShowWindow = options_.visible ? SW_SHOWNORMAL : SW_HIDE;
     std::wstring commandLine = options_.program;
     PROCESS_INFORMATION started{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
-                        nullptr, &startup, &started)) {
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, nullptr,
+                        &startup, &started)) {
         hostProcessId_ = 0;
         return false;
     }
@@ -125,7 +125,7 @@ bool ConsoleHostLink::AttachToHost(HANDLE process)
 {
     for (int attempt = 0; attempt < options_.attachTries; ++attempt) {
         if (WaitForSingleObject(process, options_.attachIntervalMs) == WAIT_OBJECT_0) {
-            return false;  // the host ended: there is no console to attach to
+            return false; // the host ended: there is no console to attach to
         }
         if (AttachConsole(hostProcessId_)) {
             SignalConsoleHostCloseEvent();
@@ -148,4 +148,4 @@ ConsoleSource ConsoleHostLink::MakeOwnConsole()
     return ConsoleSource::OwnConsole;
 }
 
-}  // namespace brw
+} // namespace brw

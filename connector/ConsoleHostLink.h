@@ -3,25 +3,25 @@
 // console; for its debug lines it borrows the console of BRWHC, which it
 // starts in a new console, attaches to, and then releases through the close
 // event. When that fails it makes a hidden console of its own.
+#include "common/Handles.h"
+
 #include <windows.h>
 
 #include <string>
 
-#include "common/Handles.h"
-
 namespace brw {
 
 struct ConsoleHostOptions {
-    std::wstring program = L"BRWHC.EXE";  // found by the normal program search
-    bool visible = false;                  // shown only when debug output is on
+    std::wstring program = L"BRWHC.EXE"; // found by the normal program search
+    bool visible = false;                // shown only when debug output is on
     DWORD attachIntervalMs = 1000;
     int attachTries = 5;
 };
 
 enum class ConsoleSource {
-    HostConsole,  // attached to BRWHC's console
-    OwnConsole,   // BRWHC missing or not attachable: a hidden console of our own
-    None,         // not even that could be made
+    HostConsole, // attached to BRWHC's console
+    OwnConsole,  // BRWHC missing or not attachable: a hidden console of our own
+    None,        // not even that could be made
 };
 
 class ConsoleHostLink {
@@ -59,4 +59,4 @@ private:
 // the name is held by another kind of object.
 bool SignalConsoleHostCloseEvent();
 
-}  // namespace brw
+} // namespace brw

@@ -19,8 +19,8 @@ HRESULT OpenCrawlScope(ComPtr<ISearchCrawlScopeManager>& scope) noexcept
     ComPtr<ISearchCatalogManager> catalog;
     {
         ComPtr<ISearchManager> manager;
-        const HRESULT hr = ::CoCreateInstance(CLSID_CSearchManager, nullptr, kSearchManagerContext, IID_ISearchManager,
-                                              manager.put_void());
+        const HRESULT hr = CoCreateInstance(CLSID_CSearchManager, nullptr, kSearchManagerContext, IID_ISearchManager,
+                                            manager.put_void());
         if (FAILED(hr)) {
             return hr;
         }
@@ -44,7 +44,7 @@ bool NeedsRoot(ISearchCrawlScopeManager* scope, const wchar_t* url) noexcept
 // A root that tells the indexer about changes itself and is walked as a tree.
 HRESULT MakeRoot(const wchar_t* url, ComPtr<ISearchRoot>& root) noexcept
 {
-    HRESULT hr = ::CoCreateInstance(CLSID_CSearchRoot, nullptr, CLSCTX_ALL, IID_ISearchRoot, root.put_void());
+    HRESULT hr = CoCreateInstance(CLSID_CSearchRoot, nullptr, CLSCTX_ALL, IID_ISearchRoot, root.put_void());
     if (SUCCEEDED(hr)) {
         hr = root->put_RootURL(url);
     }
@@ -92,7 +92,7 @@ HRESULT RegisterUrl(const wchar_t* url) noexcept
     return SUCCEEDED(hr) ? S_OK : hr;
 }
 
-}  // namespace
+} // namespace
 
 std::wstring CrawlRootUrl(const std::wstring& identity)
 {
@@ -114,4 +114,4 @@ HRESULT RegisterCrawlRoot() noexcept
     }
 }
 
-}  // namespace brw
+} // namespace brw

@@ -26,4 +26,4 @@ std::wstring CrawlRootUrl(const std::wstring& identity);
 // HRESULT).
 HRESULT RegisterCrawlRoot() noexcept;
 
-}  // namespace brw
+} // namespace brw

@@ -41,10 +41,10 @@ public:
 void WriteWhole(HANDLE pipe, const void* bytes, DWORD length)
 {
     DWORD written = 0;
-    WriteFile(pipe, bytes, length, &written, nullptr);  // a short write only costs this client
+    WriteFile(pipe, bytes, length, &written, nullptr); // a short write only costs this client
 }
 
-}  // namespace
+} // namespace
 
 bool RequestPipeServerStop() noexcept
 {
@@ -144,7 +144,7 @@ void Listener::Answer(DWORD context, const wchar_t* request)
         DWORD length = 0;
         if (reply && GetReturnBuffer(context, reply.get(), size, &length) == 0) {
             WriteWhole(pipe_.get(), reply.get(), length);
-            FlushFileBuffers(pipe_.get());  // until the client has read it
+            FlushFileBuffers(pipe_.get()); // until the client has read it
             return;
         }
     }
@@ -171,4 +171,4 @@ DWORD WINAPI PipeServerThread(void* parameter) noexcept
     return 0;
 }
 
-}  // namespace brw
+} // namespace brw

@@ -2,13 +2,13 @@
 // The connector's pipe server: one blocking instance of the pipe the
 // protocol handler asks its questions on, one request per connection, each
 // run through the command client on this thread.
+#include "common/Handles.h"
+#include "common/PipeProtocol.h"
+
 #include <windows.h>
 
 #include <atomic>
 #include <string>
-
-#include "common/Handles.h"
-#include "common/PipeProtocol.h"
 
 namespace brw {
 
@@ -62,4 +62,4 @@ bool IsPipeServerRunning() noexcept;
 // or null for kConnectorPipeName.
 DWORD WINAPI PipeServerThread(void* parameter) noexcept;
 
-}  // namespace brw
+} // namespace brw

@@ -1,10 +1,10 @@
 #include "connector/ReplyBuffer.h"
 
+#include "common/WideString.h"
+
 #include <cwchar>
 #include <new>
 #include <stdexcept>
-
-#include "common/WideString.h"
 
 namespace brw {
 
@@ -85,4 +85,4 @@ HRESULT ReplyBuffer::AppendTag(const wchar_t* opening, const wchar_t* name)
     return SUCCEEDED(hr) ? Append(L">", 1) : hr;
 }
 
-}  // namespace brw
+} // namespace brw

@@ -1,9 +1,9 @@
 #pragma once
 // The reply of one command, built in memory through the ReplyWriter calls
 // of the data service and handed out as bytes.
-#include <string>
+#include "notesdata/commands/ExecuteCommand.h"
 
-#include "notesdata/ExecuteCommand.h"
+#include <string>
 
 namespace brw {
 
@@ -30,4 +30,4 @@ private:
     bool complete_ = true;
 };
 
-}  // namespace brw
+} // namespace brw

@@ -20,7 +20,7 @@ std::optional<std::wstring> ValidatedString(const std::vector<BYTE>& bytes, DWOR
     return std::wstring(text, length);
 }
 
-}  // namespace
+} // namespace
 
 RegKey OpenForReading(HKEY root, const wchar_t* path)
 {
@@ -104,8 +104,8 @@ bool WriteString(HKEY key, const wchar_t* name, const std::wstring& value)
 {
     // The size counts the terminating NUL, which readers insist on.
     auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-    return key != nullptr && RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                            bytes) == ERROR_SUCCESS;
+    return key != nullptr &&
+           RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), bytes) == ERROR_SUCCESS;
 }
 
 bool DeleteValue(HKEY key, const wchar_t* name)
@@ -153,7 +153,7 @@ std::vector<DatabaseEntry> ReadDatabaseListFrom(HKEY list, size_t dataLimit)
         DWORD nameLength = kDatabasePathLimit + 1;
         LSTATUS status = RegEnumValueW(list, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr);
         if (status == ERROR_MORE_DATA) {
-            continue;  // a name beyond the limit: not a database this system wrote
+            continue; // a name beyond the limit: not a database this system wrote
         }
         if (status != ERROR_SUCCESS) {
             break;
@@ -174,4 +174,4 @@ void ResetDatabaseList()
     }
 }
 
-}  // namespace brw::settings
+} // namespace brw::settings

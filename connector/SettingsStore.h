@@ -3,14 +3,14 @@
 // flag is set only as a REG_DWORD equal to 1; a string is REG_SZ or
 // REG_EXPAND_SZ (not expanded), of even length, NUL-terminated within its
 // length and within the reader's limit. Anything else reads as absent.
+#include "common/DebugConsole.h"
+#include "common/Handles.h"
+
 #include <windows.h>
 
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "common/DebugConsole.h"
-#include "common/Handles.h"
 
 namespace brw::settings {
 
@@ -64,8 +64,8 @@ RegKey CreateMainKey();
 RegKey OpenMainKeyForWriting();
 
 struct DatabaseEntry {
-    std::wstring path;                 // the value name, as Notes opens it
-    std::optional<std::wstring> data;  // absent when not a readable string
+    std::wstring path;                // the value name, as Notes opens it
+    std::optional<std::wstring> data; // absent when not a readable string
 };
 
 // Every value of the list in the registry's enumeration order; names longer
@@ -81,4 +81,4 @@ std::vector<DatabaseEntry> ReadDatabaseListFrom(HKEY list, size_t dataLimit);
 // indexed again from the start.
 void ResetDatabaseList();
 
-}  // namespace brw::settings
+} // namespace brw::settings

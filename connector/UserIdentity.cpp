@@ -23,7 +23,7 @@ int LastErrorCode() noexcept
     return error != ERROR_SUCCESS ? static_cast<int>(error) : ERROR_INVALID_FUNCTION;
 }
 
-}  // namespace
+} // namespace
 
 void FormatUserIdentity(const wchar_t* sid, wchar_t (&buffer)[kUserIdentityCapacity]) noexcept
 {
@@ -59,4 +59,4 @@ std::wstring UserIdentity()
     return UserIdentityText(buffer) == ERROR_SUCCESS ? std::wstring(buffer) : std::wstring();
 }
 
-}  // namespace brw
+} // namespace brw

@@ -25,4 +25,4 @@ void FormatUserIdentity(const wchar_t* sid, wchar_t (&buffer)[kUserIdentityCapac
 // The identity text as a string; empty when it cannot be obtained.
 std::wstring UserIdentity();
 
-}  // namespace brw
+} // namespace brw

@@ -15,4 +15,4 @@ inline HANDLE CreateOrOpenCloseEvent()
     return CreateEventW(nullptr, FALSE, FALSE, kConsoleHostCloseEventName);
 }
 
-}  // namespace brw
+} // namespace brw

@@ -1,12 +1,12 @@
 // BRWHC: keeps a console alive until the connector has attached to it, then
 // ends; the console stays because the connector holds it. Its shutdown level
 // is lowered so that Windows asks it to end after the connector.
+#include "common/Handles.h"
+#include "consolehost/CloseEvent.h"
+
 #include <windows.h>
 
 #include <cstdio>
-
-#include "common/Handles.h"
-#include "consolehost/CloseEvent.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ void Say(const char* format, ...)
     std::fflush(stdout);
 }
 
-}  // namespace
+} // namespace
 
 int wmain()
 {

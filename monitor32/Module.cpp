@@ -1,9 +1,9 @@
 // The index change monitor's COM module. It has no class yet: no factory is
 // handed out and nothing is registered.
-#include <windows.h>
-
 #include "common/ClassFactory.h"
 #include "common/ModuleLock.h"
+
+#include <windows.h>
 
 STDAPI DllCanUnloadNow()
 {

@@ -1,18 +1,17 @@
 // The data service as the connector runs it: BRWClient.dll contexts over
 // BRWData.dll and the stand-in's Notes libraries, each context with a
 // service of its own.
-#include <gtest/gtest.h>
+#include "connector/CommandContextHandle.h"
+#include "notesdata/tests/NotesSandbox.h"
 
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cwchar>
 #include <iterator>
 #include <string>
 #include <vector>
-
-#include "connector/CommandContextHandle.h"
-#include "notesdata/tests/NotesSandbox.h"
 
 namespace {
 
@@ -53,14 +52,14 @@ class DataServiceClient : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(GetModuleHandleW(kExporterModule), nullptr) << "no context of an earlier case lives";
+        ASSERT_EQ(nullptr, GetModuleHandleW(kExporterModule)) << "no context of an earlier case lives";
         ASSERT_TRUE(sandbox_.Start());
         ASSERT_TRUE(sandbox_.NewDatabase(L"memo.nsf").succeeded);
         const brwtest::NotesSandbox::ToolResult added = sandbox_.Notesdb(
             L"add \"" + sandbox_.DataPath(L"memo.nsf") + L"\" --text Subject=Budget --richtext \"Body=Plan for 1995\"");
         ASSERT_TRUE(added.succeeded) << added.output;
         const unsigned long id = std::strtoul(added.output.c_str(), nullptr, 16);
-        ASSERT_NE(id, 0ul) << added.output;
+        ASSERT_NE(0ul, id) << added.output;
         wchar_t hex[16] = {};
         swprintf(hex, std::size(hex), L"%lX", id);
         noteId_ = hex;
@@ -69,7 +68,7 @@ protected:
     std::wstring Preview(BRWCommandContext context)
     {
         return ElementText(Execute(context, L"<get_document db=\"memo.nsf\" tempdir=\"" + sandbox_.TempDir() +
-                                            L"\" id=\"" + noteId_ + L"\" preview=\"true\"/>"),
+                                                L"\" id=\"" + noteId_ + L"\" preview=\"true\"/>"),
                            L"rtf");
     }
 
@@ -85,28 +84,29 @@ TEST_F(DataServiceClient, ThePreviewConverterOutlivesAFreedContextAndGoesWithThe
     first.reset();
     const std::wstring rtf = Preview(second.get());
     EXPECT_TRUE(Exists(rtf)) << "the reply names " << std::string(rtf.begin(), rtf.end());
-    EXPECT_NE(GetModuleHandleW(kExporterModule), nullptr);
+    EXPECT_NE(nullptr, GetModuleHandleW(kExporterModule));
     second.reset();
-    EXPECT_EQ(GetModuleHandleW(kExporterModule), nullptr);
+    EXPECT_EQ(nullptr, GetModuleHandleW(kExporterModule));
 }
 
 TEST_F(DataServiceClient, DeclaredDocumentTypesAndOtherMachinesGetTheFailureReply)
 {
     brw::CommandContextHandle context = brw::MakeCommandContext();
     ASSERT_TRUE(context);
-    EXPECT_EQ(Execute(context.get(), L"<!DOCTYPE get_document [<!ENTITY x SYSTEM \"file:///C:/windows/win.ini\">]>"
-                                 L"<get_document db=\"&x;\" id=\"" + noteId_ + L"\"/>"),
-              kFailure);
+    EXPECT_EQ(kFailure,
+              Execute(context.get(), L"<!DOCTYPE get_document [<!ENTITY x SYSTEM \"file:///C:/windows/win.ini\">]>"
+                                     L"<get_document db=\"&x;\" id=\"" +
+                                         noteId_ + L"\"/>"));
     for (const wchar_t* db : {L"\\\\srv\\share\\x.nsf", L"srv!!mail\\x.nsf"}) {
-        EXPECT_EQ(Execute(context.get(), std::wstring(L"<get_document db=\"") + db + L"\" id=\"" + noteId_ + L"\"/>"),
-                  kFailure);
+        EXPECT_EQ(kFailure,
+                  Execute(context.get(), std::wstring(L"<get_document db=\"") + db + L"\" id=\"" + noteId_ + L"\"/>"));
     }
     EXPECT_NE(Execute(context.get(), L"<get_document db=\"memo.nsf\" id=\"" + noteId_ + L"\"/>").find(L"Budget"),
               std::wstring::npos);
-    EXPECT_NE(Execute(context.get(), L"<get_document db=\"" + sandbox_.DataPath(L"memo.nsf") + L"\" id=\"" + noteId_ +
-                                     L"\"/>")
+    EXPECT_NE(Execute(context.get(),
+                      L"<get_document db=\"" + sandbox_.DataPath(L"memo.nsf") + L"\" id=\"" + noteId_ + L"\"/>")
                   .find(L"Budget"),
               std::wstring::npos);
 }
 
-}  // namespace
+} // namespace

@@ -2,12 +2,22 @@
 // enumeration root -> database -> document (the 64-bit filters, against the
 // connector's pipe server and data service) must build the same URL for the
 // same document, however the database was named to each of them.
-#include <gtest/gtest.h>
+#include "common/ComHolders.h"
+#include "common/ComObject.h"
+#include "common/DebugConsole.h"
+#include "common/WideString.h"
+#include "connector/SettingsStore.h"
+#include "handler/pipe/PipeClient.h"
+#include "handler/protocol/NSFProtocol.h"
+#include "tests/support/BuildTrees.h"
+#include "tests/support/ProcessRun.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/TestRegistry.h"
 
 #include <windows.h>
-
 #include <filter.h>
 #include <filterr.h>
+#include <gtest/gtest.h>
 #include <searchapi.h>
 
 #include <algorithm>
@@ -15,18 +25,6 @@
 #include <set>
 #include <string>
 #include <vector>
-
-#include "common/ComHolders.h"
-#include "common/ComObject.h"
-#include "common/DebugConsole.h"
-#include "common/WideString.h"
-#include "connector/SettingsStore.h"
-#include "handler/NSFProtocol.h"
-#include "handler/PipeClient.h"
-#include "tests/support/BuildTrees.h"
-#include "tests/support/ProcessRun.h"
-#include "tests/support/ScratchFolder.h"
-#include "tests/support/TestRegistry.h"
 
 namespace {
 
@@ -129,13 +127,13 @@ protected:
     // Every document URL the filters announce from the crawl root down.
     std::vector<std::wstring> PulledUrls()
     {
-        brwtest::RunningProcess connector(brwtest::ProcessSpec{
-            Quoted(brwtest::BinaryIn32BitTree(L"tests\\brw_pipe_server_host.exe")) + L" " + Quoted(Ini()) + L" " +
-            Quoted(brw::kConnectorPipeName)});
+        brwtest::RunningProcess connector(
+            brwtest::ProcessSpec{Quoted(brwtest::BinaryIn32BitTree(L"tests\\brw_pipe_server_host.exe")) + L" " +
+                                 Quoted(Ini()) + L" " + Quoted(brw::kConnectorPipeName)});
         EXPECT_TRUE(connector.WaitForOutput("ready", kWaitMs));
         brw::ComPtr<ISearchProtocol2> protocol;
         EXPECT_EQ(S_OK, brw::CreateAggregatableInstance<brw::CNSFProtocol>(nullptr, IID_ISearchProtocol2,
-                                                                            protocol.put_void()));
+                                                                           protocol.put_void()));
         EXPECT_EQ(S_OK, protocol->Init(nullptr, nullptr, nullptr));
         std::vector<std::wstring> documents;
         for (const std::wstring& database : ChildrenOf(protocol.get(), std::wstring(L"brw://") + kIdentity + L"/")) {
@@ -175,7 +173,7 @@ TEST_F(DatabaseUrls, TheNotifierAndTheFiltersNameEachDocumentAlike)
     const std::vector<std::wstring> pulled = PulledUrls();
     const std::set<std::wstring> distinct(pulled.begin(), pulled.end());
     EXPECT_EQ(distinct.size(), pulled.size()) << "a document announced twice";
-    EXPECT_EQ(pulled.size(), 3u);
+    EXPECT_EQ(3u, pulled.size());
 
     const struct {
         const wchar_t* database;
@@ -190,8 +188,8 @@ TEST_F(DatabaseUrls, TheNotifierAndTheFiltersNameEachDocumentAlike)
         for (const std::wstring& spelling : database.spellings) {
             const std::wstring notified = NotifiedUrl(spelling);
             SCOPED_TRACE(brw::WideToUtf8(spelling) + " -> " + brw::WideToUtf8(notified));
-            EXPECT_EQ(notified.size() > 8 ? notified.substr(notified.size() - 8) : notified, kUrlNoteId);
-            EXPECT_NE(distinct.count(notified), 0u) << "the filters never announce what the notifier names";
+            EXPECT_EQ(kUrlNoteId, notified.size() > 8 ? notified.substr(notified.size() - 8) : notified);
+            EXPECT_NE(0u, distinct.count(notified)) << "the filters never announce what the notifier names";
             if (first.empty()) {
                 first = notified;
             }

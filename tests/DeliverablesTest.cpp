@@ -1,17 +1,16 @@
 // What every shipped binary of this tree must be before it does anything:
 // a Brimlow Search 2.3 file whose exports are where their callers look, and
 // which reports failure, never success, for what it cannot do yet.
-#include <gtest/gtest.h>
+#include "common/Handles.h"
+#include "notesdata/commands/ExecuteCommand.h"
+#include "tests/support/BuildTrees.h"
 
 #include <windows.h>
 #include <objbase.h>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "common/Handles.h"
-#include "notesdata/ExecuteCommand.h"
-#include "tests/support/BuildTrees.h"
 
 namespace {
 
@@ -59,9 +58,9 @@ TEST(Deliverables, CarryTheProductVersion)
     for (const std::wstring& relative : Deliverables()) {
         std::wstring file = InThisTree(relative);
         SCOPED_TRACE(testing::Message() << "file " << std::string(file.begin(), file.end()));
-        EXPECT_EQ(VersionString(file, L"ProductName"), L"Brimlow Search");
-        EXPECT_EQ(VersionString(file, L"ProductVersion"), L"2.3");
-        EXPECT_EQ(VersionString(file, L"FileVersion"), L"2.3");
+        EXPECT_EQ(L"Brimlow Search", VersionString(file, L"ProductName"));
+        EXPECT_EQ(L"2.3", VersionString(file, L"ProductVersion"));
+        EXPECT_EQ(L"2.3", VersionString(file, L"FileVersion"));
     }
 }
 
@@ -97,12 +96,12 @@ TEST(Deliverables, DataServiceExportsItsNamesAtTheirOrdinals)
 {
     NotesLibrary notes;
     Library data(L"notesdata\\BRWData.dll");
-    ASSERT_NE(data.get(), nullptr);
-    const char* names[] = {"EntryPoint", "ForceIDPasswordPrompt", "GetDatabaseInfo", "SelectDatabase",
+    ASSERT_NE(nullptr, data.get());
+    const char* names[] = {"EntryPoint",        "ForceIDPasswordPrompt",           "GetDatabaseInfo", "SelectDatabase",
                            "GetServerMailInfo", "BRWTemporaryFileMgr_DeleteFiles", "BRWIndexDocument"};
     for (int ordinal = 1; ordinal <= 7; ++ordinal) {
         FARPROC byName = data[names[ordinal - 1]];
-        EXPECT_NE(byName, nullptr) << names[ordinal - 1];
+        EXPECT_NE(nullptr, byName) << names[ordinal - 1];
         EXPECT_EQ(GetProcAddress(data.get(), MAKEINTRESOURCEA(ordinal)), byName) << names[ordinal - 1];
     }
 }
@@ -113,14 +112,14 @@ TEST(Deliverables, DataServiceEntryPointMakesAServiceWithOneReference)
     Library data(L"notesdata\\BRWData.dll");
     using EntryPointFn = int(WINAPI*)(IExecuteCommand**);
     auto entryPoint = data.Get<EntryPointFn>("EntryPoint");
-    ASSERT_NE(entryPoint, nullptr);
-    EXPECT_EQ(entryPoint(nullptr), 2);
+    ASSERT_NE(nullptr, entryPoint);
+    EXPECT_EQ(2, entryPoint(nullptr));
     IExecuteCommand* service = nullptr;
-    ASSERT_EQ(entryPoint(&service), 0);
-    ASSERT_NE(service, nullptr);
-    EXPECT_EQ(service->AddRef(), 2u);
-    EXPECT_EQ(service->Release(), 1u);
-    EXPECT_EQ(service->Release(), 0u);
+    ASSERT_EQ(0, entryPoint(&service));
+    ASSERT_NE(nullptr, service);
+    EXPECT_EQ(2u, service->AddRef());
+    EXPECT_EQ(1u, service->Release());
+    EXPECT_EQ(0u, service->Release());
 }
 
 TEST(Deliverables, CommandClientMakesAContextOverTheDataService)
@@ -133,17 +132,17 @@ TEST(Deliverables, CommandClientMakesAContextOverTheDataService)
     using InitFn = int(WINAPI*)(DWORD*);
     using FreeFn = int(WINAPI*)(DWORD);
     auto init = client.Get<InitFn>("InitializeCommandContext");
-    ASSERT_NE(init, nullptr);
-    for (const char* name : {"ClearCommandBuffer", "ExecuteCommand", "GetReturnBufferSize", "GetReturnBuffer",
-                             "FreeCommandContext"}) {
-        EXPECT_NE(client[name], nullptr) << name;
+    ASSERT_NE(nullptr, init);
+    for (const char* name :
+         {"ClearCommandBuffer", "ExecuteCommand", "GetReturnBufferSize", "GetReturnBuffer", "FreeCommandContext"}) {
+        EXPECT_NE(nullptr, client[name]) << name;
     }
-    EXPECT_NE(init(nullptr), 0);
+    EXPECT_NE(0, init(nullptr));
     DWORD context = 0;
-    ASSERT_EQ(init(&context), 0);
-    EXPECT_NE(context, 0u);
-    EXPECT_EQ(client.Get<FreeFn>("FreeCommandContext")(context), 0);
-    EXPECT_NE(client.Get<FreeFn>("FreeCommandContext")(context), 0) << "a context is freed once";
+    ASSERT_EQ(0, init(&context));
+    EXPECT_NE(0u, context);
+    EXPECT_EQ(0, client.Get<FreeFn>("FreeCommandContext")(context));
+    EXPECT_NE(0, client.Get<FreeFn>("FreeCommandContext")(context)) << "a context is freed once";
 }
 
 #endif
@@ -155,23 +154,23 @@ TEST(Deliverables, ComServersRefuseUnknownClasses)
 #else
     Library server(L"monitor32\\BRWMon32.dll");
 #endif
-    ASSERT_NE(server.get(), nullptr);
+    ASSERT_NE(nullptr, server.get());
     using GetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
     using RegisterFn = HRESULT(WINAPI*)();
     auto getClassObject = server.Get<GetClassObjectFn>("DllGetClassObject");
     auto registerServer = server.Get<RegisterFn>("DllRegisterServer");
-    ASSERT_NE(getClassObject, nullptr);
-    ASSERT_NE(registerServer, nullptr);
+    ASSERT_NE(nullptr, getClassObject);
+    ASSERT_NE(nullptr, registerServer);
     void* factory = reinterpret_cast<void*>(0x1234);
-    EXPECT_EQ(getClassObject(GUID{}, __uuidof(IClassFactory), &factory), CLASS_E_CLASSNOTAVAILABLE);
-    EXPECT_EQ(factory, nullptr);
+    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, getClassObject(GUID{}, __uuidof(IClassFactory), &factory));
+    EXPECT_EQ(nullptr, factory);
 #if defined(_WIN64)
     // The handler's classes exist: its protocol handler has a factory.
     // Registration itself writes machine-wide keys and is tested, under a
     // lock, with the handler.
     const CLSID protocol = {0xF7FD5BEC, 0x6B4C, 0x4C41, {0xBC, 0x6D, 0x31, 0x8E, 0x75, 0x67, 0xBC, 0xEB}};
     IClassFactory* protocolFactory = nullptr;
-    EXPECT_EQ(getClassObject(protocol, __uuidof(IClassFactory), reinterpret_cast<void**>(&protocolFactory)), S_OK);
+    EXPECT_EQ(S_OK, getClassObject(protocol, __uuidof(IClassFactory), reinterpret_cast<void**>(&protocolFactory)));
     if (protocolFactory) {
         protocolFactory->Release();
     }
@@ -180,4 +179,4 @@ TEST(Deliverables, ComServersRefuseUnknownClasses)
 #endif
 }
 
-}  // namespace
+} // namespace

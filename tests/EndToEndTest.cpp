@@ -2,22 +2,21 @@
 // connector's pipe server, command client and data service, each in the
 // architecture it ships in: what a hostile document can and cannot put into
 // the handler's hands.
-#include <gtest/gtest.h>
+#include "common/WideString.h"
+#include "handler/pipe/PipeClient.h"
+#include "handler/pipe/ReplyFields.h"
+#include "handler/pipe/Requests.h"
+#include "tests/support/BuildTrees.h"
+#include "tests/support/ProcessRun.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdlib>
 #include <memory>
 #include <string>
-
-#include "common/WideString.h"
-#include "handler/PipeClient.h"
-#include "handler/ReplyFields.h"
-#include "handler/Requests.h"
-#include "tests/support/BuildTrees.h"
-#include "tests/support/ProcessRun.h"
-#include "tests/support/ScratchFolder.h"
 
 namespace {
 
@@ -86,9 +85,9 @@ protected:
         const std::wstring dxl = root_.Sub(L"e2e.dxl");
         ASSERT_TRUE(WriteText(dxl, HostileMemoDxl()));
         RunTool(notesdb, L"import " + Quoted(dxl) + L" " + Quoted(root_.Sub(L"data\\mail\\e2e.nsf")));
-        host_ = std::make_unique<brwtest::RunningProcess>(brwtest::ProcessSpec{
-            Quoted(brwtest::BinaryIn32BitTree(L"tests\\brw_pipe_server_host.exe")) + L" " + Quoted(ini) + L" " +
-            Quoted(pipeName_)});
+        host_ = std::make_unique<brwtest::RunningProcess>(
+            brwtest::ProcessSpec{Quoted(brwtest::BinaryIn32BitTree(L"tests\\brw_pipe_server_host.exe")) + L" " +
+                                 Quoted(ini) + L" " + Quoted(pipeName_)});
         ASSERT_TRUE(host_->WaitForOutput("ready", kWaitMs));
     }
 
@@ -101,13 +100,14 @@ protected:
     brwtest::ScratchFolder root_{L"brwe2e"};
     std::wstring pipeName_;
     std::wstring noteId_ = L"8F6";
-    std::unique_ptr<brwtest::RunningProcess> host_;  // ended with the test
+    std::unique_ptr<brwtest::RunningProcess> host_; // ended with the test
     brw::PipeReply reply_;
 };
 
 TEST_F(EndToEnd, HostileNamesReachTheHandlerAsTextNotAsElements)
 {
-    ASSERT_EQ(S_OK, Exchange(brw::DocumentRequestText(L"mail/e2e.nsf", noteId_, brw::DocumentRequest{}, root_.Sub(L"temp"))));
+    ASSERT_EQ(S_OK,
+              Exchange(brw::DocumentRequestText(L"mail/e2e.nsf", noteId_, brw::DocumentRequest{}, root_.Sub(L"temp"))));
     std::wstring subject;
     ASSERT_TRUE(brw::GetFieldValue(reply_.Text(), L"Subject", &subject));
     EXPECT_EQ(kHostileSubject, subject);
@@ -124,7 +124,8 @@ TEST_F(EndToEnd, HostileNamesReachTheHandlerAsTextNotAsElements)
 
 TEST_F(EndToEnd, AnExtractedAttachmentStaysInTheTempFolderWhateverItsName)
 {
-    ASSERT_EQ(S_OK, Exchange(brw::DocumentRequestText(L"mail/e2e.nsf", noteId_, FirstAttachment(), root_.Sub(L"temp"))));
+    ASSERT_EQ(S_OK,
+              Exchange(brw::DocumentRequestText(L"mail/e2e.nsf", noteId_, FirstAttachment(), root_.Sub(L"temp"))));
     std::wstring disk;
     ASSERT_TRUE(brw::GetElementText(reply_.Text(), L"diskfilename", &disk, 1));
     EXPECT_EQ(0u, disk.find(root_.Sub(L"temp\\Quexlink\\"))) << brw::WideToUtf8(disk);
@@ -140,8 +141,8 @@ TEST_F(EndToEnd, ListsAndMarkersCrossTheArchitectures)
     EXPECT_EQ(std::wstring(8 - noteId_.size(), L'0') + noteId_, id);
     EXPECT_EQ(brw::kDocumentDeleted,
               Exchange(brw::DocumentRequestText(L"mail/e2e.nsf", L"1", brw::DocumentRequest{}, root_.Sub(L"temp"))));
-    EXPECT_EQ(brw::kConnectorUnavailable,
-              Exchange(brw::DocumentRequestText(L"mail/none.nsf", noteId_, brw::DocumentRequest{}, root_.Sub(L"temp"))));
+    EXPECT_EQ(brw::kConnectorUnavailable, Exchange(brw::DocumentRequestText(
+                                              L"mail/none.nsf", noteId_, brw::DocumentRequest{}, root_.Sub(L"temp"))));
 }
 
-}  // namespace
+} // namespace

@@ -3,10 +3,9 @@
 #include "common/ComObject.h"
 #include "common/ModuleLock.h"
 
+#include <gtest/gtest.h>
 #include <oleidl.h>
 #include <shlwapi.h>
-
-#include <gtest/gtest.h>
 
 #include <new>
 

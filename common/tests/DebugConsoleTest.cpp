@@ -1,6 +1,6 @@
 #include "common/DebugConsole.h"
-#include "common/FailureTrail.h"
 
+#include "common/FailureTrail.h"
 #include "common/Handles.h"
 #include "common/tests/RegistryTestTools.h"
 
@@ -44,7 +44,8 @@ TEST(FailureTrailLines, ShowStepAndWholeResult)
 {
     EXPECT_EQ(L"BRWHandler: open pipe failed 0x80070005\n",
               FormatFailureLine(L"BRWHandler", L"open pipe", HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED)));
-    EXPECT_EQ(L"BRWHandler: filter init failed 0x00000001\n", FormatFailureLine(L"BRWHandler", L"filter init", S_FALSE));
+    EXPECT_EQ(L"BRWHandler: filter init failed 0x00000001\n",
+              FormatFailureLine(L"BRWHandler", L"filter init", S_FALSE));
     EXPECT_EQ(L":  failed 0x80004005\n", FormatFailureLine(nullptr, nullptr, E_FAIL));
 }
 

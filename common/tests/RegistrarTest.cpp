@@ -9,10 +9,10 @@ namespace brw {
 namespace {
 
 using brwtest::KeyExists;
-using test::TestKey;
 using test::BytesOf;
 using test::DumpTree;
 using test::ReadRaw;
+using test::TestKey;
 
 const wchar_t kModulePath[] = L"C:\\Program Files\\Brimlow Search\\BRWHandler.dll";
 const wchar_t kAppId[] = L"{A5332841-FAD8-4A9C-ACF2-9389BDDD135C}";
@@ -55,10 +55,12 @@ protected:
 
 TEST_F(RegistrarTest, WritesEveryValueTypeExactly)
 {
-    ASSERT_EQ(S_OK, machine.Register({Key(L"Class", KeyMode::Normal,
-        {ScriptValue::Default(L"%MODULE%"), ScriptValue::ExpandString(L"Path", L"%SystemRoot%\\x.dll"),
-         ScriptValue::Dword(L"Flags", 0x00100000), ScriptValue::MultiString(L"List", {L"a", L"%APPID%"}),
-         ScriptValue::Binary(L"Blob", {1, 2, 0xFF}), ScriptValue::Binary(L"NoBytes", {})})}));
+    ASSERT_EQ(S_OK,
+              machine.Register(
+                  {Key(L"Class", KeyMode::Normal,
+                       {ScriptValue::Default(L"%MODULE%"), ScriptValue::ExpandString(L"Path", L"%SystemRoot%\\x.dll"),
+                        ScriptValue::Dword(L"Flags", 0x00100000), ScriptValue::MultiString(L"List", {L"a", L"%APPID%"}),
+                        ScriptValue::Binary(L"Blob", {1, 2, 0xFF}), ScriptValue::Binary(L"NoBytes", {})})}));
 
     // Wine's RegSetValueExW appends a missing NUL to string data itself, so
     // only on Windows do these sizes also prove that we count the NUL.

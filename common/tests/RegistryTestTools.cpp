@@ -108,8 +108,7 @@ LONG WriteRaw(HKEY root, const std::wstring& path, const wchar_t* name, const Ra
         status = RegDeleteValueW(key.get(), name);
         return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
     }
-    return RegSetValueExW(key.get(), name, 0, value.type, value.bytes.data(),
-                          static_cast<DWORD>(value.bytes.size()));
+    return RegSetValueExW(key.get(), name, 0, value.type, value.bytes.data(), static_cast<DWORD>(value.bytes.size()));
 }
 
 std::wstring DumpTree(HKEY root, const std::wstring& path)

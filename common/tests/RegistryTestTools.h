@@ -3,9 +3,9 @@
 // registry contents.
 #pragma once
 
-#include <windows.h>
-
 #include "tests/support/TestRegistry.h"
+
+#include <windows.h>
 
 #include <optional>
 #include <string>

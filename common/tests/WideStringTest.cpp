@@ -1,7 +1,6 @@
 #include "common/WideString.h"
 
 #include <objbase.h>
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -19,9 +18,13 @@ TEST(CopyBounded, CopiesAtMostLengthMinusOneAndLeavesBadBuffersUntouched)
         const wchar_t* expected; // nullptr: buffer untouched
         bool fits;
     } cases[] = {
-        {kLength, kThirty, L"abcdefghi", false}, {kLength, L"abcdefghi", L"abcdefghi", true},
-        {kLength, L"abcdefghij", L"abcdefghi", false}, {1, L"abc", L"", false},
-        {kLength, nullptr, L"", true}, {0, L"abc", nullptr, false}, {-1, L"abc", nullptr, false},
+        {kLength, kThirty, L"abcdefghi", false},
+        {kLength, L"abcdefghi", L"abcdefghi", true},
+        {kLength, L"abcdefghij", L"abcdefghi", false},
+        {1, L"abc", L"", false},
+        {kLength, nullptr, L"", true},
+        {0, L"abc", nullptr, false},
+        {-1, L"abc", nullptr, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "length " << c.length << ", case " << (&c - cases));
@@ -62,10 +65,12 @@ TEST(FormatText, KeepsTheWindowsMeaningOfPercentSAndGrows)
 TEST(Utf8, RoundTripsAllPlanesAndReplacesIllFormedInput)
 {
     const std::wstring wide = L"Gr\u00FC\u00DFe \u20AC \U0001D11E";
-    const std::string utf8 = "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xF0\x9D\x84\x9E";
+    const std::string utf8 = "Gr\xC3\xBC\xC3\x9F"
+                             "e \xE2\x82\xAC \xF0\x9D\x84\x9E";
     EXPECT_EQ(utf8, WideToUtf8(wide));
     EXPECT_EQ(wide, Utf8ToWide(utf8));
-    EXPECT_EQ(L"a\uFFFDb", Utf8ToWide("a\xFF" "b"));
+    EXPECT_EQ(L"a\uFFFDb", Utf8ToWide("a\xFF"
+                                      "b"));
     EXPECT_EQ(std::wstring(L"a\0b", 3), Utf8ToWide(std::string("a\0b", 3)));
     EXPECT_EQ(L"", Utf8ToWide(""));
 }

@@ -1,16 +1,15 @@
 // The command client over the real data service: BRWClient.dll, BRWData.dll
 // and the stand-in's nnotes.dll, as the connector loads them.
-#include <gtest/gtest.h>
+#include "connector/CommandContextHandle.h"
+#include "notesdata/tests/NotesSandbox.h"
 
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
-
-#include "connector/CommandContextHandle.h"
-#include "notesdata/tests/NotesSandbox.h"
 
 namespace {
 
@@ -47,8 +46,8 @@ protected:
     {
         ASSERT_TRUE(sandbox_.Start());
         ASSERT_TRUE(sandbox_.NewDatabase(L"mail\\one.nsf").succeeded);
-        ASSERT_TRUE(sandbox_.Notesdb(L"generate mail \"" + sandbox_.DataPath(L"mail\\two.nsf") + L"\" --count 300")
-                        .succeeded);
+        ASSERT_TRUE(
+            sandbox_.Notesdb(L"generate mail \"" + sandbox_.DataPath(L"mail\\two.nsf") + L"\" --count 300").succeeded);
     }
     brwtest::NotesSandbox sandbox_;
 };
@@ -72,7 +71,7 @@ std::wstring FirstId(const std::wstring& list)
     const size_t start = list.find(L"<d>");
     const size_t end = list.find(L"</d>");
     return start == std::wstring::npos || end == std::wstring::npos ? std::wstring()
-                                                                     : list.substr(start + 3, end - start - 3);
+                                                                    : list.substr(start + 3, end - start - 3);
 }
 
 constexpr wchar_t kRtfOpen[] = L"<rtf>";
@@ -109,11 +108,10 @@ std::wstring FolderOf(const std::wstring& path)
 
 TEST_F(ClientService, TwoThreadsWithTheirOwnContextsRunCommandsAtOnce)
 {
-    const std::wstring expected =
-        ClientThread().Run(L"<get_modified_document_list db=\"mail\\two.nsf\"/>");
+    const std::wstring expected = ClientThread().Run(L"<get_modified_document_list db=\"mail\\two.nsf\"/>");
     ASSERT_GT(expected.size(), 300u * 8);
-    const std::wstring document = L"<get_document db=\"mail\\two.nsf\" tempdir=\"" + sandbox_.TempDir() +
-                                  L"\" id=\"" + FirstId(expected) + L"\"/>";
+    const std::wstring document = L"<get_document db=\"mail\\two.nsf\" tempdir=\"" + sandbox_.TempDir() + L"\" id=\"" +
+                                  FirstId(expected) + L"\"/>";
     bool same[2] = {true, true};
     std::wstring folders[2];
     auto work = [&](int which) {
@@ -147,7 +145,7 @@ TEST_F(ClientService, TwoThreadsWithTheirOwnContextsRunCommandsAtOnce)
 TEST_F(ClientService, AContextIsFreedOnlyByItsOwnThread)
 {
     BRWCommandContext context = 0;
-    ASSERT_EQ(InitializeCommandContext(&context), 0);
+    ASSERT_EQ(0, InitializeCommandContext(&context));
     int freedElsewhere = 0;
     int ranElsewhere = 0;
     std::thread other([&] {
@@ -155,15 +153,15 @@ TEST_F(ClientService, AContextIsFreedOnlyByItsOwnThread)
         freedElsewhere = FreeCommandContext(context);
     });
     other.join();
-    EXPECT_NE(ranElsewhere, 0);
-    EXPECT_NE(freedElsewhere, 0);
+    EXPECT_NE(0, ranElsewhere);
+    EXPECT_NE(0, freedElsewhere);
 
     const std::wstring request = std::wstring(kPrologue) + L"<get_database_list/>";
-    EXPECT_EQ(ExecuteCommand(context, request.c_str()), 0) << "still whole for its own thread";
+    EXPECT_EQ(0, ExecuteCommand(context, request.c_str())) << "still whole for its own thread";
     EXPECT_GT(GetReturnBufferSize(context), 0);
-    EXPECT_EQ(FreeCommandContext(context), 0);
-    EXPECT_NE(FreeCommandContext(context), 0) << "freed once";
-    EXPECT_NE(ExecuteCommand(context, request.c_str()), 0);
+    EXPECT_EQ(0, FreeCommandContext(context));
+    EXPECT_NE(0, FreeCommandContext(context)) << "freed once";
+    EXPECT_NE(0, ExecuteCommand(context, request.c_str()));
 }
 
-}  // namespace
+} // namespace

@@ -1,14 +1,13 @@
 // The command client's reply building and context rules, with a data
 // service of the test's own.
-#include <gtest/gtest.h>
+#include "connector/CommandContext.h"
+#include "connector/ReplyBuffer.h"
 
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <thread>
-
-#include "connector/CommandContext.h"
-#include "connector/ReplyBuffer.h"
 
 namespace {
 
@@ -25,7 +24,7 @@ TEST(ReplyBuffer, BuildsElementsTextAndFormattedNumbers)
     reply.AppendText(L"a<b&c", -1);
     reply.AppendText(L"xyz", 2);
     reply.CloseElement(L"documents");
-    EXPECT_EQ(reply.Text(), L"<documents><d>8F6</d><d>FFFFFFFF</d><notesize>-5</notesize>a<b&cxy</documents>");
+    EXPECT_EQ(L"<documents><d>8F6</d><d>FFFFFFFF</d><notesize>-5</notesize>a<b&cxy</documents>", reply.Text());
     EXPECT_EQ(reply.ByteCount(), reply.Text().size() * 2);
     EXPECT_TRUE(reply.IsComplete());
 }
@@ -34,22 +33,22 @@ TEST(ReplyBuffer, BeginDropsEarlierTextAndBadArgumentsAppendNothing)
 {
     brw::ReplyBuffer reply;
     reply.AppendText(L"<deletedoc/>", -1);
-    EXPECT_EQ(reply.Text(), L"<deletedoc/>");
+    EXPECT_EQ(L"<deletedoc/>", reply.Text());
     reply.Begin();
-    EXPECT_EQ(reply.Text(), L"");
-    EXPECT_EQ(reply.AppendText(nullptr, 3), E_POINTER);
-    EXPECT_EQ(reply.AppendText(nullptr, 0), S_OK);
-    EXPECT_EQ(reply.AppendText(L"abc", -2), E_INVALIDARG);
-    EXPECT_EQ(reply.OpenElement(nullptr), E_POINTER);
-    EXPECT_EQ(reply.AppendFormat(nullptr, 1), E_POINTER);
-    EXPECT_EQ(reply.Text(), L"");
+    EXPECT_EQ(L"", reply.Text());
+    EXPECT_EQ(E_POINTER, reply.AppendText(nullptr, 3));
+    EXPECT_EQ(S_OK, reply.AppendText(nullptr, 0));
+    EXPECT_EQ(E_INVALIDARG, reply.AppendText(L"abc", -2));
+    EXPECT_EQ(E_POINTER, reply.OpenElement(nullptr));
+    EXPECT_EQ(E_POINTER, reply.AppendFormat(nullptr, 1));
+    EXPECT_EQ(L"", reply.Text());
 }
 
 TEST(ReplyBuffer, TextWithEmbeddedNulKeepsItsGivenLength)
 {
     brw::ReplyBuffer reply;
     reply.AppendText(L"a\0b", 3);
-    EXPECT_EQ(reply.ByteCount(), 6u);
+    EXPECT_EQ(6u, reply.ByteCount());
 }
 
 // A data service that echoes the request's length, or fails on "fail".
@@ -93,16 +92,16 @@ TEST(CommandContext, RunsCommandsAndReleasesTheServiceAtTheEnd)
     {
         std::unique_ptr<brw::CommandContext> context = brw::CommandContext::Create(&MakeEchoService);
         ASSERT_TRUE(context);
-        EXPECT_EQ(g_service.references, 1u);
+        EXPECT_EQ(1u, g_service.references);
         ASSERT_TRUE(context->Execute(L"<get_document/>"));
-        EXPECT_EQ(context->Reply().Text(), L"<len>15</len>");
+        EXPECT_EQ(L"<len>15</len>", context->Reply().Text());
         context->ClearReply();
         ASSERT_TRUE(context->Execute(L"x"));
-        EXPECT_EQ(context->Reply().Text(), L"<len>1</len>") << "a reused context keeps no earlier reply";
+        EXPECT_EQ(L"<len>1</len>", context->Reply().Text()) << "a reused context keeps no earlier reply";
         EXPECT_FALSE(context->Execute(L"fail"));
         EXPECT_FALSE(context->Execute(nullptr));
     }
-    EXPECT_EQ(g_service.references, 0u);
+    EXPECT_EQ(0u, g_service.references);
 }
 
 TEST(CommandContext, NoServiceNoContext)
@@ -127,15 +126,15 @@ TEST(CommandContextTable, HandsOutDistinctNumbersAndRefusesUnknownOnes)
     brw::CommandContextTable table;
     DWORD first = table.Add(brw::CommandContext::Create(&MakeEchoService));
     DWORD second = table.Add(brw::CommandContext::Create(&MakeEchoService));
-    EXPECT_NE(first, 0u);
+    EXPECT_NE(0u, first);
     EXPECT_NE(first, second);
-    EXPECT_NE(table.Find(first), nullptr);
-    EXPECT_EQ(table.Find(second + 100), nullptr);
+    EXPECT_NE(nullptr, table.Find(first));
+    EXPECT_EQ(nullptr, table.Find(second + 100));
     EXPECT_TRUE(table.Remove(first));
-    EXPECT_EQ(table.Find(first), nullptr);
+    EXPECT_EQ(nullptr, table.Find(first));
     EXPECT_FALSE(table.Remove(first)) << "a context is freed once";
     table.Remove(second);
-    EXPECT_EQ(g_service.references, 0u);
+    EXPECT_EQ(0u, g_service.references);
 }
 
-}  // namespace
+} // namespace

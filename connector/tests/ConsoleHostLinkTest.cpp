@@ -1,16 +1,16 @@
 // The connector's handshake with BRWHC, run from a console-less process as
 // the connector is. Consoles need a display under Wine; ctest provides one.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
-#include <string>
-
 #include "connector/ConsoleHostLink.h"
+
 #include "consolehost/CloseEvent.h"
 #include "tests/support/BuildTrees.h"
 #include "tests/support/ConsoleText.h"
 #include "tests/support/ProcessRun.h"
+
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <string>
 
 namespace {
 
@@ -53,7 +53,7 @@ TEST_F(ConsoleHostLinkTest, AttachesToTheHostAndReleasesIt)
 {
     brw::ConsoleHostLink link(HostOptions(ConsoleHostPath()));
     ASSERT_EQ(link.Start(), brw::ConsoleSource::HostConsole);
-    ASSERT_NE(link.HostProcessId(), 0u);
+    ASSERT_NE(0u, link.HostProcessId());
 
     // Signalled on attach, the host ends and leaves its console to us.
     HANDLE host = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, link.HostProcessId());
@@ -61,18 +61,18 @@ TEST_F(ConsoleHostLinkTest, AttachesToTheHostAndReleasesIt)
         EXPECT_EQ(WaitForSingleObject(host, kTimeoutMs), static_cast<DWORD>(WAIT_OBJECT_0));
         DWORD exitCode = STILL_ACTIVE;
         GetExitCodeProcess(host, &exitCode);
-        EXPECT_EQ(exitCode, 0u);
+        EXPECT_EQ(0u, exitCode);
         CloseHandle(host);
     }
     wchar_t title[64] = {};
     GetConsoleTitleW(title, 64);
-    EXPECT_STREQ(title, L"BRWHC");
+    EXPECT_STREQ(L"BRWHC", title);
 
     // The console is ours now: the log's handle writes to it.
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     DWORD written = 0;
     EXPECT_TRUE(WriteConsoleW(out, L"Check login\n", 12, &written, nullptr));
-    EXPECT_EQ(written, 12u);
+    EXPECT_EQ(12u, written);
     std::wstring shown = brwtest::ConsoleText();
     EXPECT_NE(shown.find(L"Ready for console messages"), std::wstring::npos);
     EXPECT_NE(shown.find(L"Check login"), std::wstring::npos);
@@ -82,7 +82,7 @@ TEST_F(ConsoleHostLinkTest, MissingHostGivesAHiddenConsoleOfItsOwn)
 {
     brw::ConsoleHostLink link(HostOptions(L"Z:\\no\\such\\folder\\BRWHC.EXE"));
     ASSERT_EQ(link.Start(), brw::ConsoleSource::OwnConsole);
-    EXPECT_EQ(link.HostProcessId(), 0u);
+    EXPECT_EQ(0u, link.HostProcessId());
     HWND window = GetConsoleWindow();
     if (window != nullptr) {
         EXPECT_FALSE(IsWindowVisible(window));
@@ -96,7 +96,7 @@ TEST_F(ConsoleHostLinkTest, HostThatEndsAtOnceFallsBackWithoutWaitingAllTries)
     // A squatter on the event's name makes the host end without a wait, so
     // there is never anything to attach to.
     HANDLE squatter = CreateMutexW(nullptr, FALSE, brw::kConsoleHostCloseEventName);
-    ASSERT_NE(squatter, nullptr);
+    ASSERT_NE(nullptr, squatter);
     brw::ConsoleHostOptions options = HostOptions(ConsoleHostPath());
     options.attachIntervalMs = kTimeoutMs;
     DWORD started = GetTickCount();
@@ -114,7 +114,7 @@ TEST_F(ConsoleHostLinkTest, HostThatEndsAtOnceFallsBackWithoutWaitingAllTries)
 TEST_F(ConsoleHostLinkTest, ExitReleasesAHostThatStillWaits)
 {
     HANDLE closeEvent = brw::CreateOrOpenCloseEvent();
-    ASSERT_NE(closeEvent, nullptr);
+    ASSERT_NE(nullptr, closeEvent);
     brwtest::RunningProcess waitingHost({brwtest::Quoted(ConsoleHostPath())});
     ASSERT_TRUE(waitingHost.WaitForOutput("Waiting for close event", kTimeoutMs));
     {
@@ -168,4 +168,4 @@ TEST_F(ConsoleHostLinkTest, RestartsLeaveNoHandleBehind)
     EXPECT_TRUE(WriteConsoleW(GetStdHandle(STD_OUTPUT_HANDLE), L"x\n", 2, &written, nullptr));
 }
 
-}  // namespace
+} // namespace

@@ -2,10 +2,19 @@
 // Windows Search stand-in: what a first registration leaves in the crawl
 // scope, that a later one changes nothing, that a catalogue which cannot be
 // reached or asked never stops the connector, and that a failed save does.
-#include <gtest/gtest.h>
+#include "connector/CrawlRoot.h"
+
+#include "common/ComHolders.h"
+#include "common/Handles.h"
+#include "connector/UserIdentity.h"
+#include "platform/winsearch/core/StateFolder.h"
+#include "tests/support/BuildTrees.h"
+#include "tests/support/ProcessRun.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/ServerRegistration.h"
 
 #include <windows.h>
-
+#include <gtest/gtest.h>
 #include <sddl.h>
 #include <searchapi.h>
 
@@ -13,16 +22,6 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-
-#include "common/ComHolders.h"
-#include "common/Handles.h"
-#include "connector/CrawlRoot.h"
-#include "connector/UserIdentity.h"
-#include "platform/winsearch/core/StateFolder.h"
-#include "tests/support/BuildTrees.h"
-#include "tests/support/ProcessRun.h"
-#include "tests/support/ScratchFolder.h"
-#include "tests/support/ServerRegistration.h"
 
 namespace {
 
@@ -61,7 +60,7 @@ TEST(UserIdentityTest, IsTheTokenUsersSidInBracesAndNamesTheCrawlRoot)
     wchar_t buffer[brw::kUserIdentityCapacity];
     std::wmemset(buffer, L'#', brw::kUserIdentityCapacity);
 
-    ASSERT_EQ(brw::UserIdentityText(buffer), 0);
+    ASSERT_EQ(0, brw::UserIdentityText(buffer));
     const size_t length = wcsnlen(buffer, brw::kUserIdentityCapacity);
     ASSERT_LT(length, brw::kUserIdentityCapacity) << "not terminated inside the buffer";
     EXPECT_EQ(std::wstring(buffer, length), L"{" + sid + L"}");
@@ -84,10 +83,10 @@ TEST(UserIdentityTest, FormattingIsCutAtTheLastCharacterOfTheBuffer)
     const std::wstring tooLong(400, L'7');
     brw::FormatUserIdentity(tooLong.c_str(), out.text);
     EXPECT_EQ(std::wstring(out.text), L"{" + tooLong.substr(0, 254)) << "the closing brace is what goes";
-    EXPECT_EQ(std::wstring(out.guard, 4), L"!!!!");
+    EXPECT_EQ(L"!!!!", std::wstring(out.guard, 4));
 
     brw::FormatUserIdentity(nullptr, out.text);
-    EXPECT_EQ(std::wstring(out.text), L"{}");
+    EXPECT_EQ(L"{}", std::wstring(out.text));
 }
 
 class ComApartment {
@@ -110,8 +109,7 @@ private:
 // not depend on their order.
 class StandInRegistration : public brwtest::ServerRegistration {
 public:
-    StandInRegistration()
-        : ServerRegistration(brwtest::BinaryIn32BitTree(L"platform\\winsearch\\BRWSearchStandIn.dll"))
+    StandInRegistration() : ServerRegistration(brwtest::BinaryIn32BitTree(L"platform\\winsearch\\BRWSearchStandIn.dll"))
     {
     }
 };
@@ -208,13 +206,13 @@ TEST_F(CrawlRootTest, FirstRegistrationAddsANotifyingTreeRootAndIncludesIt)
 {
     ASSERT_FALSE(IsIncluded(url_));
 
-    ASSERT_EQ(brw::RegisterCrawlRoot(), S_OK);
+    ASSERT_EQ(S_OK, brw::RegisterCrawlRoot());
 
     EXPECT_TRUE(IsIncluded(url_));
     EXPECT_TRUE(IsIncluded(url_ + L"mail\\archive.nsf/000008F6")) << "the rule covers the whole tree";
     EXPECT_FALSE(IsIncluded(L"brw://{S-1-5-21-1-2-3-4242}/")) << "another user's root is not this one's";
     const RootSeen root = FindRoot(url_);
-    EXPECT_EQ(root.count, 1);
+    EXPECT_EQ(1, root.count);
     EXPECT_TRUE(root.providesNotifications);
     EXPECT_TRUE(root.isHierarchical);
     EXPECT_FALSE(root.useNotificationsOnly) << "the indexer also crawls the root itself";
@@ -223,16 +221,16 @@ TEST_F(CrawlRootTest, FirstRegistrationAddsANotifyingTreeRootAndIncludesIt)
 
 TEST_F(CrawlRootTest, LaterRegistrationFindsTheRootIncludedAndSavesNothing)
 {
-    ASSERT_EQ(brw::RegisterCrawlRoot(), S_OK);
+    ASSERT_EQ(S_OK, brw::RegisterCrawlRoot());
     const std::string saved = SavedScope();
     ASSERT_NE(saved.find("version"), std::string::npos);
 
-    ASSERT_EQ(brw::RegisterCrawlRoot(), S_OK);
+    ASSERT_EQ(S_OK, brw::RegisterCrawlRoot());
 
     // Every save counts the scope's version up, so an unchanged file means
     // that nothing was saved.
     EXPECT_EQ(SavedScope(), saved);
-    EXPECT_EQ(FindRoot(url_).count, 1);
+    EXPECT_EQ(1, FindRoot(url_).count);
 }
 
 TEST_F(CrawlRootTest, RootAlreadyIncludedKeepsTheSettingsItWasGiven)
@@ -242,12 +240,12 @@ TEST_F(CrawlRootTest, RootAlreadyIncludedKeepsTheSettingsItWasGiven)
                         L" addroot " + url_ + L" --notifications-only";
     brwtest::RunningProcess process(admin);
     const brwtest::ProcessResult added = process.Wait(60000);
-    ASSERT_EQ(added.exitCode, 0u) << added.output;
+    ASSERT_EQ(0u, added.exitCode) << added.output;
 
-    ASSERT_EQ(brw::RegisterCrawlRoot(), S_OK);
+    ASSERT_EQ(S_OK, brw::RegisterCrawlRoot());
 
     const RootSeen root = FindRoot(url_);
-    EXPECT_EQ(root.count, 1);
+    EXPECT_EQ(1, root.count);
     EXPECT_TRUE(root.useNotificationsOnly) << "the root was replaced";
 }
 
@@ -273,7 +271,7 @@ TEST_F(CrawlRootTest, ScopeThatCannotBeAskedIsLeftAloneAndCountsAsDone)
     ASSERT_TRUE(CreateDirectoryW(state_.c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW((state_ + L"\\" + kScopeFile).c_str(), nullptr));
 
-    EXPECT_EQ(brw::RegisterCrawlRoot(), S_OK);
+    EXPECT_EQ(S_OK, brw::RegisterCrawlRoot());
 }
 
 TEST_F(CrawlRootTest, CatalogueThatCannotBeOpenedCountsAsDone)
@@ -285,17 +283,17 @@ TEST_F(CrawlRootTest, CatalogueThatCannotBeOpenedCountsAsDone)
     file.reset();
     StateFolderVariable unusable(blocker + L"\\state");
 
-    EXPECT_EQ(brw::RegisterCrawlRoot(), S_OK);
+    EXPECT_EQ(S_OK, brw::RegisterCrawlRoot());
 }
 
 TEST_F(CrawlRootTest, NoSearchManagerCountsAsDone)
 {
     ASSERT_HRESULT_SUCCEEDED(standIn_.Unregister());
     ComPtr<ISearchManager> manager;
-    ASSERT_EQ(CoCreateInstance(CLSID_CSearchManager, nullptr, CLSCTX_ALL, IID_ISearchManager, manager.put_void()),
-              REGDB_E_CLASSNOTREG);
+    ASSERT_EQ(REGDB_E_CLASSNOTREG,
+              CoCreateInstance(CLSID_CSearchManager, nullptr, CLSCTX_ALL, IID_ISearchManager, manager.put_void()));
 
-    EXPECT_EQ(brw::RegisterCrawlRoot(), S_OK);
+    EXPECT_EQ(S_OK, brw::RegisterCrawlRoot());
 }
 
-}  // namespace
+} // namespace

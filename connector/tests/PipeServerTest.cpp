@@ -1,23 +1,22 @@
 // The pipe server with the real command client and data service: what a
 // client of the pipe gets for each kind of request, and what the one
 // instance means for a second client.
-#include <gtest/gtest.h>
+#include "connector/PipeServer.h"
+
+#include "common/Handles.h"
+#include "common/TokenUser.h"
+#include "common/WideString.h"
+#include "notesdata/tests/NotesSandbox.h"
 
 #include <windows.h>
+#include <aclapi.h>
+#include <gtest/gtest.h>
+#include <notesapi.h>
 
 #include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "common/Handles.h"
-#include "common/TokenUser.h"
-#include "common/WideString.h"
-#include "connector/PipeServer.h"
-#include "notesdata/tests/NotesSandbox.h"
-
-#include <aclapi.h>
-#include <notesapi.h>
 
 namespace {
 
@@ -85,7 +84,7 @@ std::vector<BYTE> RequestBytes(const std::wstring& element)
 {
     const std::wstring text = kPrologue + element;
     const BYTE* bytes = reinterpret_cast<const BYTE*>(text.c_str());
-    return std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t));  // with its NUL
+    return std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t)); // with its NUL
 }
 
 std::wstring AsText(const std::vector<BYTE>& bytes)
@@ -102,7 +101,7 @@ bool WakeAndJoin(HANDLE thread, const std::wstring& name)
     brw::FileHandle poke(
         CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     const bool woken = static_cast<bool>(poke);
-    poke.reset();  // the server reads until the client goes
+    poke.reset(); // the server reads until the client goes
     return woken && WaitForSingleObject(thread, kWaitMs) == WAIT_OBJECT_0;
 }
 
@@ -196,8 +195,8 @@ TEST_F(PipeServer, ARequestFillingTheBufferRunsAndOneCharacterMoreGetsNoReply)
 {
     const std::wstring head = L"<get_modified_document_list db=\"mail\\one.nsf\" since=\"";
     const std::wstring tail = L"\"/>";
-    const size_t fillUnits = brw::kRequestLimitBytes / sizeof(wchar_t) - 1 - wcslen(kPrologue) - head.size() -
-                             tail.size();
+    const size_t fillUnits =
+        brw::kRequestLimitBytes / sizeof(wchar_t) - 1 - wcslen(kPrologue) - head.size() - tail.size();
     const std::vector<BYTE> exact = RequestBytes(head + std::wstring(fillUnits, L'x') + tail);
     ASSERT_EQ(brw::kRequestLimitBytes, exact.size());
     std::vector<BYTE> reply;
@@ -243,8 +242,8 @@ TEST_F(PipeServer, ItsPipeAdmitsExactlyThisUserAndSystem)
                               nullptr, &descriptor),
               static_cast<DWORD>(ERROR_SUCCESS));
     std::unique_ptr<void, decltype(&LocalFree)> held(descriptor, &LocalFree);
-    ASSERT_NE(dacl, nullptr) << "a null DACL admits everyone";
-    ASSERT_EQ(dacl->AceCount, 2u);
+    ASSERT_NE(nullptr, dacl) << "a null DACL admits everyone";
+    ASSERT_EQ(2u, dacl->AceCount);
 
     DWORD systemSid[SECURITY_MAX_SID_SIZE / sizeof(DWORD)] = {};
     DWORD systemSize = sizeof(systemSid);
@@ -254,7 +253,7 @@ TEST_F(PipeServer, ItsPipeAdmitsExactlyThisUserAndSystem)
         void* entry = nullptr;
         ASSERT_TRUE(GetAce(dacl, index, &entry));
         const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(entry);
-        EXPECT_EQ(allowed->Header.AceType, ACCESS_ALLOWED_ACE_TYPE) << "entry " << index;
+        EXPECT_EQ(ACCESS_ALLOWED_ACE_TYPE, allowed->Header.AceType) << "entry " << index;
         EXPECT_TRUE(EqualSid(const_cast<DWORD*>(&allowed->SidStart), expected[index])) << "entry " << index;
     }
 }
@@ -268,7 +267,7 @@ TEST_F(PipeServer, AClientOfAnotherUserIsDroppedUnansweredAndTheNextOneServed)
     EXPECT_EQ(g_lastClientAsked, GetCurrentProcessId());
     ASSERT_TRUE(Exchange(RequestBytes(L"<get_modified_document_list db=\"mail\\one.nsf\"/>"), &reply));
     EXPECT_EQ(L"<documents></documents>", AsText(reply)) << "the real check admits our own user";
-    EXPECT_EQ(g_clientsToRefuse, 0);
+    EXPECT_EQ(0, g_clientsToRefuse);
 }
 
 TEST(ClientIdentity, OnlyProcessesOfOurOwnUserCount)
@@ -276,7 +275,7 @@ TEST(ClientIdentity, OnlyProcessesOfOurOwnUserCount)
     EXPECT_TRUE(brw::RunsAsOwnUser(GetCurrentProcessId()));
     SetLastError(0xdeadbeef);
     EXPECT_FALSE(brw::RunsAsOwnUser(0xFFFFFFF0)) << "no such process";
-    EXPECT_NE(GetLastError(), 0xdeadbeefu);
+    EXPECT_NE(0xdeadbeefu, GetLastError());
     EXPECT_FALSE(brw::IsSameUser(nullptr, brw::OwnProcessUser()));
     EXPECT_FALSE(brw::IsSameUser(brw::OwnProcessUser(), nullptr));
 }
@@ -337,4 +336,4 @@ TEST(PipeServerThread, StopsOnlyWhileItServes)
     EXPECT_FALSE(brw::RequestPipeServerStop()) << "the thread has left; its listener is gone";
 }
 
-}  // namespace
+} // namespace

@@ -1,11 +1,11 @@
 // The reading rules every settings reader relies on, at their edges.
-#include <gtest/gtest.h>
-
-#include <windows.h>
+#include "connector/SettingsStore.h"
 
 #include "common/Handles.h"
-#include "connector/SettingsStore.h"
 #include "tests/support/TestRegistry.h"
+
+#include <windows.h>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -17,14 +17,13 @@ class SettingsStoreTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kScratchPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                  key_.put(), nullptr),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, kScratchPath, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                                 nullptr, key_.put(), nullptr));
     }
 
     void SetRaw(const wchar_t* name, DWORD type, const void* data, DWORD bytes)
     {
-        ASSERT_EQ(RegSetValueExW(key_.get(), name, 0, type, static_cast<const BYTE*>(data), bytes), ERROR_SUCCESS);
+        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key_.get(), name, 0, type, static_cast<const BYTE*>(data), bytes));
     }
 
     brwtest::ScratchKey scratch_{HKEY_CURRENT_USER, kScratchPath};
@@ -59,9 +58,9 @@ TEST_F(SettingsStoreTest, StringMustBeTerminatedEvenAndWithinTheLimit)
     SetRaw(L"odd", REG_BINARY, "abcde", 5);
     SetRaw(L"number", REG_DWORD, "\1\0\0\0", 4);
 
-    EXPECT_EQ(ReadString(key_.get(), L"plain", 3), L"abc");
+    EXPECT_EQ(L"abc", ReadString(key_.get(), L"plain", 3));
     EXPECT_EQ(ReadString(key_.get(), L"plain", 2), std::nullopt) << "longer than the reader's limit";
-    EXPECT_EQ(ReadString(key_.get(), L"expand", 10), L"%TEMP%") << "references stay unexpanded";
+    EXPECT_EQ(L"%TEMP%", ReadString(key_.get(), L"expand", 10)) << "references stay unexpanded";
     EXPECT_EQ(ReadString(key_.get(), L"unterminated", 10), std::nullopt);
     EXPECT_EQ(ReadString(key_.get(), L"odd", 10), std::nullopt);
     EXPECT_EQ(ReadString(key_.get(), L"number", 10), std::nullopt);
@@ -72,7 +71,7 @@ TEST_F(SettingsStoreTest, StringMustBeTerminatedEvenAndWithinTheLimit)
 TEST_F(SettingsStoreTest, StringEndingBeforeItsLengthKeepsTheTextBeforeTheNul)
 {
     SetRaw(L"padded", REG_SZ, L"ab\0zz", 10);
-    EXPECT_EQ(ReadString(key_.get(), L"padded", 5), L"ab");
+    EXPECT_EQ(L"ab", ReadString(key_.get(), L"padded", 5));
     EXPECT_EQ(ReadString(key_.get(), L"padded", 2), std::nullopt) << "the value does not fit a 3-character buffer";
 }
 
@@ -80,7 +79,7 @@ TEST_F(SettingsStoreTest, WrittenStringsReadBackAndDeletingAMissingValueSucceeds
 {
     ASSERT_TRUE(WriteString(key_.get(), L"s", L"value"));
     ASSERT_TRUE(WriteDword(key_.get(), L"d", 1));
-    EXPECT_EQ(ReadString(key_.get(), L"s", 5), L"value");
+    EXPECT_EQ(L"value", ReadString(key_.get(), L"s", 5));
     EXPECT_TRUE(IsFlagSet(key_.get(), L"d"));
     EXPECT_TRUE(DeleteValue(key_.get(), L"d"));
     EXPECT_TRUE(DeleteValue(key_.get(), L"d"));
@@ -122,15 +121,15 @@ TEST_F(DatabaseListTest, EveryEntryIsListedAndUnreadableDataIsAbsent)
     ASSERT_TRUE(WriteDword(list.get(), L"odd.nsf", 7));
 
     std::vector<DatabaseEntry> entries = ReadDatabaseList(49);
-    ASSERT_EQ(entries.size(), 3u);
+    ASSERT_EQ(3u, entries.size());
     const DatabaseEntry* mail = Find(entries, L"mail\\jdoe.nsf");
     const DatabaseEntry* archive = Find(entries, L"C:\\archive\\a_jdoe.nsf");
     const DatabaseEntry* odd = Find(entries, L"odd.nsf");
     ASSERT_TRUE(mail && archive && odd);
-    EXPECT_EQ(mail->data, L"07/12/2026 10:00:00");
-    EXPECT_EQ(archive->data, L"");
+    EXPECT_EQ(L"07/12/2026 10:00:00", mail->data);
+    EXPECT_EQ(L"", archive->data);
     EXPECT_EQ(odd->data, std::nullopt);
-    EXPECT_EQ(ReadDatabaseList(5).size(), 3u) << "data too long for the reader is absent, the entry stays";
+    EXPECT_EQ(3u, ReadDatabaseList(5).size()) << "data too long for the reader is absent, the entry stays";
 }
 
 // The key deleted under an open handle (the user removed the settings while
@@ -156,7 +155,7 @@ TEST_F(DatabaseListTest, NamesBeyondThePathLimitAreSkipped)
     ASSERT_TRUE(WriteString(list.get(), longest.c_str(), L""));
     ASSERT_TRUE(WriteString(list.get(), tooLong.c_str(), L""));
     std::vector<DatabaseEntry> entries = ReadDatabaseList(49);
-    ASSERT_EQ(entries.size(), 1u);
+    ASSERT_EQ(1u, entries.size());
     EXPECT_EQ(entries[0].path, longest);
 }
 
@@ -167,9 +166,9 @@ TEST_F(DatabaseListTest, ResetEmptiesEveryValueButKeepsTheNames)
     ASSERT_TRUE(WriteString(list.get(), L"b.nsf", L"also started"));
     ResetDatabaseList();
     std::vector<DatabaseEntry> entries = ReadDatabaseList(49);
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0].data, L"");
-    EXPECT_EQ(entries[1].data, L"");
+    ASSERT_EQ(2u, entries.size());
+    EXPECT_EQ(L"", entries[0].data);
+    EXPECT_EQ(L"", entries[1].data);
 }
 
-}  // namespace
+} // namespace

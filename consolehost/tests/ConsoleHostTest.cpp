@@ -1,14 +1,13 @@
 // BRWHC as the connector sees it: it waits for the close event, says so in
 // order, and ends with 0 however it was woken.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
-#include <algorithm>
-
 #include "consolehost/CloseEvent.h"
 #include "tests/support/BuildTrees.h"
 #include "tests/support/ProcessRun.h"
+
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -25,7 +24,7 @@ std::string OutputOf(brwtest::RunningProcess& host)
 {
     brwtest::ProcessResult result = host.Wait(kTimeoutMs);
     EXPECT_FALSE(result.timedOut);
-    EXPECT_EQ(result.exitCode, 0u);
+    EXPECT_EQ(0u, result.exitCode);
     return WithoutCarriageReturns(result.output);
 }
 
@@ -58,7 +57,7 @@ void ExpectPreamble(const std::string& output)
     ASSERT_NE(get, std::string::npos) << output;
     ASSERT_NE(set, std::string::npos) << output;
     ASSERT_NE(wait, std::string::npos) << output;
-    EXPECT_EQ(get, 0u) << output;
+    EXPECT_EQ(0u, get) << output;
     EXPECT_LT(get, set);
     EXPECT_LT(set, wait);
 }
@@ -66,7 +65,7 @@ void ExpectPreamble(const std::string& output)
 TEST(ConsoleHost, WaitsUntilSignalledThenSaysReady)
 {
     CloseEventHolder closeEvent;
-    ASSERT_NE(closeEvent.get(), nullptr);
+    ASSERT_NE(nullptr, closeEvent.get());
     brwtest::RunningProcess host({ConsoleHostCommand()});
     ASSERT_TRUE(host.Started()) << host.StartError();
 
@@ -91,10 +90,10 @@ TEST(ConsoleHost, ReportsTheShutdownLevelItStartedWith)
 
     long level = -1;
     long flags = -1;
-    ASSERT_EQ(sscanf(output.c_str(), "GetShutdownParameters %ld %ld", &level, &flags), 2) << output;
+    ASSERT_EQ(2, sscanf(output.c_str(), "GetShutdownParameters %ld %ld", &level, &flags)) << output;
     // A process that never set its own level runs at the default one.
-    EXPECT_EQ(level, 0x280);
-    EXPECT_EQ(flags, 0);
+    EXPECT_EQ(0x280, level);
+    EXPECT_EQ(0, flags);
 }
 
 TEST(ConsoleHost, TwoSignalsInARowAreHarmless)
@@ -125,11 +124,11 @@ TEST(ConsoleHost, SignalBeforeItWaitsIsNotLost)
 TEST(ConsoleHost, NameHeldByAnotherObjectTypeEndsAtOnce)
 {
     HANDLE squatter = CreateMutexW(nullptr, FALSE, brw::kConsoleHostCloseEventName);
-    ASSERT_NE(squatter, nullptr);
+    ASSERT_NE(nullptr, squatter);
     brwtest::RunningProcess host({ConsoleHostCommand()});
     std::string output = OutputOf(host);
     CloseHandle(squatter);
-    EXPECT_EQ(output, "CloseEvent doesn't exist\n");
+    EXPECT_EQ("CloseEvent doesn't exist\n", output);
 }
 
-}  // namespace
+} // namespace

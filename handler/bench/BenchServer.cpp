@@ -4,17 +4,16 @@
 // get_document gets a typical memo naming the body file; "<echo/>" gets a
 // reply of the same size with no content; get_modified_document_list for
 // db="ids-N.nsf" gets N note ids.
-#include <windows.h>
-
 #include "common/PipeProtocol.h"
 #include "handler/tests/TestPipeServer.h"
+
+#include <windows.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 namespace {
-
 
 std::wstring Text(const wchar_t* name, const std::wstring& value)
 {
@@ -74,13 +73,13 @@ int wmain(int argc, wchar_t** argv)
     }
     const std::wstring memo = MemoReply(argv[1]);
     const std::wstring echo(memo.size(), L' ');
-    HANDLE quit = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE quit = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     brwtest::TestPipeServer server(brw::kConnectorPipeName, [&](const std::vector<BYTE>& request) {
         const std::wstring text = RequestText(request);
         std::wstring reply = brw::kFailureMarker;
         const size_t ids = text.find(L"db=\"ids-");
         if (text.find(L"<quit/>") != std::wstring::npos) {
-            ::SetEvent(quit);
+            SetEvent(quit);
             reply = L"<bye/>";
         } else if (text.find(L"<echo/>") != std::wstring::npos) {
             reply = echo;
@@ -97,7 +96,7 @@ int wmain(int argc, wchar_t** argv)
     }
     std::printf("ready\n");
     std::fflush(stdout);
-    ::WaitForSingleObject(quit, INFINITE);
-    ::CloseHandle(quit);
+    WaitForSingleObject(quit, INFINITE);
+    CloseHandle(quit);
     return 0;
 }

@@ -2,15 +2,14 @@
 // size over the connector's pipe, with a 32-bit server, and the database
 // filter's walk over long document lists.
 //   brw_handler_bench [exchanges]
-#include <windows.h>
-
-#include "handler/NSFProtocol.h"
-#include "handler/PipeClient.h"
+#include "handler/pipe/PipeClient.h"
+#include "handler/protocol/NSFProtocol.h"
 #include "handler/tests/FilterTestSupport.h"
 #include "handler/tests/TestFilters.h"
 #include "tests/support/BuildTrees.h"
 #include "tests/support/ProcessRun.h"
 
+#include <windows.h>
 #include <filterr.h>
 
 #include <chrono>
@@ -71,7 +70,8 @@ int Run(int exchanges)
     double memo = 0;
     const int rounds = 10;
     for (int round = 0; round < rounds && echo >= 0 && memo >= 0; ++round) {
-        const double e = SecondsFor(exchanges / rounds, [&] { return brw::SendPipeRequest(&reply, L"<echo/>") == S_OK; });
+        const double e =
+            SecondsFor(exchanges / rounds, [&] { return brw::SendPipeRequest(&reply, L"<echo/>") == S_OK; });
         const double m = SecondsFor(exchanges / rounds, [&] {
             chunks = FilterAll(protocol.get(), L"brw://{S-1-5-21-7}/mail/bench.nsf/00001A2B");
             return chunks == 27;
@@ -116,8 +116,8 @@ int Run(int exchanges)
 int wmain(int argc, wchar_t** argv)
 {
     const int exchanges = argc > 1 ? _wtoi(argv[1]) : 2000;
-    ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     const int result = Run(exchanges > 0 ? exchanges : 2000);
-    ::CoUninitialize();
+    CoUninitialize();
     return result;
 }

@@ -1,4 +1,4 @@
-#include "handler/ChunkFilter.h"
+#include "handler/filters/ChunkFilter.h"
 
 #include "common/FailureTrail.h"
 
@@ -68,7 +68,7 @@ void ChunkFilter::Restart() noexcept
 
 bool ChunkFilter::LoadContentStream(const ComPtr<IFilter>& filter, const std::wstring& path, ComPtr<IStream>& stream)
 {
-    if (FAILED(::SHCreateStreamOnFileEx(path.c_str(), STGM_READ, 0, FALSE, nullptr, stream.put()))) {
+    if (FAILED(SHCreateStreamOnFileEx(path.c_str(), STGM_READ, 0, FALSE, nullptr, stream.put()))) {
         return false;
     }
     ComPtr<IPersistStream> persist;

@@ -4,12 +4,11 @@
 // through unchanged; then one crawl request per child URL. Each own value
 // is handed out once. A filter supplies only the steps it has.
 #pragma once
-#include <windows.h>
-
 #include "common/ComHolders.h"
 #include "common/ComObject.h"
-#include "handler/FilterChunks.h"
+#include "handler/filters/FilterChunks.h"
 
+#include <windows.h>
 #include <filter.h>
 
 #include <string>

@@ -1,4 +1,4 @@
-#include "handler/ContainerFilter.h"
+#include "handler/filters/ContainerFilter.h"
 
 namespace brw {
 

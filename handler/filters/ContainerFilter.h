@@ -2,9 +2,9 @@
 // chunks that all carry its display text, then one crawl request per child
 // the container lists.
 #pragma once
-#include <windows.h>
+#include "handler/filters/ChunkFilter.h"
 
-#include "handler/ChunkFilter.h"
+#include <windows.h>
 
 namespace brw {
 

@@ -1,9 +1,9 @@
-#include "handler/DBIFilter.h"
+#include "handler/filters/DBIFilter.h"
 
-#include "handler/BrwUrl.h"
-#include "handler/PipeClient.h"
-#include "handler/ReplyFields.h"
-#include "handler/Requests.h"
+#include "handler/pipe/PipeClient.h"
+#include "handler/pipe/ReplyFields.h"
+#include "handler/pipe/Requests.h"
+#include "handler/protocol/BrwUrl.h"
 
 #include <new>
 

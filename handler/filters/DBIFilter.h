@@ -1,10 +1,10 @@
 // The filter of one Notes database: its naming chunks, then one crawl
 // request per document the connector lists for it.
 #pragma once
-#include <windows.h>
+#include "handler/filters/ContainerFilter.h"
+#include "handler/pipe/PipeReply.h"
 
-#include "handler/ContainerFilter.h"
-#include "handler/PipeReply.h"
+#include <windows.h>
 
 #include <memory>
 #include <string>

@@ -1,4 +1,4 @@
-#include "handler/FilterChunks.h"
+#include "handler/filters/FilterChunks.h"
 
 #include "common/WideString.h"
 
@@ -23,12 +23,12 @@ HRESULT OwnChunks::TakeValue(PROPVARIANT** out) noexcept
     if (!out) {
         return E_POINTER;
     }
-    auto* moved = static_cast<PROPVARIANT*>(::CoTaskMemAlloc(sizeof(PROPVARIANT)));
+    auto* moved = static_cast<PROPVARIANT*>(CoTaskMemAlloc(sizeof(PROPVARIANT)));
     if (!moved) {
         return E_OUTOFMEMORY;
     }
     *moved = value_;
-    ::PropVariantInit(&value_);
+    PropVariantInit(&value_);
     *out = moved;
     return S_OK;
 }
@@ -38,7 +38,7 @@ HRESULT SetBstrValue(PROPVARIANT* value, const std::wstring& text) noexcept
     if (text.size() > 0x7FFFFFFF) {
         return E_OUTOFMEMORY;
     }
-    BSTR copy = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    BSTR copy = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     if (!copy) {
         return E_OUTOFMEMORY;
     }
@@ -78,16 +78,16 @@ HRESULT SetUrlToIndexValue(PROPVARIANT* value, const std::wstring& url) noexcept
         return E_OUTOFMEMORY;
     }
     CoTaskMemPtr<wchar_t> text(copy);
-    auto* elements = static_cast<PROPVARIANT*>(::CoTaskMemAlloc(2 * sizeof(PROPVARIANT)));
+    auto* elements = static_cast<PROPVARIANT*>(CoTaskMemAlloc(2 * sizeof(PROPVARIANT)));
     if (!elements) {
         return E_OUTOFMEMORY;
     }
-    ::PropVariantInit(&elements[0]);
-    ::PropVariantInit(&elements[1]);
+    PropVariantInit(&elements[0]);
+    PropVariantInit(&elements[1]);
     elements[0].vt = VT_LPWSTR;
     elements[0].pwszVal = text.release();
     elements[1].vt = VT_FILETIME;
-    ::GetSystemTimeAsFileTime(&elements[1].filetime);
+    GetSystemTimeAsFileTime(&elements[1].filetime);
     value->vt = VT_VECTOR | VT_VARIANT;
     value->capropvar.cElems = 2;
     value->capropvar.pElems = elements;

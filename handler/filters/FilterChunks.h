@@ -1,11 +1,10 @@
 // The pieces of the filters' own chunks: the chunk stamps and the value
 // handed out once, the value types and the child-URL value.
 #pragma once
-#include <windows.h>
-
 #include "common/ComHolders.h"
-#include "handler/PropertyKeys.h"
+#include "handler/filters/PropertyKeys.h"
 
+#include <windows.h>
 #include <filter.h>
 #include <filterr.h>
 
@@ -15,18 +14,18 @@ namespace brw {
 
 class OwnChunks {
 public:
-    OwnChunks() noexcept : locale_(::GetUserDefaultLCID()) {}
+    OwnChunks() noexcept : locale_(GetUserDefaultLCID()) {}
 
     // Fills stat for the next value chunk of the filter's own.
     void Stamp(STAT_CHUNK* stat, const PropertyKeyEntry& key) noexcept;
     PROPVARIANT* Value() noexcept { return &value_; }
-    HRESULT ClearValue() noexcept { return ::PropVariantClear(&value_); }
+    HRESULT ClearValue() noexcept { return PropVariantClear(&value_); }
     // Moves the current value into a new CoTaskMem PROPVARIANT; the filter's
     // copy becomes VT_EMPTY, so a second call hands out an empty value.
     HRESULT TakeValue(PROPVARIANT** out) noexcept;
     ULONG LastChunkId() const noexcept { return counter_; }
 
-    ~OwnChunks() { ::PropVariantClear(&value_); }
+    ~OwnChunks() { PropVariantClear(&value_); }
     OwnChunks(const OwnChunks&) = delete;
     OwnChunks& operator=(const OwnChunks&) = delete;
 

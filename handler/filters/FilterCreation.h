@@ -2,7 +2,6 @@
 // out as IFilter; a failed set-up leaves nothing behind.
 #pragma once
 #include <windows.h>
-
 #include <filter.h>
 
 #include <new>

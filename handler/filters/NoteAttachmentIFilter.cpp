@@ -1,9 +1,9 @@
-#include "handler/NoteAttachmentIFilter.h"
+#include "handler/filters/NoteAttachmentIFilter.h"
 
-#include "handler/PipeClient.h"
-#include "handler/PropertyKeys.h"
-#include "handler/ReplyFields.h"
-#include "handler/Requests.h"
+#include "handler/filters/PropertyKeys.h"
+#include "handler/pipe/PipeClient.h"
+#include "handler/pipe/ReplyFields.h"
+#include "handler/pipe/Requests.h"
 
 #include <shtypes.h>
 
@@ -11,9 +11,18 @@
 
 namespace brw {
 
-const PropertyKeyEntry kAttachmentProperties[kAttachmentPropertyCount] = {
-    kItemNameDisplayKey, kItemTypeKey, kAuthorKey, kKindKey, kSizeKey, kItemFolderPathDisplayNarrowKey,
-    kDateModifiedKey, kIsAttachmentKey, kFileNameKey, kItemPathDisplayKey, kParsingNameKey, kPerceivedTypeKey};
+const PropertyKeyEntry kAttachmentProperties[kAttachmentPropertyCount] = {kItemNameDisplayKey,
+                                                                          kItemTypeKey,
+                                                                          kAuthorKey,
+                                                                          kKindKey,
+                                                                          kSizeKey,
+                                                                          kItemFolderPathDisplayNarrowKey,
+                                                                          kDateModifiedKey,
+                                                                          kIsAttachmentKey,
+                                                                          kFileNameKey,
+                                                                          kItemPathDisplayKey,
+                                                                          kParsingNameKey,
+                                                                          kPerceivedTypeKey};
 
 namespace {
 
@@ -25,20 +34,27 @@ std::wstring ElementOr(std::wstring_view reply, const wchar_t* element, const wc
 }
 
 HRESULT ComputeEntry(ULONG index, std::wstring_view reply, const std::wstring& noteId, unsigned short number,
-                  PROPVARIANT* value)
+                     PROPVARIANT* value)
 {
     switch (index) {
     case 0:
-    case 8: return SetBstrValue(value, ElementOr(reply, L"originalfilename", L""));
-    case 1: return SetBstrValue(value, kAttachmentItemType);
-    case 2: return SetBstrValue(value, L"unknown");
-    case 3: return SetBstrValue(value, L"document");
-    case 4: SetUi4Value(value, LeadingUnsigned(ElementOr(reply, L"attachmentfilesize", L"0"))); return S_OK;
+    case 8:
+        return SetBstrValue(value, ElementOr(reply, L"originalfilename", L""));
+    case 1:
+        return SetBstrValue(value, kAttachmentItemType);
+    case 2:
+        return SetBstrValue(value, L"unknown");
+    case 3:
+        return SetBstrValue(value, L"document");
+    case 4:
+        SetUi4Value(value, LeadingUnsigned(ElementOr(reply, L"attachmentfilesize", L"0")));
+        return S_OK;
     // An attachment's reply carries none of its document's fields, so
     // whether the document was sent is not known here; asking for the
     // document as well would export its body once more per attachment. The
     // document's own item shows its folder.
-    case 5: return SetBstrValue(value, kAttachmentFolder);
+    case 5:
+        return SetBstrValue(value, kAttachmentFolder);
     case 6: {
         FILETIME time = {};
         if (GetDateField(reply, L"attachmentmodifiedtime", &time)) {
@@ -46,11 +62,18 @@ HRESULT ComputeEntry(ULONG index, std::wstring_view reply, const std::wstring& n
         }
         return S_OK;
     }
-    case 7: SetBoolValue(value, true); return S_OK;
-    case 9: return SetBstrValue(value, kAttachmentFolder);
-    case 10: return SetBstrValue(value, noteId + L"#" + std::to_wstring(number));
-    case 11: SetI4Value(value, PERCEIVED_TYPE_TEXT); return S_OK;
-    default: return E_INVALIDARG;
+    case 7:
+        SetBoolValue(value, true);
+        return S_OK;
+    case 9:
+        return SetBstrValue(value, kAttachmentFolder);
+    case 10:
+        return SetBstrValue(value, noteId + L"#" + std::to_wstring(number));
+    case 11:
+        SetI4Value(value, PERCEIVED_TYPE_TEXT);
+        return S_OK;
+    default:
+        return E_INVALIDARG;
     }
 }
 
@@ -65,13 +88,12 @@ HRESULT ComputeAttachmentProperty(ULONG index, std::wstring_view reply, const st
     try {
         return ComputeEntry(index, reply, noteId, attachmentNumber, value);
     } catch (const std::bad_alloc&) {
-        ::PropVariantClear(value);
+        PropVariantClear(value);
         return E_OUTOFMEMORY;
     }
 }
 
-CNoteAttachmentIFilter::CNoteAttachmentIFilter() noexcept
-    : ChunkFilter(kAttachmentProperties, kAttachmentPropertyCount)
+CNoteAttachmentIFilter::CNoteAttachmentIFilter() noexcept : ChunkFilter(kAttachmentProperties, kAttachmentPropertyCount)
 {
 }
 

@@ -2,12 +2,12 @@
 // own, then the text of the filter Windows has for the attachment's type,
 // fed with the file the connector extracted.
 #pragma once
-#include <windows.h>
-
 #include "common/ComHolders.h"
-#include "handler/ChunkFilter.h"
-#include "handler/ConnectorFile.h"
-#include "handler/PipeReply.h"
+#include "handler/filters/ChunkFilter.h"
+#include "handler/pipe/ConnectorFile.h"
+#include "handler/pipe/PipeReply.h"
+
+#include <windows.h>
 
 #include <memory>
 #include <string>

@@ -1,10 +1,10 @@
-#include "handler/NoteIFilter.h"
+#include "handler/filters/NoteIFilter.h"
 
-#include "handler/BrwUrl.h"
-#include "handler/NoteProperties.h"
-#include "handler/PipeClient.h"
-#include "handler/ReplyFields.h"
-#include "handler/Requests.h"
+#include "handler/filters/NoteProperties.h"
+#include "handler/pipe/PipeClient.h"
+#include "handler/pipe/ReplyFields.h"
+#include "handler/pipe/Requests.h"
+#include "handler/protocol/BrwUrl.h"
 
 #include <new>
 

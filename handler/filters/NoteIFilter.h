@@ -1,12 +1,12 @@
 // The filter of one Notes document: its 23 properties, its body text through
 // the indexer's own text filter, then one crawl request per attachment.
 #pragma once
-#include <windows.h>
-
 #include "common/ComHolders.h"
-#include "handler/ChunkFilter.h"
-#include "handler/ConnectorFile.h"
-#include "handler/PipeReply.h"
+#include "handler/filters/ChunkFilter.h"
+#include "handler/pipe/ConnectorFile.h"
+#include "handler/pipe/PipeReply.h"
+
+#include <windows.h>
 
 #include <memory>
 #include <string>

@@ -1,23 +1,41 @@
-#include "handler/NoteProperties.h"
+#include "handler/filters/NoteProperties.h"
 
-#include "handler/PropertyKeys.h"
-#include "handler/ReplyFields.h"
+#include "handler/filters/PropertyKeys.h"
+#include "handler/pipe/ReplyFields.h"
 
 #include <new>
 
 namespace brw {
 
-const PropertyKeyEntry kNoteProperties[kNotePropertyCount] = {
-    kItemNameDisplayKey, kItemTypeKey, kAuthorKey, kKindKey, kSizeKey, kItemFolderPathDisplayNarrowKey,
-    kDateModifiedKey, kFromNameKey, kHasAttachmentsKey, kIsAttachmentKey, kFileNameKey, kItemPathDisplayKey,
-    kParsingNameKey, kLocationKey, kStartDateKey, kEndDateKey, kDateReceivedKey, kToNameKey, kToAddressKey,
-    kCcNameKey, kCcAddressKey, kSubjectKey, kDateSentKey};
+const PropertyKeyEntry kNoteProperties[kNotePropertyCount] = {kItemNameDisplayKey,
+                                                              kItemTypeKey,
+                                                              kAuthorKey,
+                                                              kKindKey,
+                                                              kSizeKey,
+                                                              kItemFolderPathDisplayNarrowKey,
+                                                              kDateModifiedKey,
+                                                              kFromNameKey,
+                                                              kHasAttachmentsKey,
+                                                              kIsAttachmentKey,
+                                                              kFileNameKey,
+                                                              kItemPathDisplayKey,
+                                                              kParsingNameKey,
+                                                              kLocationKey,
+                                                              kStartDateKey,
+                                                              kEndDateKey,
+                                                              kDateReceivedKey,
+                                                              kToNameKey,
+                                                              kToAddressKey,
+                                                              kCcNameKey,
+                                                              kCcAddressKey,
+                                                              kSubjectKey,
+                                                              kDateSentKey};
 
 namespace {
 
 bool SameNoCase(const std::wstring& a, const wchar_t* b)
 {
-    return ::CompareStringOrdinal(a.c_str(), -1, b, -1, TRUE) == CSTR_EQUAL;
+    return CompareStringOrdinal(a.c_str(), -1, b, -1, TRUE) == CSTR_EQUAL;
 }
 
 bool IsOneOf(const std::wstring& form, std::initializer_list<const wchar_t*> names)
@@ -128,7 +146,7 @@ bool RunsOnWindowsXp()
     version.dwOSVersionInfoSize = sizeof(version);
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    const BOOL known = ::GetVersionExW(&version);
+    const BOOL known = GetVersionExW(&version);
 #pragma GCC diagnostic pop
     return known && version.dwMajorVersion == 5 && version.dwMinorVersion == 1;
 }
@@ -171,23 +189,35 @@ HRESULT ComputeTextProperty(ULONG index, std::wstring_view reply, const std::wst
 {
     switch (index) {
     case 0:
-    case 21: return SetBstrValue(value, DocumentTitle(reply));
-    case 1: return SetBstrValue(value, DocumentItemType(reply));
+    case 21:
+        return SetBstrValue(value, DocumentTitle(reply));
+    case 1:
+        return SetBstrValue(value, DocumentItemType(reply));
     case 2:
-    case 7: return SetBstrValue(value, CleanNotesName(Field(reply, L"From"), L" /"));
-    case 3: return SetBstrValue(value, KindOf(FormName(reply)));
-    case 5: return SetBstrValue(value, FolderOf(reply));
+    case 7:
+        return SetBstrValue(value, CleanNotesName(Field(reply, L"From"), L" /"));
+    case 3:
+        return SetBstrValue(value, KindOf(FormName(reply)));
+    case 5:
+        return SetBstrValue(value, FolderOf(reply));
     case 11: {
         const std::wstring subject = SubjectOrDefault(reply);
         return SetBstrValue(value, RunsOnWindowsXp() ? subject : L"/Mail/All Documents/'" + subject + L"'");
     }
-    case 12: return SetBstrValue(value, noteId);
-    case 13: return SetOptionalField(reply, L"Location", value);
-    case 17: return SetListValue(reply, L"SendTo", value);
-    case 18: return SetListValue(reply, L"InetSendTo", value);
-    case 19: return SetListValue(reply, L"CopyTo", value);
-    case 20: return SetListValue(reply, L"InetCopyTo", value);
-    default: return E_UNEXPECTED;
+    case 12:
+        return SetBstrValue(value, noteId);
+    case 13:
+        return SetOptionalField(reply, L"Location", value);
+    case 17:
+        return SetListValue(reply, L"SendTo", value);
+    case 18:
+        return SetListValue(reply, L"InetSendTo", value);
+    case 19:
+        return SetListValue(reply, L"CopyTo", value);
+    case 20:
+        return SetListValue(reply, L"InetCopyTo", value);
+    default:
+        return E_UNEXPECTED;
     }
 }
 
@@ -200,15 +230,31 @@ HRESULT ComputeProperty(ULONG index, std::wstring_view reply, const std::wstring
         GetElementText(reply, L"notesize", &element, 1);
         SetUi4Value(value, LeadingUnsigned(element));
         return S_OK;
-    case 6: SetFirstDate(reply, {L"DeliveredDate", L"PostedDate", L"$ModifiedTime"}, value); return S_OK;
-    case 8: SetBoolValue(value, GetElementText(reply, L"originalfilename", &element, 1)); return S_OK;
-    case 9: SetBoolValue(value, false); return S_OK;
-    case 10: return S_OK;
-    case 14: SetFirstDate(reply, {L"StartDateTime", L"EndDateTime"}, value); return S_OK;
-    case 15: SetFirstDate(reply, {L"EndDateTime"}, value); return S_OK;
-    case 16: SetFirstDate(reply, {L"DeliveredDate"}, value); return S_OK;
-    case 22: SetFirstDate(reply, {L"PostedDate"}, value); return S_OK;
-    default: return ComputeTextProperty(index, reply, noteId, value);
+    case 6:
+        SetFirstDate(reply, {L"DeliveredDate", L"PostedDate", L"$ModifiedTime"}, value);
+        return S_OK;
+    case 8:
+        SetBoolValue(value, GetElementText(reply, L"originalfilename", &element, 1));
+        return S_OK;
+    case 9:
+        SetBoolValue(value, false);
+        return S_OK;
+    case 10:
+        return S_OK;
+    case 14:
+        SetFirstDate(reply, {L"StartDateTime", L"EndDateTime"}, value);
+        return S_OK;
+    case 15:
+        SetFirstDate(reply, {L"EndDateTime"}, value);
+        return S_OK;
+    case 16:
+        SetFirstDate(reply, {L"DeliveredDate"}, value);
+        return S_OK;
+    case 22:
+        SetFirstDate(reply, {L"PostedDate"}, value);
+        return S_OK;
+    default:
+        return ComputeTextProperty(index, reply, noteId, value);
     }
 }
 
@@ -254,7 +300,8 @@ std::vector<std::wstring> DocumentItemTypes()
     return types;
 }
 
-HRESULT ComputeNoteProperty(ULONG index, std::wstring_view reply, const std::wstring& noteId, PROPVARIANT* value) noexcept
+HRESULT ComputeNoteProperty(ULONG index, std::wstring_view reply, const std::wstring& noteId,
+                            PROPVARIANT* value) noexcept
 {
     if (index >= kNotePropertyCount || !value) {
         return E_INVALIDARG;
@@ -262,7 +309,7 @@ HRESULT ComputeNoteProperty(ULONG index, std::wstring_view reply, const std::wst
     try {
         return ComputeProperty(index, reply, noteId, value);
     } catch (const std::bad_alloc&) {
-        ::PropVariantClear(value);
+        PropVariantClear(value);
         return E_OUTOFMEMORY;
     }
 }

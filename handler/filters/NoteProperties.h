@@ -1,9 +1,9 @@
 // The 23 properties of a Notes document, in chunk order, and the rules that
 // form each value from the document's reply.
 #pragma once
-#include <windows.h>
+#include "handler/filters/FilterChunks.h"
 
-#include "handler/FilterChunks.h"
+#include <windows.h>
 
 #include <string>
 #include <string_view>
@@ -16,7 +16,8 @@ extern const PropertyKeyEntry kNoteProperties[kNotePropertyCount];
 
 // Computes entry index into value, which must be empty. A missing field
 // gives its default or VT_EMPTY; only memory exhaustion fails.
-HRESULT ComputeNoteProperty(ULONG index, std::wstring_view reply, const std::wstring& noteId, PROPVARIANT* value) noexcept;
+HRESULT ComputeNoteProperty(ULONG index, std::wstring_view reply, const std::wstring& noteId,
+                            PROPVARIANT* value) noexcept;
 
 // Notes hierarchical names: "CN=Jane Doe/OU=Sales/O=Acme" cleaned for
 // display; orgUnitSeparator replaces each "/OU=". Other names unchanged.

@@ -1,7 +1,7 @@
-#include "handler/NotesIFilter.h"
+#include "handler/filters/NotesIFilter.h"
 
-#include "handler/BrwUrl.h"
-#include "handler/Requests.h"
+#include "handler/pipe/Requests.h"
+#include "handler/protocol/BrwUrl.h"
 
 #include <memory>
 #include <new>

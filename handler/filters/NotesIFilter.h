@@ -1,10 +1,10 @@
 // The filter of the user's crawl root: its naming chunks, then one crawl
 // request per database the user selected.
 #pragma once
-#include <windows.h>
+#include "handler/filters/ContainerFilter.h"
+#include "handler/pipe/StringList.h"
 
-#include "handler/ContainerFilter.h"
-#include "handler/StringList.h"
+#include <windows.h>
 
 #include <string>
 

@@ -1,17 +1,17 @@
-#include "handler/ClassTable.h"
+#include "handler/module/ClassTable.h"
 
 #include "common/ComObject.h"
 #include "common/Registrar.h"
 #include "common/WideString.h"
-#include "handler/CrawlRoots.h"
-#include "handler/DBIFilter.h"
-#include "handler/IndexNotifier.h"
-#include "handler/ModuleScripts.h"
-#include "handler/NSFProtocol.h"
-#include "handler/NSFUrlAccessor.h"
-#include "handler/NoteAttachmentIFilter.h"
-#include "handler/NoteIFilter.h"
-#include "handler/NotesIFilter.h"
+#include "handler/filters/DBIFilter.h"
+#include "handler/filters/NoteAttachmentIFilter.h"
+#include "handler/filters/NoteIFilter.h"
+#include "handler/filters/NotesIFilter.h"
+#include "handler/module/CrawlRoots.h"
+#include "handler/module/IndexNotifier.h"
+#include "handler/module/ModuleScripts.h"
+#include "handler/protocol/NSFProtocol.h"
+#include "handler/protocol/NSFUrlAccessor.h"
 
 #include <new>
 

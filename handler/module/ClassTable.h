@@ -1,10 +1,10 @@
 // The module's classes in their fixed order: class factories and
 // registration both follow it.
 #pragma once
-#include <windows.h>
-
 #include "common/ClassFactory.h"
 #include "common/RegistryScript.h"
+
+#include <windows.h>
 
 #include <cstddef>
 

@@ -1,8 +1,8 @@
-#include "handler/CrawlRoots.h"
+#include "handler/module/CrawlRoots.h"
 
 #include "common/ComHolders.h"
 #include "common/WideString.h"
-#include "handler/BrwUrl.h"
+#include "handler/protocol/BrwUrl.h"
 
 #include <searchapi.h>
 
@@ -17,11 +17,11 @@ namespace {
 // an installer may not); the thread is left as it was found.
 class ComForThisCall {
 public:
-    ComForThisCall() noexcept : result_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ComForThisCall() noexcept : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
     ~ComForThisCall()
     {
         if (SUCCEEDED(result_)) {
-            ::CoUninitialize();
+            CoUninitialize();
         }
     }
     ComForThisCall(const ComForThisCall&) = delete;
@@ -60,8 +60,8 @@ std::vector<std::wstring> BrwRootUrls(ISearchCrawlScopeManager* scope)
 void RemoveRoots()
 {
     ComPtr<ISearchManager> manager;
-    if (FAILED(::CoCreateInstance(CLSID_CSearchManager, nullptr, CLSCTX_SERVER, IID_ISearchManager,
-                                  manager.put_void()))) {
+    if (FAILED(
+            CoCreateInstance(CLSID_CSearchManager, nullptr, CLSCTX_SERVER, IID_ISearchManager, manager.put_void()))) {
         return;
     }
     ComPtr<ISearchCatalogManager> catalog;

@@ -1,4 +1,4 @@
-#include "handler/IndexNotifier.h"
+#include "handler/module/IndexNotifier.h"
 
 #include "common/ComHolders.h"
 
@@ -13,7 +13,7 @@ namespace {
 HRESULT LoadNotifierTypeInfo(LCID lcid, ITypeInfo** info)
 {
     ComPtr<ITypeLib> library;
-    HRESULT hr = ::LoadRegTypeLib(kHandlerTypeLibraryId, 1, 0, lcid, library.put());
+    HRESULT hr = LoadRegTypeLib(kHandlerTypeLibraryId, 1, 0, lcid, library.put());
     if (FAILED(hr)) {
         return hr;
     }

@@ -1,17 +1,15 @@
 // A placeholder automation object: a dual interface of no operations of its
 // own, answered through the module's type library.
 #pragma once
-#include <windows.h>
-
 #include "common/ComObject.h"
 
+#include <windows.h>
 #include <oaidl.h>
 
 namespace brw {
 
 // {D750EBDE-D893-4BE8-B588-02FD8F68718B}
-struct IIndexNotifier : public IDispatch {
-};
+struct IIndexNotifier : public IDispatch {};
 constexpr IID IID_IIndexNotifier = {0xD750EBDE, 0xD893, 0x4BE8, {0xB5, 0x88, 0x02, 0xFD, 0x8F, 0x68, 0x71, 0x8B}};
 // {BE32495C-4A83-4BFF-9529-7C3254A202FF}
 constexpr CLSID kIndexNotifierClsid = {0xBE32495C, 0x4A83, 0x4BFF, {0x95, 0x29, 0x7C, 0x32, 0x54, 0xA2, 0x02, 0xFF}};

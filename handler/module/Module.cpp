@@ -1,11 +1,11 @@
 // The COM module: its exports and the module path registration writes.
-#include <windows.h>
-
 #include "common/ClassFactory.h"
 #include "common/FailureTrail.h"
 #include "common/ModuleLock.h"
-#include "handler/ClassTable.h"
-#include "handler/ProcessUrl.h"
+#include "handler/module/ClassTable.h"
+#include "handler/protocol/ProcessUrl.h"
+
+#include <windows.h>
 
 #include <string>
 
@@ -18,7 +18,7 @@ std::wstring ModulePath()
 {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = ::GetModuleFileNameW(g_module, &path[0], static_cast<DWORD>(path.size()));
+        const DWORD length = GetModuleFileNameW(g_module, &path[0], static_cast<DWORD>(path.size()));
         if (length == 0) {
             return {};
         }
@@ -39,7 +39,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*)
 {
     if (reason == DLL_PROCESS_ATTACH) {
         g_module = instance;
-        ::DisableThreadLibraryCalls(instance);
+        DisableThreadLibraryCalls(instance);
     }
     return TRUE;
 }
@@ -72,7 +72,7 @@ STDAPI DllRegisterServer()
     try {
         const std::wstring path = ModulePath();
         return Traced(L"register",
-                      path.empty() ? HRESULT_FROM_WIN32(::GetLastError()) : brw::RegisterHandlerModule(path.c_str()));
+                      path.empty() ? HRESULT_FROM_WIN32(GetLastError()) : brw::RegisterHandlerModule(path.c_str()));
     } catch (const std::bad_alloc&) {
         return Traced(L"register", E_OUTOFMEMORY);
     }
@@ -83,7 +83,7 @@ STDAPI DllUnregisterServer()
     try {
         const std::wstring path = ModulePath();
         return Traced(L"unregister",
-                      path.empty() ? HRESULT_FROM_WIN32(::GetLastError()) : brw::UnregisterHandlerModule(path.c_str()));
+                      path.empty() ? HRESULT_FROM_WIN32(GetLastError()) : brw::UnregisterHandlerModule(path.c_str()));
     } catch (const std::bad_alloc&) {
         return Traced(L"unregister", E_OUTOFMEMORY);
     }

@@ -1,8 +1,8 @@
-#include "handler/ModuleScripts.h"
+#include "handler/module/ModuleScripts.h"
 
 #include "common/WideString.h"
-#include "handler/IndexNotifier.h"
-#include "handler/NSFProtocol.h"
+#include "handler/module/IndexNotifier.h"
+#include "handler/protocol/NSFProtocol.h"
 
 #include <string>
 #include <vector>
@@ -22,10 +22,14 @@ struct ItemType {
 };
 
 constexpr ItemType kItemTypes[] = {
-    {L"BRW/Message", L"Mail Message"},       {L"BRW/Appointment", L"Appointment"},
-    {L"BRW/Meeting", L"Meeting"},            {L"BRW/ToDo", L"ToDo"},
-    {L"BRW/Contact", L"Contact"},            {L"BRW/Attachment", L"Attachment"},
-    {L"BRW/NotesDocument", L"Notes Document"}, {L"BRW/NotesDatabase", L"Notes Database"},
+    {L"BRW/Message", L"Mail Message"},
+    {L"BRW/Appointment", L"Appointment"},
+    {L"BRW/Meeting", L"Meeting"},
+    {L"BRW/ToDo", L"ToDo"},
+    {L"BRW/Contact", L"Contact"},
+    {L"BRW/Attachment", L"Attachment"},
+    {L"BRW/NotesDocument", L"Notes Document"},
+    {L"BRW/NotesDatabase", L"Notes Database"},
     {L"BRW/ApplicationData", L"Application Data"},
 };
 
@@ -51,7 +55,8 @@ std::vector<ScriptValue> ItemTypeValues(const std::wstring& key, const wchar_t* 
 void AddItemTypes(RegistryScript* script)
 {
     for (const ItemType& type : kItemTypes) {
-        script->push_back({HKEY_CLASSES_ROOT, type.key, KeyMode::ForceRemove, ItemTypeValues(type.key, type.friendlyName)});
+        script->push_back(
+            {HKEY_CLASSES_ROOT, type.key, KeyMode::ForceRemove, ItemTypeValues(type.key, type.friendlyName)});
         if (std::wstring(type.key) == L"BRW/Message") {
             script->push_back({HKEY_CLASSES_ROOT,
                                std::wstring(type.key) + L"\\ShellEx\\{8895b1c6-b41f-4c1c-a562-0d564250836f}",
@@ -60,7 +65,8 @@ void AddItemTypes(RegistryScript* script)
         }
     }
     for (const ItemType& type : kItemTypes) {
-        script->push_back({HKEY_CLASSES_ROOT, std::wstring(L"SystemFileAssociations\\") + type.key,
+        script->push_back({HKEY_CLASSES_ROOT,
+                           std::wstring(L"SystemFileAssociations\\") + type.key,
                            KeyMode::ForceRemove,
                            {V::String(L"FriendlyTypeName", type.friendlyName)}});
     }
@@ -88,16 +94,23 @@ void AddClassKey(RegistryScript* script, const std::wstring& coclass, const std:
 {
     const std::wstring key = L"CLSID\\" + clsid;
     script->push_back({HKEY_CLASSES_ROOT, key, KeyMode::ForceRemove, {V::Default(description)}});
-    script->push_back({HKEY_CLASSES_ROOT, key + L"\\ProgID", KeyMode::Normal, {V::Default(L"BRWHandler." + coclass + L".1")}});
-    script->push_back({HKEY_CLASSES_ROOT, key + L"\\VersionIndependentProgID", KeyMode::Normal,
+    script->push_back(
+        {HKEY_CLASSES_ROOT, key + L"\\ProgID", KeyMode::Normal, {V::Default(L"BRWHandler." + coclass + L".1")}});
+    script->push_back({HKEY_CLASSES_ROOT,
+                       key + L"\\VersionIndependentProgID",
+                       KeyMode::Normal,
                        {V::Default(L"BRWHandler." + coclass)}});
     if (automation == Automation::TypeLibrary) {
         script->push_back({HKEY_CLASSES_ROOT, key + L"\\Programmable", KeyMode::ForceRemove, {}});
     }
-    script->push_back({HKEY_CLASSES_ROOT, key + L"\\InprocServer32", KeyMode::Normal,
+    script->push_back({HKEY_CLASSES_ROOT,
+                       key + L"\\InprocServer32",
+                       KeyMode::Normal,
                        {V::Default(L"%MODULE%"), V::String(L"ThreadingModel", threading)}});
     if (automation == Automation::TypeLibrary) {
-        script->push_back({HKEY_CLASSES_ROOT, key + L"\\TypeLib", KeyMode::Normal,
+        script->push_back({HKEY_CLASSES_ROOT,
+                           key + L"\\TypeLib",
+                           KeyMode::Normal,
                            {V::Default(GuidToString(kHandlerTypeLibraryId))}});
     }
 }
@@ -110,22 +123,30 @@ void AddShellAndSearchBindings(RegistryScript* script)
                        microsoft + L"\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\" + kResultsShellClsid,
                        KeyMode::ForceRemove,
                        {V::Default(kResultsShellName)}});
-    script->push_back({HKEY_LOCAL_MACHINE, microsoft + L"\\Windows\\CurrentVersion\\Shell Extensions\\Approved",
+    script->push_back({HKEY_LOCAL_MACHINE,
+                       microsoft + L"\\Windows\\CurrentVersion\\Shell Extensions\\Approved",
                        KeyMode::NoRemove,
                        {V::String(kResultsShellClsid, kResultsShellName)}});
     const std::wstring protocols = search + L"\\Gather\\Windows\\SystemIndex\\Protocols\\brw";
     script->push_back({HKEY_LOCAL_MACHINE, protocols, KeyMode::ForceRemove, {}});
-    script->push_back({HKEY_LOCAL_MACHINE, protocols + L"\\0", KeyMode::Normal,
+    script->push_back({HKEY_LOCAL_MACHINE,
+                       protocols + L"\\0",
+                       KeyMode::Normal,
                        {V::Dword(L"ExtExclusionsUsed", 0), V::Dword(L"Included", 1), V::String(L"PrefixName", L""),
                         V::String(L"ProgIdHandler", kProtocolProgId)}});
     script->push_back({HKEY_LOCAL_MACHINE, search + L"\\PHSearchConnectors\\BRW", KeyMode::ForceRemove, {}});
-    script->push_back({HKEY_LOCAL_MACHINE, search + L"\\PHSearchConnectors\\BRW\\Default", KeyMode::ForceRemove,
+    script->push_back({HKEY_LOCAL_MACHINE,
+                       search + L"\\PHSearchConnectors\\BRW\\Default",
+                       KeyMode::ForceRemove,
                        {V::String(L"Name", L"IBM Lotus Notes Content"),
                         V::String(L"Description", L"Search results from your IBM Lotus Notes applications")}});
-    script->push_back({HKEY_LOCAL_MACHINE, search + L"\\ProtocolHandlers", KeyMode::NoRemove,
-                       {V::String(L"brw", kProtocolProgId)}});
-    script->push_back({HKEY_LOCAL_MACHINE, search + L"\\ProtocolHandlerLocations\\BRW", KeyMode::ForceRemove,
-                       {V::String(L"Name", L"BRW Connector"), V::String(L"Description", L"Indexed IBM Lotus Notes Content")}});
+    script->push_back(
+        {HKEY_LOCAL_MACHINE, search + L"\\ProtocolHandlers", KeyMode::NoRemove, {V::String(L"brw", kProtocolProgId)}});
+    script->push_back(
+        {HKEY_LOCAL_MACHINE,
+         search + L"\\ProtocolHandlerLocations\\BRW",
+         KeyMode::ForceRemove,
+         {V::String(L"Name", L"BRW Connector"), V::String(L"Description", L"Indexed IBM Lotus Notes Content")}});
 }
 
 } // namespace
@@ -145,7 +166,8 @@ RegistryScript ModuleScript()
     AddItemTypes(&script);
     const std::wstring clsid = GuidToString(kNSFProtocolClsid);
     AddProgIds(&script, L"NSFProtocol", L"NSFProtocol Class", clsid);
-    AddClassKey(&script, L"NSFProtocol", clsid, L"Windows Search Service Lotus Notes Protocol Handler", L"Free", Automation::None);
+    AddClassKey(&script, L"NSFProtocol", clsid, L"Windows Search Service Lotus Notes Protocol Handler", L"Free",
+                Automation::None);
     AddShellAndSearchBindings(&script);
     return script;
 }

@@ -2,9 +2,9 @@
 // handler and its bindings to Windows Search and the shell) and the scripts
 // of the classes that have one. Texts carry %MODULE% and %APPID%.
 #pragma once
-#include <windows.h>
-
 #include "common/RegistryScript.h"
+
+#include <windows.h>
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "handler/ConnectorFile.h"
+#include "handler/pipe/ConnectorFile.h"
 
 #include <new>
 

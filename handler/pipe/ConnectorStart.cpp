@@ -1,4 +1,4 @@
-#include "handler/ConnectorStart.h"
+#include "handler/pipe/ConnectorStart.h"
 
 #include "common/Handles.h"
 #include "common/TokenUser.h"

@@ -1,12 +1,12 @@
 // Starting the connector when its pipe is missing, and finding the Notes
 // program directory it is installed in.
 #pragma once
+#include "common/Handles.h"
+#include "common/PipeProtocol.h"
+
 #include <windows.h>
 
 #include <string>
-
-#include "common/Handles.h"
-#include "common/PipeProtocol.h"
 
 namespace brw {
 

@@ -1,9 +1,9 @@
-#include "handler/PipeClient.h"
+#include "handler/pipe/PipeClient.h"
 
 #include "common/FailureTrail.h"
 #include "common/Handles.h"
 #include "common/TokenUser.h"
-#include "handler/ConnectorStart.h"
+#include "handler/pipe/ConnectorStart.h"
 
 #include <cwchar>
 #include <new>
@@ -31,8 +31,8 @@ bool ActingUserIs(const TOKEN_USER* server)
 FileHandle OpenPipe(const PipeEndpoint& endpoint)
 {
     for (;;) {
-        FileHandle pipe(CreateFileW(endpoint.pipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                                    nullptr));
+        FileHandle pipe(
+            CreateFileW(endpoint.pipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         if (pipe) {
             return pipe;
         }

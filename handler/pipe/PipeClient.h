@@ -1,10 +1,10 @@
 // The client end of the connector's pipe: one request, one reply, one
 // connection per exchange.
 #pragma once
-#include <windows.h>
-
 #include "common/PipeProtocol.h"
-#include "handler/PipeReply.h"
+#include "handler/pipe/PipeReply.h"
+
+#include <windows.h>
 
 namespace brw {
 

@@ -1,4 +1,4 @@
-#include "handler/ReplyFields.h"
+#include "handler/pipe/ReplyFields.h"
 
 #include <cstring>
 #include <cwchar>
@@ -162,7 +162,8 @@ std::wstring DecodeCharacterReferences(const std::wstring& raw)
             // The longest reference is "&#x10FFFF;"; a ";" further on ends
             // something else.
             const size_t semicolon = text.find(L';', i + 1);
-            if (semicolon != npos && semicolon - i <= 10 && DecodeReference(text.substr(i + 1, semicolon - i - 1), &out)) {
+            if (semicolon != npos && semicolon - i <= 10 &&
+                DecodeReference(text.substr(i + 1, semicolon - i - 1), &out)) {
                 i = semicolon + 1;
                 continue;
             }
@@ -275,11 +276,10 @@ bool GetDateField(View text, const wchar_t* name, FILETIME* utc)
     // zone conversion would make of it.
     FILETIME validated = {};
     SYSTEMTIME universal = {};
-    if (!::SystemTimeToFileTime(&local, &validated) ||
-        !::TzSpecificLocalTimeToSystemTime(nullptr, &local, &universal)) {
+    if (!SystemTimeToFileTime(&local, &validated) || !TzSpecificLocalTimeToSystemTime(nullptr, &local, &universal)) {
         return false;
     }
-    return ::SystemTimeToFileTime(&universal, utc) != FALSE;
+    return SystemTimeToFileTime(&universal, utc) != FALSE;
 }
 
 bool NextDocumentId(PipeReply* reply, wchar_t (&id)[9])

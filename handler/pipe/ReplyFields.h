@@ -4,10 +4,10 @@
 // writes "&", "<" and ">" as entities. A reply is searched over its whole
 // received length (PipeReply::View), never only up to a NUL.
 #pragma once
-#include <windows.h>
+#include "handler/pipe/PipeReply.h"
+#include "handler/pipe/StringList.h"
 
-#include "handler/PipeReply.h"
-#include "handler/StringList.h"
+#include <windows.h>
 
 #include <string>
 #include <string_view>

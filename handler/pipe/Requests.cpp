@@ -1,7 +1,7 @@
-#include "handler/Requests.h"
+#include "handler/pipe/Requests.h"
 
-#include "handler/PipeClient.h"
-#include "handler/ReplyFields.h"
+#include "handler/pipe/PipeClient.h"
+#include "handler/pipe/ReplyFields.h"
 
 #include <new>
 #include <string_view>
@@ -13,12 +13,12 @@ constexpr wchar_t kDeclaration[] = L"<?xml version=\"1.0\" encoding=\"UTF-16\" ?
 
 std::wstring EnvironmentValue(const wchar_t* name)
 {
-    const DWORD units = ::GetEnvironmentVariableW(name, nullptr, 0);
+    const DWORD units = GetEnvironmentVariableW(name, nullptr, 0);
     if (units == 0) {
         return {};
     }
     std::wstring value(units, L'\0');
-    const DWORD written = ::GetEnvironmentVariableW(name, &value[0], units);
+    const DWORD written = GetEnvironmentVariableW(name, &value[0], units);
     if (written == 0 || written >= units) {
         return {};
     }
@@ -39,12 +39,24 @@ std::wstring EscapeAttribute(const std::wstring& value)
     out.reserve(value.size());
     for (wchar_t c : value) {
         switch (c) {
-        case L'&': out += L"&amp;"; break;
-        case L'<': out += L"&lt;"; break;
-        case L'>': out += L"&gt;"; break;
-        case L'"': out += L"&quot;"; break;
-        case L'\'': out += L"&apos;"; break;
-        default: out.push_back(c); break;
+        case L'&':
+            out += L"&amp;";
+            break;
+        case L'<':
+            out += L"&lt;";
+            break;
+        case L'>':
+            out += L"&gt;";
+            break;
+        case L'"':
+            out += L"&quot;";
+            break;
+        case L'\'':
+            out += L"&apos;";
+            break;
+        default:
+            out.push_back(c);
+            break;
         }
     }
     return out;

@@ -1,10 +1,10 @@
 // The requests the handler side sends to the connector. Every value is
 // written as an escaped attribute, so no URL can add attributes of its own.
 #pragma once
-#include <windows.h>
+#include "handler/pipe/PipeReply.h"
+#include "handler/pipe/StringList.h"
 
-#include "handler/PipeReply.h"
-#include "handler/StringList.h"
+#include <windows.h>
 
 #include <string>
 #include <string_view>

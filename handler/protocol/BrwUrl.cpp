@@ -1,4 +1,4 @@
-#include "handler/BrwUrl.h"
+#include "handler/protocol/BrwUrl.h"
 
 #include "common/BrwUrlText.h"
 #include "common/WideString.h"
@@ -105,8 +105,7 @@ std::wstring MakeDatabaseUrl(const std::wstring& identity, const std::wstring& d
     return std::wstring(kBrwScheme) + identity + L"/" + CanonicalDatabasePath(databasePath) + L"/";
 }
 
-std::wstring MakeDocumentUrl(const std::wstring& identity, const std::wstring& databasePath,
-                             const std::wstring& noteId)
+std::wstring MakeDocumentUrl(const std::wstring& identity, const std::wstring& databasePath, const std::wstring& noteId)
 {
     return MakeDatabaseUrl(identity, databasePath) + noteId;
 }

@@ -1,6 +1,6 @@
-#include "handler/NSFProtocol.h"
+#include "handler/protocol/NSFProtocol.h"
 
-#include "handler/NSFUrlAccessor.h"
+#include "handler/protocol/NSFUrlAccessor.h"
 
 #include <shlwapi.h>
 

@@ -1,11 +1,10 @@
 // The protocol handler Windows Search binds to the brw scheme: it makes one
 // accessor per URL it is asked to crawl.
 #pragma once
-#include <windows.h>
-
 #include "common/ComHolders.h"
 #include "common/ComObject.h"
 
+#include <windows.h>
 #include <searchapi.h>
 
 #include <mutex>

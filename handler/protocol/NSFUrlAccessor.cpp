@@ -1,4 +1,4 @@
-#include "handler/NSFUrlAccessor.h"
+#include "handler/protocol/NSFUrlAccessor.h"
 
 #include "common/FailureTrail.h"
 #include "common/WideString.h"

@@ -1,12 +1,11 @@
 // The accessor of one brw URL: answers the indexer's questions about the
 // item by asking the URL's handler.
 #pragma once
-#include <windows.h>
-
 #include "common/ComHolders.h"
 #include "common/ComObject.h"
-#include "handler/UrlHandlers.h"
+#include "handler/protocol/UrlHandlers.h"
 
+#include <windows.h>
 #include <searchapi.h>
 
 #include <memory>

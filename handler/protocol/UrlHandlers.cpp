@@ -1,13 +1,13 @@
-#include "handler/UrlHandlers.h"
+#include "handler/protocol/UrlHandlers.h"
 
 #include "common/WideString.h"
-#include "handler/DBIFilter.h"
-#include "handler/FilterCreation.h"
-#include "handler/NoteAttachmentIFilter.h"
-#include "handler/NoteIFilter.h"
-#include "handler/NotesIFilter.h"
-#include "handler/ReplyFields.h"
-#include "handler/Requests.h"
+#include "handler/filters/DBIFilter.h"
+#include "handler/filters/FilterCreation.h"
+#include "handler/filters/NoteAttachmentIFilter.h"
+#include "handler/filters/NoteIFilter.h"
+#include "handler/filters/NotesIFilter.h"
+#include "handler/pipe/ReplyFields.h"
+#include "handler/pipe/Requests.h"
 
 #include <new>
 
@@ -128,12 +128,18 @@ std::unique_ptr<URLHandler> CreateUrlHandler(const wchar_t* url) noexcept
             return nullptr;
         }
         switch (parsed.kind) {
-        case UrlKind::Root: return std::make_unique<NSFNotesURLHandler>(parsed);
-        case UrlKind::Database: return std::make_unique<NSFDbURLHandler>(parsed);
-        case UrlKind::Document: return std::make_unique<NSFNoteURLHandler>(parsed);
-        case UrlKind::MessageBody: return std::make_unique<NSFMessageBodyURLHandler>(parsed);
-        case UrlKind::Attachment: return std::make_unique<NSFAttachmentURLHandler>(parsed);
-        default: return nullptr;
+        case UrlKind::Root:
+            return std::make_unique<NSFNotesURLHandler>(parsed);
+        case UrlKind::Database:
+            return std::make_unique<NSFDbURLHandler>(parsed);
+        case UrlKind::Document:
+            return std::make_unique<NSFNoteURLHandler>(parsed);
+        case UrlKind::MessageBody:
+            return std::make_unique<NSFMessageBodyURLHandler>(parsed);
+        case UrlKind::Attachment:
+            return std::make_unique<NSFAttachmentURLHandler>(parsed);
+        default:
+            return nullptr;
         }
     } catch (const std::bad_alloc&) {
         return nullptr;

@@ -1,15 +1,13 @@
 // One small handler per kind of brw URL: whether the item is a container,
 // which filter reads it, and for a message body the file that stands for it.
 #pragma once
-#include <windows.h>
-
 #include "common/ComHolders.h"
-#include "handler/BrwUrl.h"
-#include "handler/ConnectorFile.h"
+#include "handler/pipe/ConnectorFile.h"
+#include "handler/protocol/BrwUrl.h"
 
-#include <searchapi.h>
-
+#include <windows.h>
 #include <filter.h>
+#include <searchapi.h>
 
 #include <memory>
 #include <string>

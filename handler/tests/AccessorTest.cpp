@@ -1,6 +1,6 @@
 // What the protocol handler and the accessor answer for each kind of URL.
-#include "handler/NSFProtocol.h"
-#include "handler/NSFUrlAccessor.h"
+#include "handler/protocol/NSFProtocol.h"
+#include "handler/protocol/NSFUrlAccessor.h"
 #include "handler/tests/FilterTestSupport.h"
 #include "handler/tests/TestFilters.h"
 

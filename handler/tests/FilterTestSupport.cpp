@@ -1,6 +1,6 @@
 #include "handler/tests/FilterTestSupport.h"
 
-#include "handler/PipeClient.h"
+#include "handler/pipe/PipeClient.h"
 
 #include <filterr.h>
 
@@ -23,22 +23,22 @@ TemporaryFile::TemporaryFile(const std::wstring& text, FileAccess access, const 
 {
     static std::atomic<unsigned> counter{0};
     wchar_t folder[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, folder);
-    path_ = std::wstring(folder) + L"brw-handler-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+    GetTempPathW(MAX_PATH, folder);
+    path_ = std::wstring(folder) + L"brw-handler-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
             std::to_wstring(++counter) + extension;
-    brw::FileHandle file(::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    brw::FileHandle file(CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     DWORD written = 0;
-    ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written, nullptr);
+    WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written, nullptr);
     file.reset();
     if (access == FileAccess::ReadOnly) {
-        ::SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_TEMPORARY);
+        SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_TEMPORARY);
     }
 }
 
 TemporaryFile::~TemporaryFile()
 {
-    ::SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::DeleteFileW(path_.c_str());
+    SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(path_.c_str());
 }
 
 std::vector<Chunk> Drain(IFilter* filter, HRESULT* end)
@@ -55,7 +55,7 @@ std::vector<Chunk> Drain(IFilter* filter, HRESULT* end)
             PROPVARIANT* value = nullptr;
             if (SUCCEEDED(filter->GetValue(&value)) && value) {
                 *chunk.value.put() = *value;
-                ::CoTaskMemFree(value);
+                CoTaskMemFree(value);
             }
         } else {
             WCHAR buffer[4096];

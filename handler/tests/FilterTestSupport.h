@@ -1,11 +1,10 @@
 // What the filter and accessor tests share: a connector stand-in on the
 // real pipe name, temporary files like the connector's, and a filter drain.
 #pragma once
-#include <windows.h>
-
 #include "common/ComHolders.h"
 #include "handler/tests/TestPipeServer.h"
 
+#include <windows.h>
 #include <filter.h>
 
 #include <functional>
@@ -35,7 +34,7 @@ public:
     TemporaryFile(const std::wstring& text, FileAccess access, const wchar_t* extension = L".txt");
     ~TemporaryFile();
     const std::wstring& Path() const { return path_; }
-    bool Exists() const { return ::GetFileAttributesW(path_.c_str()) != INVALID_FILE_ATTRIBUTES; }
+    bool Exists() const { return GetFileAttributesW(path_.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 private:
     std::wstring path_;

@@ -1,13 +1,13 @@
 // The chunk sequences of the four filters, reached the way the indexer
 // reaches them: a URL, its accessor, BindToFilter, against a connector
 // stand-in on the real pipe.
-#include "handler/ClassTable.h"
-#include "handler/NSFProtocol.h"
-#include "handler/NSFUrlAccessor.h"
-#include "handler/NoteAttachmentIFilter.h"
-#include "handler/NoteIFilter.h"
-#include "handler/NoteProperties.h"
-#include "handler/PipeClient.h"
+#include "handler/filters/NoteAttachmentIFilter.h"
+#include "handler/filters/NoteIFilter.h"
+#include "handler/filters/NoteProperties.h"
+#include "handler/module/ClassTable.h"
+#include "handler/pipe/PipeClient.h"
+#include "handler/protocol/NSFProtocol.h"
+#include "handler/protocol/NSFUrlAccessor.h"
 #include "handler/tests/FilterTestSupport.h"
 #include "handler/tests/TestFilters.h"
 
@@ -18,8 +18,8 @@
 namespace brw {
 namespace {
 
-using brwtest::Chunk;
 using brwtest::ChildUrl;
+using brwtest::Chunk;
 using brwtest::ConnectorStandIn;
 using brwtest::Drain;
 using brwtest::LoadRoute;
@@ -73,8 +73,8 @@ std::wstring MemoReply(const std::wstring& bodyPath, int attachments)
 
 class Filters : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_EQ(S_OK, ::CoInitializeEx(nullptr, COINIT_MULTITHREADED)); }
-    void TearDown() override { ::CoUninitialize(); }
+    void SetUp() override { ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED)); }
+    void TearDown() override { CoUninitialize(); }
     ComPtr<brwtest::TestSite> site = brwtest::MakeSite();
 };
 
@@ -87,7 +87,8 @@ TEST_F(Filters, NoteGivesPropertiesBodyThenAttachments)
     ComPtr<IFilter> filter = FilterFor(documentUrl, site.get());
     ASSERT_TRUE(filter);
     EXPECT_NE(std::wstring::npos, connector.LastRequest().find(L"<get_document db=\"mail/a.nsf\""));
-    EXPECT_NE(std::wstring::npos, connector.LastRequest().find(L"id=\"00001A2B\" attnum=\"0\" manage=\"false\" preview=\"false\""));
+    EXPECT_NE(std::wstring::npos,
+              connector.LastRequest().find(L"id=\"00001A2B\" attnum=\"0\" manage=\"false\" preview=\"false\""));
     ASSERT_EQ(1u, site->askedFor.size());
     EXPECT_EQ(L"TXT", site->askedFor[0]);
 
@@ -100,11 +101,11 @@ TEST_F(Filters, NoteGivesPropertiesBodyThenAttachments)
     PROPVARIANT* value = nullptr;
     ASSERT_EQ(S_OK, filter->GetValue(&value));
     EXPECT_EQ(VT_BSTR, value->vt);
-    ::PropVariantClear(value);
-    ::CoTaskMemFree(value);
+    PropVariantClear(value);
+    CoTaskMemFree(value);
     ASSERT_EQ(S_OK, filter->GetValue(&value));
     EXPECT_EQ(VT_EMPTY, value->vt) << "a value is handed out once";
-    ::CoTaskMemFree(value);
+    CoTaskMemFree(value);
 
     HRESULT end = S_OK;
     std::vector<Chunk> chunks = Drain(filter.get(), &end);
@@ -143,9 +144,9 @@ TEST_F(Filters, NoteWithoutBodyGoesStraightToAttachments)
         std::wstring body;
         bool refuseText;
     } cases[] = {
-        {L"", false},                         // no rtf element
-        {L"C:\\no\\such\\file.txt", false},   // file cannot be opened
-        {writable.Path(), true},              // no TXT filter from the site
+        {L"", false},                       // no rtf element
+        {L"C:\\no\\such\\file.txt", false}, // file cannot be opened
+        {writable.Path(), true},            // no TXT filter from the site
     };
     for (const Case& c : cases) {
         site->refuse = c.refuseText;
@@ -170,7 +171,8 @@ TEST_F(Filters, NoteRequestFailuresReachTheIndexer)
     } cases[] = {{L"<deletedoc/>", kDocumentDeleted}, {L"<failure/>", kConnectorUnavailable}};
     for (const Case& c : cases) {
         ConnectorStandIn connector([&](const std::wstring&) { return std::wstring(c.reply); });
-        ComPtr<IFilter> filter = FilterFor(std::wstring(L"brw://") + kIdentity + L"/a.nsf/00000001", site.get(), c.expected);
+        ComPtr<IFilter> filter =
+            FilterFor(std::wstring(L"brw://") + kIdentity + L"/a.nsf/00000001", site.get(), c.expected);
         EXPECT_FALSE(filter);
     }
 }
@@ -183,7 +185,8 @@ TEST_F(Filters, DatabaseAnnouncesEveryListedDocument)
     ComPtr<IFilter> filter = FilterFor(std::wstring(L"brw://") + kIdentity + L"/Mail/Big.nsf/", site.get());
     ASSERT_TRUE(filter);
     EXPECT_NE(std::wstring::npos,
-              connector.LastRequest().find(L"<get_modified_document_list db=\"Mail/Big.nsf\" since=\"1995-05-06 11:00:00\"/>"));
+              connector.LastRequest().find(
+                  L"<get_modified_document_list db=\"Mail/Big.nsf\" since=\"1995-05-06 11:00:00\"/>"));
     STAT_CHUNK stat = {};
     ASSERT_EQ(S_OK, filter->GetChunk(&stat));
     ULONG count = 4;
@@ -249,7 +252,7 @@ TEST_F(Filters, ContainersWhoseListFailedFailTheirInit)
         {L"/", L"<failure/>"},
         {L"/a.nsf/", L"<failure/>"},
         {L"/a.nsf/", L"<deletedoc/>"},
-        {L"/", L"<documents></documents>"},         // the reply of another request
+        {L"/", L"<documents></documents>"}, // the reply of another request
         {L"/a.nsf/", L"<databases></databases>"},
         {L"/", L"<databases><database><path>a.nsf</path></database>"}, // cut short
         {L"/a.nsf/", L"<documents><d>1F</d>"},
@@ -324,8 +327,8 @@ TEST_F(Filters, AttachmentWithoutFileOrFilter)
 
     site->refuse = true;
     EXPECT_FALSE(FilterFor(url, site.get(), GTHR_E_FILTER_NOT_FOUND));
-    EXPECT_FALSE(FilterFor(std::wstring(L"brw://") + kIdentity + L"/a.nsf/00000001#70000#a.doc", site.get(),
-                           E_INVALIDARG));
+    EXPECT_FALSE(
+        FilterFor(std::wstring(L"brw://") + kIdentity + L"/a.nsf/00000001#70000#a.doc", site.get(), E_INVALIDARG));
 }
 
 // Every file a reply names is deleted with the object it was written for,
@@ -350,8 +353,8 @@ TEST_F(Filters, ReleasedBeforeTheContentTheNamedFileIsGone)
             return L"<document><attachment><diskfilename>" + path +
                    L"</diskfilename><originalfilename>plan.xls</originalfilename></attachment></document>";
         });
-        ComPtr<IFilter> filter = FilterFor(std::wstring(L"brw://") + kIdentity + L"/a.nsf/00000001#1#plan.xls",
-                                           site.get());
+        ComPtr<IFilter> filter =
+            FilterFor(std::wstring(L"brw://") + kIdentity + L"/a.nsf/00000001#1#plan.xls", site.get());
         ASSERT_TRUE(filter);
         STAT_CHUNK stat = {};
         EXPECT_EQ(S_OK, filter->GetChunk(&stat)) << "one property, then the indexer lets go";

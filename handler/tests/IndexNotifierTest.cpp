@@ -1,6 +1,6 @@
 // The placeholder automation object answers only through the type library,
 // which registration leaves unregistered.
-#include "handler/IndexNotifier.h"
+#include "handler/module/IndexNotifier.h"
 
 #include "common/ComHolders.h"
 

@@ -1,10 +1,10 @@
 // The 23 note properties for the kinds of document a mail file holds.
-#include "handler/ModuleScripts.h"
-#include "handler/NoteAttachmentIFilter.h"
-#include "handler/NoteProperties.h"
-#include "handler/ReplyFields.h"
+#include "handler/filters/NoteProperties.h"
 
 #include "common/ComHolders.h"
+#include "handler/filters/NoteAttachmentIFilter.h"
+#include "handler/module/ModuleScripts.h"
+#include "handler/pipe/ReplyFields.h"
 
 #include <gtest/gtest.h>
 
@@ -59,7 +59,7 @@ public:
     bool SameDate(ULONG i, const wchar_t* text) const
     {
         const FILETIME expected = DateOf(text);
-        return values_[i].get().vt == VT_FILETIME && ::CompareFileTime(&values_[i].get().filetime, &expected) == 0;
+        return values_[i].get().vt == VT_FILETIME && CompareFileTime(&values_[i].get().filetime, &expected) == 0;
     }
 
 private:
@@ -68,8 +68,29 @@ private:
 };
 
 enum : ULONG {
-    kName = 0, kType, kAuthor, kKind, kSize, kFolder, kModified, kFrom, kHasAttachments, kIsAttachment, kFileName,
-    kPath, kParsingName, kLocation, kStart, kEnd, kReceived, kToName, kToAddress, kCcName, kCcAddress, kSubject, kSent
+    kName = 0,
+    kType,
+    kAuthor,
+    kKind,
+    kSize,
+    kFolder,
+    kModified,
+    kFrom,
+    kHasAttachments,
+    kIsAttachment,
+    kFileName,
+    kPath,
+    kParsingName,
+    kLocation,
+    kStart,
+    kEnd,
+    kReceived,
+    kToName,
+    kToAddress,
+    kCcName,
+    kCcAddress,
+    kSubject,
+    kSent
 };
 
 TEST(NotePropertyTable, IndexPastTheTableIsRefused)

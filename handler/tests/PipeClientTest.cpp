@@ -1,11 +1,10 @@
 // The exchange with the connector over a real pipe, against a test server.
-#include "handler/ConnectorStart.h"
-#include "handler/PipeClient.h"
-#include "handler/Requests.h"
-#include "handler/tests/TestPipeServer.h"
+#include "handler/pipe/PipeClient.h"
 
 #include "common/WideString.h"
-
+#include "handler/pipe/ConnectorStart.h"
+#include "handler/pipe/Requests.h"
+#include "handler/tests/TestPipeServer.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/TestRegistry.h"
 
@@ -160,17 +159,17 @@ TEST_F(PipeExchange, PipeThatCannotBeOpenedEndsTheExchangeAtOnce)
     // Nobody may open it. Wine does not check a pipe's DACL when it is
     // opened (Windows does); that a pipe made for inbound data only cannot
     // be opened for reading gives the same refusal there.
-    FileHandle squatter(CreateNamedPipeW(name.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_MESSAGE | PIPE_WAIT, 1, 0, 0, 0,
-                                         &closed));
+    FileHandle squatter(
+        CreateNamedPipeW(name.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_MESSAGE | PIPE_WAIT, 1, 0, 0, 0, &closed));
     ASSERT_TRUE(squatter);
 
     reply.Assign(L"stale", 5);
     SetLastError(kPoison);
-    EXPECT_EQ(Exchange(), kConnectorUnavailable);
+    EXPECT_EQ(kConnectorUnavailable, Exchange());
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-    EXPECT_STREQ(reply.Text(), L"");
-    EXPECT_EQ(reply.Length(), 0u);
-    EXPECT_EQ(g_startCalls, 0);
+    EXPECT_STREQ(L"", reply.Text());
+    EXPECT_EQ(0u, reply.Length());
+    EXPECT_EQ(0, g_startCalls);
 }
 
 TEST_F(PipeExchange, ServerOfAnotherUserIsNeverSentTheRequest)
@@ -179,13 +178,13 @@ TEST_F(PipeExchange, ServerOfAnotherUserIsNeverSentTheRequest)
     const PipeEndpoint foreign = {name.c_str(), &StartMustNotRun, 5000, &ServerOfAnotherUser};
     reply.Assign(L"stale", 5);
     SetLastError(kPoison);
-    EXPECT_EQ(ExchangeOverPipe(foreign, &reply, L"<get_document db=\"secret.nsf\"/>"), kConnectorUnavailable);
+    EXPECT_EQ(kConnectorUnavailable, ExchangeOverPipe(foreign, &reply, L"<get_document db=\"secret.nsf\"/>"));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-    EXPECT_STREQ(reply.Text(), L"");
+    EXPECT_STREQ(L"", reply.Text());
     // The same server, trusted, is served: the refusal was the check's.
-    EXPECT_EQ(Exchange(L"<get_database_list/>"), S_OK);
-    ASSERT_EQ(server.Requests().size(), 1u);
-    EXPECT_EQ(server.LastRequestText(), L"<get_database_list/>");
+    EXPECT_EQ(S_OK, Exchange(L"<get_database_list/>"));
+    ASSERT_EQ(1u, server.Requests().size());
+    EXPECT_EQ(L"<get_database_list/>", server.LastRequestText());
 }
 
 TEST_F(PipeExchange, MissingPipeLeavesNoEarlierReplyBehind)
@@ -193,10 +192,10 @@ TEST_F(PipeExchange, MissingPipeLeavesNoEarlierReplyBehind)
     const PipeEndpoint failing = {name.c_str(), &StartFails, 5000};
     reply.Assign(L"stale", 5);
     SetLastError(kPoison);
-    EXPECT_EQ(ExchangeOverPipe(failing, &reply, L"<x/>"), kConnectorUnavailable);
+    EXPECT_EQ(kConnectorUnavailable, ExchangeOverPipe(failing, &reply, L"<x/>"));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND)) << "the start left the open's error";
-    EXPECT_EQ(g_startCalls, 1);
-    EXPECT_STREQ(reply.Text(), L"");
+    EXPECT_EQ(1, g_startCalls);
+    EXPECT_STREQ(L"", reply.Text());
 }
 
 // One instance, held by a first client: a second one waits for it, and gives
@@ -245,7 +244,7 @@ TEST(PipeServerCheck, SameUserServerIsAcceptedAnythingElseRefused)
     wchar_t folder[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, folder);
     FileHandle file(CreateFileW((std::wstring(folder) + L"brw-not-a-pipe.tmp").c_str(), GENERIC_WRITE, 0, nullptr,
-                                  CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+                                CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     ASSERT_TRUE(file);
     EXPECT_FALSE(IsServerOfSameUser(file.get()));
 }
@@ -313,7 +312,7 @@ TEST_F(ConnectorStartTest, ProgramPathThatDoesNotFitIsRefused)
             EXPECT_EQ(path.size(), static_cast<size_t>(kProgramDirectoryUnits - 1));
         } else {
             EXPECT_EQ(GetLastError(), c.error);
-            EXPECT_EQ(path, L"untouched");
+            EXPECT_EQ(L"untouched", path);
         }
     }
 
@@ -336,7 +335,7 @@ TEST_F(ConnectorStartTest, ProgramInADirectoryWithBlanksIsTheOneStarted)
     ASSERT_TRUE(CreateDirectoryW(root.Sub(L"Program Files (x86)").c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW(notes.c_str(), nullptr));
     wchar_t system[MAX_PATH] = {};
-    ASSERT_NE(GetSystemDirectoryW(system, MAX_PATH), 0u);
+    ASSERT_NE(0u, GetSystemDirectoryW(system, MAX_PATH));
     const std::wstring anyProgram = std::wstring(system) + L"\\hostname.exe";
     ASSERT_TRUE(CopyFileW(anyProgram.c_str(), (notes + kConnectorFileName).c_str(), TRUE));
     ASSERT_TRUE(CopyFileW(anyProgram.c_str(), root.Sub(L"Program.exe").c_str(), TRUE));
@@ -346,7 +345,7 @@ TEST_F(ConnectorStartTest, ProgramInADirectoryWithBlanksIsTheOneStarted)
     wchar_t image[MAX_PATH] = {};
     DWORD units = MAX_PATH;
     ASSERT_TRUE(QueryFullProcessImageNameW(started.get(), 0, image, &units));
-    EXPECT_EQ(CompareStringOrdinal(image, -1, (notes + kConnectorFileName).c_str(), -1, TRUE), CSTR_EQUAL)
+    EXPECT_EQ(CSTR_EQUAL, CompareStringOrdinal(image, -1, (notes + kConnectorFileName).c_str(), -1, TRUE))
         << WideToUtf8(image);
     EXPECT_EQ(WaitForSingleObject(started.get(), 30000), static_cast<DWORD>(WAIT_OBJECT_0));
 }
@@ -370,8 +369,8 @@ TEST_F(ConnectorStartTest, ImpersonatingThreadNeverStartsTheConnector)
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_TOKEN_TYPE));
         PipeReply own;
         const PipeEndpoint endpoint = {missing.c_str(), &StartWithoutPause, 5000};
-        EXPECT_EQ(ExchangeOverPipe(endpoint, &own, L"<x/>"), kConnectorUnavailable);
-        EXPECT_EQ(g_startCalls, 1);
+        EXPECT_EQ(kConnectorUnavailable, ExchangeOverPipe(endpoint, &own, L"<x/>"));
+        EXPECT_EQ(1, g_startCalls);
         EXPECT_TRUE(RevertToSelf());
     });
     worker.join();

@@ -1,9 +1,9 @@
 // Thousands of generated URLs and replies through the parsers, the property
 // rules and the note filter. The seed is fixed, so a failure repeats.
-#include "handler/BrwUrl.h"
-#include "handler/NoteProperties.h"
-#include "handler/NSFProtocol.h"
-#include "handler/ReplyFields.h"
+#include "handler/filters/NoteProperties.h"
+#include "handler/pipe/ReplyFields.h"
+#include "handler/protocol/BrwUrl.h"
+#include "handler/protocol/NSFProtocol.h"
 #include "handler/tests/FilterTestSupport.h"
 #include "handler/tests/TestFilters.h"
 
@@ -21,9 +21,10 @@ public:
 
     std::wstring Url()
     {
-        static const wchar_t* kPieces[] = {L"brw://", L"BRW://", L"brw:/", L"{", L"}", L"{S-1-5-21-9}", L"/", L"mail",
-                                           L".nsf", L".NSF", L".Nsf", L".nsf/", L"#", L"12", L"-3", L"0",
-                                           L"99999999999", L"a.b.c", L".", L"\\", L"%20", L"&", L"\"", L"\xD800"};
+        static const wchar_t* kPieces[] = {L"brw://", L"BRW://", L"brw:/", L"{",    L"}",           L"{S-1-5-21-9}",
+                                           L"/",      L"mail",   L".nsf",  L".NSF", L".Nsf",        L".nsf/",
+                                           L"#",      L"12",     L"-3",    L"0",    L"99999999999", L"a.b.c",
+                                           L".",      L"\\",     L"%20",   L"&",    L"\"",          L"\xD800"};
         std::wstring url = Pick(3) == 0 ? L"" : L"brw://";
         const int parts = Pick(12);
         for (int i = 0; i < parts; ++i) {
@@ -34,12 +35,44 @@ public:
 
     std::wstring Reply()
     {
-        static const wchar_t* kPieces[] = {
-            L"<textfield>", L"</textfield>", L"<textlistfield>", L"</textlistfield>", L"<name>", L"</name>",
-            L"<value>", L"</value>", L"Subject", L"SendTo", L"From", L"Form", L"Memo", L"Person", L"PostedDate",
-            L"DeliveredDate", L"06/05/1995 11:00:00", L"CN=A/OU=B/O=C", L"<rtf>", L"</rtf>", L"<originalfilename>",
-            L"</originalfilename>", L"<notesize>", L"</notesize>", L"4294967299", L"&amp;", L"&#x", L"&#1114112;",
-            L"&", L";", L"<d>", L"</d>", L"1A2B", L"123456789", L"x", L"\xFFFE", L"&lt;", kNul};
+        static const wchar_t* kPieces[] = {L"<textfield>",
+                                           L"</textfield>",
+                                           L"<textlistfield>",
+                                           L"</textlistfield>",
+                                           L"<name>",
+                                           L"</name>",
+                                           L"<value>",
+                                           L"</value>",
+                                           L"Subject",
+                                           L"SendTo",
+                                           L"From",
+                                           L"Form",
+                                           L"Memo",
+                                           L"Person",
+                                           L"PostedDate",
+                                           L"DeliveredDate",
+                                           L"06/05/1995 11:00:00",
+                                           L"CN=A/OU=B/O=C",
+                                           L"<rtf>",
+                                           L"</rtf>",
+                                           L"<originalfilename>",
+                                           L"</originalfilename>",
+                                           L"<notesize>",
+                                           L"</notesize>",
+                                           L"4294967299",
+                                           L"&amp;",
+                                           L"&#x",
+                                           L"&#1114112;",
+                                           L"&",
+                                           L";",
+                                           L"<d>",
+                                           L"</d>",
+                                           L"1A2B",
+                                           L"123456789",
+                                           L"x",
+                                           L"\xFFFE",
+                                           L"&lt;",
+                                           kNul};
         std::wstring reply;
         const int parts = Pick(60);
         for (int i = 0; i < parts; ++i) {
@@ -52,8 +85,8 @@ public:
     // entities that are left as the reply writes them.
     std::wstring Value()
     {
-        static const wchar_t* kPieces[] = {kNul, L"\xFFFE", L"\xFFFF", L"&amp;", L"&lt;", L"&gt;", L"&quot;", L"&#0;",
-                                           L"&", L";", L"a", L"Z", L" ", L"\xD800", L"\x00E9"};
+        static const wchar_t* kPieces[] = {kNul, L"\xFFFE", L"\xFFFF", L"&amp;", L"&lt;", L"&gt;",   L"&quot;", L"&#0;",
+                                           L"&", L";",      L"a",      L"Z",     L" ",    L"\xD800", L"\x00E9"};
         std::wstring value;
         const int parts = 1 + Pick(40);
         for (int i = 0; i < parts; ++i) {
@@ -93,7 +126,8 @@ TEST(Randomised, UrlsParseConsistently)
         EXPECT_EQ(parsed.kind != UrlKind::Root, !parsed.databasePath.empty() || parsed.kind != UrlKind::Root);
         EXPECT_EQ(parsed.kind == UrlKind::Attachment, parsed.attachmentNumber != 0);
         if (item) {
-            const std::wstring rebuilt = MakeAttachmentUrl(parsed.identity, parsed.databasePath, L"00000001", 1, L"f.t");
+            const std::wstring rebuilt =
+                MakeAttachmentUrl(parsed.identity, parsed.databasePath, L"00000001", 1, L"f.t");
             ParsedBrwUrl again;
             ASSERT_TRUE(ParseBrwUrl(rebuilt.c_str(), &again));
             EXPECT_EQ(UrlKind::Attachment, again.kind);
@@ -123,7 +157,7 @@ TEST(Randomised, RepliesThroughLookupsAndPropertyRules)
 
 TEST(Randomised, RepliesThroughTheNoteFilter)
 {
-    ASSERT_EQ(S_OK, ::CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+    ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
     {
         Generator generate(11);
         std::wstring next;
@@ -135,8 +169,8 @@ TEST(Randomised, RepliesThroughTheNoteFilter)
         for (int i = 0; i < 300; ++i) {
             next = generate.Reply();
             ComPtr<IUrlAccessor> accessor;
-            ASSERT_EQ(S_OK, protocol->CreateAccessor(L"brw://{S}/a.nsf/00000001", nullptr, nullptr, nullptr,
-                                                     accessor.put()));
+            ASSERT_EQ(S_OK,
+                      protocol->CreateAccessor(L"brw://{S}/a.nsf/00000001", nullptr, nullptr, nullptr, accessor.put()));
             ComPtr<IFilter> filter;
             if (FAILED(accessor->BindToFilter(filter.put()))) {
                 continue; // a reply that happens to be a marker
@@ -147,7 +181,7 @@ TEST(Randomised, RepliesThroughTheNoteFilter)
             EXPECT_GE(chunks.size(), 23u);
         }
     }
-    ::CoUninitialize();
+    CoUninitialize();
 }
 
 // Whatever a value holds, the fields, the body file, the attachments and the

@@ -1,14 +1,12 @@
 // Registration of the built BRWHandler.dll in the test prefix's registry.
 #include "common/Handles.h"
-#include "handler/ClassTable.h"
-#include "handler/NSFUrlAccessor.h"
-
+#include "handler/module/ClassTable.h"
+#include "handler/protocol/NSFUrlAccessor.h"
 #include "tests/support/BuildTrees.h"
 #include "tests/support/TestRegistry.h"
 
-#include <searchapi.h>
-
 #include <gtest/gtest.h>
+#include <searchapi.h>
 
 #include <map>
 
@@ -24,10 +22,10 @@ const std::wstring kNotifierClsid = L"CLSID\\{BE32495C-4A83-4BFF-9529-7C3254A202
 
 class Library {
 public:
-    explicit Library(const std::wstring& path) : module_(::LoadLibraryW(path.c_str())) {}
+    explicit Library(const std::wstring& path) : module_(LoadLibraryW(path.c_str())) {}
     HRESULT Call(const char* name)
     {
-        auto fn = reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(::GetProcAddress(module_.get(), name)));
+        auto fn = reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(module_.get(), name)));
         return fn ? fn() : E_NOTIMPL;
     }
     HMODULE get() const { return module_.get(); }
@@ -40,7 +38,7 @@ private:
 void Dump(HKEY root, const std::wstring& path, std::map<std::wstring, std::wstring>* out)
 {
     brw::RegKey key;
-    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
         return;
     }
     (*out)[path] = L"";
@@ -50,16 +48,16 @@ void Dump(HKEY root, const std::wstring& path, std::map<std::wstring, std::wstri
         DWORD nameLength = 512;
         DWORD dataLength = sizeof(data);
         DWORD type = 0;
-        if (::RegEnumValueW(key.get(), i, name, &nameLength, nullptr, &type, data, &dataLength) != ERROR_SUCCESS) {
+        if (RegEnumValueW(key.get(), i, name, &nameLength, nullptr, &type, data, &dataLength) != ERROR_SUCCESS) {
             break;
         }
-        (*out)[path + L"|" + name] = std::to_wstring(type) + L":" +
-                                     std::wstring(reinterpret_cast<wchar_t*>(data), dataLength / sizeof(wchar_t));
+        (*out)[path + L"|" + name] =
+            std::to_wstring(type) + L":" + std::wstring(reinterpret_cast<wchar_t*>(data), dataLength / sizeof(wchar_t));
     }
     std::vector<std::wstring> children;
     for (DWORD i = 0;; ++i) {
         DWORD nameLength = 512;
-        if (::RegEnumKeyExW(key.get(), i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+        if (RegEnumKeyExW(key.get(), i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
             break;
         }
         children.emplace_back(name);
@@ -90,12 +88,12 @@ protected:
     void SetUp() override
     {
         ASSERT_NE(nullptr, handler.get());
-        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     }
     void TearDown() override
     {
         handler.Call("DllUnregisterServer");
-        ::CoUninitialize();
+        CoUninitialize();
     }
     const std::wstring path = brwtest::BinaryIn64BitTree(L"handler\\BRWHandler.dll");
     Library handler{path};
@@ -121,11 +119,13 @@ TEST_F(Registration, WritesTheListedKeys)
     EXPECT_EQ(L"beta", GetString(HKEY_CLASSES_ROOT, L"BRW/Message", L"ContentViewModeLayoutPatternForSearch"));
     EXPECT_EQ(L"{a42c2ccb-67d3-46fa-abe6-7d2f3488c7a3}",
               GetString(HKEY_CLASSES_ROOT, L"BRW/Message\\ShellEx\\{8895b1c6-b41f-4c1c-a562-0d564250836f}", L""));
-    EXPECT_EQ(L"Mail Message", GetString(HKEY_CLASSES_ROOT, L"SystemFileAssociations\\BRW/Message", L"FriendlyTypeName"));
+    EXPECT_EQ(L"Mail Message",
+              GetString(HKEY_CLASSES_ROOT, L"SystemFileAssociations\\BRW/Message", L"FriendlyTypeName"));
     EXPECT_EQ(std::nullopt, GetString(HKEY_CLASSES_ROOT, L"SystemFileAssociations\\BRW/Message", L"PreviewDetails"));
     EXPECT_EQ(L"Application Data", GetString(HKEY_CLASSES_ROOT, L"BRW/ApplicationData", L"FriendlyTypeName"));
 
-    EXPECT_EQ(L"Windows Search Service Lotus Notes Protocol Handler", GetString(HKEY_CLASSES_ROOT, kProtocolClsid, L""));
+    EXPECT_EQ(L"Windows Search Service Lotus Notes Protocol Handler",
+              GetString(HKEY_CLASSES_ROOT, kProtocolClsid, L""));
     EXPECT_EQ(path, GetString(HKEY_CLASSES_ROOT, kProtocolClsid + L"\\InprocServer32", L""));
     EXPECT_EQ(L"Free", GetString(HKEY_CLASSES_ROOT, kProtocolClsid + L"\\InprocServer32", L"ThreadingModel"));
     EXPECT_EQ(L"BRWHandler.NSFProtocol.1", GetString(HKEY_CLASSES_ROOT, L"BRWHandler.NSFProtocol\\CurVer", L""));
@@ -134,7 +134,8 @@ TEST_F(Registration, WritesTheListedKeys)
     EXPECT_EQ(L"IndexNotifier Class", GetString(HKEY_CLASSES_ROOT, kNotifierClsid, L""));
     EXPECT_EQ(L"Apartment", GetString(HKEY_CLASSES_ROOT, kNotifierClsid + L"\\InprocServer32", L"ThreadingModel"));
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kNotifierClsid + L"\\Programmable"));
-    EXPECT_EQ(L"{C7B215A5-9B26-4278-8D6C-BC206FE875AF}", GetString(HKEY_CLASSES_ROOT, kNotifierClsid + L"\\TypeLib", L""));
+    EXPECT_EQ(L"{C7B215A5-9B26-4278-8D6C-BC206FE875AF}",
+              GetString(HKEY_CLASSES_ROOT, kNotifierClsid + L"\\TypeLib", L""));
 
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"CLSID\\{DA0B85FA-7AC1-4A86-BB72-8C79C251B8BC}"))
         << "the accessor is made in code only";
@@ -172,7 +173,8 @@ TEST_F(Registration, UnregistrationRemovesThemAndKeepsSharedKeys)
 TEST_F(Registration, SucceedsWithoutWindowsSearch)
 {
     void* manager = nullptr;
-    const HRESULT present = ::CoCreateInstance(CLSID_CSearchManager, nullptr, CLSCTX_SERVER, IID_ISearchManager, &manager);
+    const HRESULT present =
+        CoCreateInstance(CLSID_CSearchManager, nullptr, CLSCTX_SERVER, IID_ISearchManager, &manager);
     if (SUCCEEDED(present)) {
         static_cast<IUnknown*>(manager)->Release();
         GTEST_SKIP() << "a search manager is registered in this prefix";
@@ -183,7 +185,8 @@ TEST_F(Registration, SucceedsWithoutWindowsSearch)
 TEST_F(Registration, ClassObjectsFollowTheTable)
 {
     using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
-    auto get = reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(::GetProcAddress(handler.get(), "DllGetClassObject")));
+    auto get =
+        reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(handler.get(), "DllGetClassObject")));
     ASSERT_NE(nullptr, get);
     for (std::size_t i = 0; i < brw::kHandlerClassCount; ++i) {
         IClassFactory* factory = nullptr;

@@ -1,5 +1,5 @@
 // Lookups on hand-made replies, including truncated and hostile ones.
-#include "handler/ReplyFields.h"
+#include "handler/pipe/ReplyFields.h"
 
 #include <gtest/gtest.h>
 
@@ -18,17 +18,18 @@ public:
     explicit PageEndText(const std::wstring& text)
     {
         SYSTEM_INFO info = {};
-        ::GetSystemInfo(&info);
+        GetSystemInfo(&info);
         page_ = info.dwPageSize;
         const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
         const size_t pages = (bytes + page_ - 1) / page_;
-        base_ = static_cast<BYTE*>(::VirtualAlloc(nullptr, (pages + 1) * page_, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+        base_ =
+            static_cast<BYTE*>(VirtualAlloc(nullptr, (pages + 1) * page_, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
         DWORD old = 0;
-        ::VirtualProtect(base_ + pages * page_, page_, PAGE_NOACCESS, &old);
+        VirtualProtect(base_ + pages * page_, page_, PAGE_NOACCESS, &old);
         text_ = reinterpret_cast<wchar_t*>(base_ + pages * page_ - bytes);
         std::memcpy(text_, text.c_str(), bytes);
     }
-    ~PageEndText() { ::VirtualFree(base_, 0, MEM_RELEASE); }
+    ~PageEndText() { VirtualFree(base_, 0, MEM_RELEASE); }
     const wchar_t* get() const { return text_; }
 
 private:
@@ -66,14 +67,14 @@ TEST(ReceivedReply, AnEmbeddedNulIsABlankAndTheRestIsStillFound)
     EXPECT_EQ(std::wcslen(reply.Text()), sent.size()) << "no NUL ends the reply early";
     std::wstring value;
     ASSERT_TRUE(GetFieldValue(reply.View(), L"Junk", &value));
-    EXPECT_EQ(value, std::wstring(L"a b\xFFFE<"));
+    EXPECT_EQ(std::wstring(L"a b\xFFFE<"), value);
     value.clear();
     EXPECT_TRUE(GetFieldValue(reply.View(), L"Subject", &value));
-    EXPECT_EQ(value, L"After");
+    EXPECT_EQ(L"After", value);
     EXPECT_TRUE(GetElementText(reply.View(), L"rtf", &value, 1));
-    EXPECT_EQ(value, L"C:\\t\\body.txt");
+    EXPECT_EQ(L"C:\\t\\body.txt", value);
     EXPECT_TRUE(GetElementText(reply.View(), L"notesize", &value, 1));
-    EXPECT_EQ(value, L"42");
+    EXPECT_EQ(L"42", value);
 }
 
 TEST(FieldValue, CharacterReferencesAreDecodedTagsMatchedRaw)
@@ -108,8 +109,8 @@ TEST(TextList, ListFormSingleFormAndTruncation)
     EXPECT_STREQ(L"a", single.Item(0));
 
     StringList none;
-    EXPECT_FALSE(GetTextListField(L"<textlistfield><name>SendTo</name><value>a</value><value>b</value>", L"SendTo",
-                                  &none));
+    EXPECT_FALSE(
+        GetTextListField(L"<textlistfield><name>SendTo</name><value>a</value><value>b</value>", L"SendTo", &none));
     EXPECT_FALSE(GetTextListField(L"<name>SendTo</name><value></value>", L"SendTo", &none));
     // Values after the list's end belong to the next field.
     EXPECT_TRUE(GetTextListField(L"<textlistfield><name>L</name><value>x</value></textlistfield>"
@@ -137,10 +138,10 @@ TEST(DateField, FixedPositionsLocalTimeToUtc)
     ASSERT_TRUE(GetDateField(L"<name>D</name><value>06/05/1995 11:00:00</value>", L"D", &utc));
     SYSTEMTIME local = {1995, 5, 0, 6, 11, 0, 0, 0};
     SYSTEMTIME expected = {};
-    ASSERT_TRUE(::TzSpecificLocalTimeToSystemTime(nullptr, &local, &expected));
+    ASSERT_TRUE(TzSpecificLocalTimeToSystemTime(nullptr, &local, &expected));
     FILETIME expectedTime = {};
-    ASSERT_TRUE(::SystemTimeToFileTime(&expected, &expectedTime));
-    EXPECT_EQ(0, ::CompareFileTime(&expectedTime, &utc));
+    ASSERT_TRUE(SystemTimeToFileTime(&expected, &expectedTime));
+    EXPECT_EQ(0, CompareFileTime(&expectedTime, &utc));
 
     EXPECT_FALSE(GetDateField(L"<name>D</name><value>1995-05-06</value>", L"D", &utc));
     EXPECT_FALSE(GetDateField(L"<name>D</name><value>06/05/1995 11:00:0</value>", L"D", &utc)) << "18 units";

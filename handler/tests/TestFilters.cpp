@@ -54,7 +54,7 @@ IFACEMETHODIMP TestTextFilter::Load(IStream* stream)
 IFACEMETHODIMP TestTextFilter::Load(LPCOLESTR path, DWORD mode)
 {
     brw::ComPtr<IStream> stream;
-    if (FAILED(::SHCreateStreamOnFileEx(path, mode, 0, FALSE, nullptr, stream.put())) || FAILED(Load(stream.get()))) {
+    if (FAILED(SHCreateStreamOnFileEx(path, mode, 0, FALSE, nullptr, stream.put())) || FAILED(Load(stream.get()))) {
         return E_FAIL;
     }
     loadedBy = L"file";

@@ -1,15 +1,13 @@
 // Test doubles for the indexer's side: a protocol handler site and the text
 // filters it hands out, loaded through IPersistStream or IPersistFile.
 #pragma once
-#include <windows.h>
-
 #include "common/ComHolders.h"
 #include "common/ComObject.h"
 
-#include <searchapi.h>
-
+#include <windows.h>
 #include <filter.h>
 #include <filterr.h>
+#include <searchapi.h>
 
 #include <string>
 #include <vector>

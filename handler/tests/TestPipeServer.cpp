@@ -16,14 +16,13 @@ std::vector<BYTE> Utf16Bytes(const std::wstring& text)
 std::wstring UniquePipeName()
 {
     static std::atomic<unsigned> counter{0};
-    return L"\\\\.\\pipe\\BrwHandlerTest-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-           std::to_wstring(++counter);
+    return L"\\\\.\\pipe\\BrwHandlerTest-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
 }
 
 TestPipeServer::TestPipeServer(std::wstring name, Responder responder, SECURITY_ATTRIBUTES* security)
     : name_(std::move(name)), responder_(std::move(responder)),
       pipe_(CreateNamedPipeW(name_.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
-                               PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, 65536, 65536, 0, security)),
+                             PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, 65536, 65536, 0, security)),
       stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)), io_(CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
     if (pipe_) {
@@ -109,8 +108,7 @@ bool TestPipeServer::WriteAll(const std::vector<BYTE>& reply)
     overlapped.hEvent = io_.get();
     ResetEvent(io_.get());
     DWORD written = 0;
-    const BOOL started =
-        WriteFile(pipe_.get(), reply.data(), static_cast<DWORD>(reply.size()), &written, &overlapped);
+    const BOOL started = WriteFile(pipe_.get(), reply.data(), static_cast<DWORD>(reply.size()), &written, &overlapped);
     return WaitFor(&overlapped, started, &written) && written == reply.size();
 }
 

@@ -1,9 +1,9 @@
 // A stand-in for the connector's end of the pipe: one message-mode instance
 // that answers each request with whatever the test's responder returns.
 #pragma once
-#include <windows.h>
-
 #include "common/Handles.h"
+
+#include <windows.h>
 
 #include <atomic>
 #include <functional>

@@ -1,6 +1,6 @@
 // The brw URL grammar, the canonical forms and the handler of each kind.
-#include "handler/BrwUrl.h"
-#include "handler/UrlHandlers.h"
+#include "handler/protocol/BrwUrl.h"
+#include "handler/protocol/UrlHandlers.h"
 
 #include <gtest/gtest.h>
 
@@ -34,10 +34,12 @@ TEST(UrlGrammar, EveryKindAndItsEdges)
         {L"brw://{X}/a.Nsf/12", true, UrlKind::Root, L"{X}", L"", L"", 0, L"", L""},
         {L"brw://{X}/a.nsf/12#0#body", true, UrlKind::MessageBody, L"{X}", L"a.nsf", L"12", 0, L"body", L""},
         {L"brw://{X}/a.nsf/12#3#x.tar.gz", true, UrlKind::Attachment, L"{X}", L"a.nsf", L"12", 3, L"x.tar.gz", L"gz"},
-        {L"brw://{X}/a.nsf/12#5", true, UrlKind::MessageBody, L"{X}", L"a.nsf", L"12", 0, L"brw://{X}/a.nsf/12#5", L"nsf/12#5"},
+        {L"brw://{X}/a.nsf/12#5", true, UrlKind::MessageBody, L"{X}", L"a.nsf", L"12", 0, L"brw://{X}/a.nsf/12#5",
+         L"nsf/12#5"},
         {L"brw://{X}/a.nsf/12#2#README", true, UrlKind::Attachment, L"{X}", L"a.nsf", L"12", 2, L"README", L""},
         {L"brw://{X}/a.nsf/12#x#n.doc", true, UrlKind::MessageBody, L"{X}", L"a.nsf", L"12", 0, L"n.doc", L"doc"},
-        {L"brw://{X}/a.nsf/12#99999999999#n.doc", true, UrlKind::Attachment, L"{X}", L"a.nsf", L"12", 0x7FFFFFFF, L"n.doc", L"doc"},
+        {L"brw://{X}/a.nsf/12#99999999999#n.doc", true, UrlKind::Attachment, L"{X}", L"a.nsf", L"12", 0x7FFFFFFF,
+         L"n.doc", L"doc"},
         {L"brw://{S-1-5-21-1-2-3-1001}/mail/jdoe.nsf/00001A2B#2#report.doc", true, UrlKind::Attachment,
          L"{S-1-5-21-1-2-3-1001}", L"mail/jdoe.nsf", L"00001A2B", 2, L"report.doc", L"doc"},
     };

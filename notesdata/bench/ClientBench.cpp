@@ -2,16 +2,16 @@
 // connector's pipe server uses it:
 //   scripts/wine-run.sh PREFIX <32-bit tree>/notesdata/notesdata_bench.exe [commands]
 // Each line says PASS or FAIL against its target.
+#include "common/WideString.h"
+#include "connector/CommandContextHandle.h"
+#include "notesdata/tests/NotesSandbox.h"
+
 #include <windows.h>
 #include <psapi.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
-
-#include "common/WideString.h"
-#include "connector/CommandContextHandle.h"
-#include "notesdata/tests/NotesSandbox.h"
 
 namespace {
 
@@ -65,7 +65,8 @@ public:
         }
         buffer_.resize(static_cast<size_t>(GetReturnBufferSize(context_.get())));
         DWORD length = 0;
-        return GetReturnBuffer(context_.get(), buffer_.data(), static_cast<int>(buffer_.size()), &length) == 0 ? length : 0;
+        return GetReturnBuffer(context_.get(), buffer_.data(), static_cast<int>(buffer_.size()), &length) == 0 ? length
+                                                                                                               : 0;
     }
     std::wstring ReplyText() const
     {
@@ -91,7 +92,8 @@ std::wstring AddTypicalMemo(const brwtest::NotesSandbox& sandbox)
         L"--form Memo --text Subject=\"Budget review\" --text From=\"CN=Ann Lee/O=Acme\" "
         L"--textlist SendTo=\"Bob|Carol|Dan\" --textlist CopyTo=\"Eve|Frank\" --text Principal=\"Ann Lee\" "
         L"--time PostedDate=20240305T093000 --time DeliveredDate=20240305T093100 --text Importance=2 "
-        L"--number Size=120000 --richtext Body=\"" + body + L"\" --attach \"" + attachment + L"\"";
+        L"--number Size=120000 --richtext Body=\"" +
+        body + L"\" --attach \"" + attachment + L"\"";
     const brwtest::NotesSandbox::ToolResult added =
         sandbox.Notesdb(L"add \"" + sandbox.DataPath(L"memo.nsf") + L"\" " + options);
     std::string id = added.output;
@@ -140,13 +142,15 @@ bool MeasureDocuments(Client& client, const std::wstring& request, size_t comman
 
 bool MeasureList(Client& client, const brwtest::NotesSandbox& sandbox)
 {
-    if (!sandbox.Notesdb(L"generate mail \"" + sandbox.DataPath(L"large.nsf") + L"\" --count " +
-                         std::to_wstring(kLargeDatabase)).succeeded) {
+    if (!sandbox
+             .Notesdb(L"generate mail \"" + sandbox.DataPath(L"large.nsf") + L"\" --count " +
+                      std::to_wstring(kLargeDatabase))
+             .succeeded) {
         std::printf("could not generate the large database\n");
         return false;
     }
     const std::wstring request = std::wstring(kPrologue) + L"<get_modified_document_list db=\"large.nsf\"/>";
-    client.Run(request);  // the first open loads the file
+    client.Run(request); // the first open loads the file
     const double start = Seconds();
     const size_t bytes = client.Run(request);
     const double elapsed = Seconds() - start;
@@ -154,7 +158,7 @@ bool MeasureList(Client& client, const brwtest::NotesSandbox& sandbox)
     return elapsed <= kListSecondsTarget && bytes != 0;
 }
 
-}  // namespace
+} // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
@@ -171,7 +175,8 @@ int wmain(int argc, wchar_t** argv)
         return 2;
     }
     const std::wstring request = std::wstring(kPrologue) + L"<get_document db=\"memo.nsf\" tempdir=\"" +
-                                 sandbox.TempDir() + L"\" id=\"" + id + L"\" attnum=\"0\" manage=\"false\" preview=\"false\"/>";
+                                 sandbox.TempDir() + L"\" id=\"" + id +
+                                 L"\" attnum=\"0\" manage=\"false\" preview=\"false\"/>";
     if (client.Run(request) == 0) {
         std::printf("get_document fails\n");
         return 2;

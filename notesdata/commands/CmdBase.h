@@ -1,12 +1,12 @@
 #pragma once
 // A command of the data service: made for one request element, it reads its
 // attributes and then runs, writing its reply.
+#include "common/ComHolders.h"
+#include "notesdata/commands/ExecuteCommand.h"
+
 #include <msxml2.h>
 
 #include <memory>
-
-#include "common/ComHolders.h"
-#include "notesdata/ExecuteCommand.h"
 
 namespace brw {
 
@@ -36,4 +36,4 @@ struct CommandEntry {
     CommandMaker make;
 };
 
-}  // namespace brw
+} // namespace brw

@@ -1,7 +1,7 @@
-#include "notesdata/CmdDatabaseOperation.h"
+#include "notesdata/commands/CmdDatabaseOperation.h"
 
-#include "notesdata/NotesText.h"
-#include "notesdata/RequestXml.h"
+#include "notesdata/commands/RequestXml.h"
+#include "notesdata/notes/NotesText.h"
 
 #include <algorithm>
 #include <cwctype>
@@ -30,7 +30,7 @@ UINT ReadDriveType(const wchar_t* root)
     return GetDriveTypeW(root);
 }
 
-}  // namespace
+} // namespace
 
 std::wstring DatabasePathForNotes(std::wstring path)
 {
@@ -40,8 +40,7 @@ std::wstring DatabasePathForNotes(std::wstring path)
 
 bool NamesAnotherMachine(const std::wstring& path, DriveTypeReader driveType)
 {
-    if (path.size() >= kUncPrefixLength &&
-        std::all_of(path.begin(), path.begin() + kUncPrefixLength, &IsSeparator)) {
+    if (path.size() >= kUncPrefixLength && std::all_of(path.begin(), path.begin() + kUncPrefixLength, &IsSeparator)) {
         return true;
     }
     if (path.find(kServerSeparator) != std::wstring::npos) {
@@ -51,8 +50,7 @@ bool NamesAnotherMachine(const std::wstring& path, DriveTypeReader driveType)
     if (colon == std::wstring::npos) {
         return false;
     }
-    if (colon != kDrivePrefixLength - 1 || !iswalpha(path[0]) ||
-        path.find(L':', colon + 1) != std::wstring::npos) {
+    if (colon != kDrivePrefixLength - 1 || !iswalpha(path[0]) || path.find(L':', colon + 1) != std::wstring::npos) {
         return true;
     }
     const std::wstring root = path.substr(0, kDrivePrefixLength) + L"\\";
@@ -78,4 +76,4 @@ bool CmdDatabaseOperation::OpenDatabase(Db& db, const std::wstring& path)
     return !replicaId_.empty() && replicaId_.size() <= kMaxDatabasePathChars && db.OpenByReplicaId(replicaId_);
 }
 
-}  // namespace brw
+} // namespace brw

@@ -1,9 +1,9 @@
 #pragma once
 // A command on one database, named by its path (`db`) or its replica id.
-#include <string>
+#include "notesdata/commands/CmdBase.h"
+#include "notesdata/notes/Db.h"
 
-#include "notesdata/CmdBase.h"
-#include "notesdata/Db.h"
+#include <string>
 
 namespace brw {
 
@@ -43,4 +43,4 @@ using DriveTypeReader = UINT (*)(const wchar_t* root);
 // these are refused rather than opened.
 bool NamesAnotherMachine(const std::wstring& path, DriveTypeReader driveType = nullptr);
 
-}  // namespace brw
+} // namespace brw

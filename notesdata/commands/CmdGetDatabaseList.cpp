@@ -1,16 +1,16 @@
-#include "notesdata/CmdGetDatabaseList.h"
-
-#include <algorithm>
-#include <set>
+#include "notesdata/commands/CmdGetDatabaseList.h"
 
 #include "common/BrwUrlText.h"
 #include "connector/SettingsStore.h"
-#include "notesdata/Db.h"
-#include "notesdata/NotesSearch.h"
-#include "notesdata/NotesText.h"
-#include "notesdata/RegisteredDatabases.h"
-#include "notesdata/ReplyText.h"
-#include "notesdata/RequestXml.h"
+#include "notesdata/commands/ReplyText.h"
+#include "notesdata/commands/RequestXml.h"
+#include "notesdata/notes/Db.h"
+#include "notesdata/notes/NotesSearch.h"
+#include "notesdata/notes/NotesText.h"
+#include "notesdata/notes/RegisteredDatabases.h"
+
+#include <algorithm>
+#include <set>
 
 namespace brw {
 namespace {
@@ -33,7 +33,7 @@ void WriteEntry(ReplyWriter* writer, const DirectoryEntry& entry)
     writer->CloseElement(L"database");
 }
 
-}  // namespace
+} // namespace
 
 std::wstring DatabasePathKey(const std::wstring& dataDirectory, const std::wstring& path)
 {
@@ -146,4 +146,4 @@ std::unique_ptr<CmdBase> MakeGetDatabaseList(IXMLDOMElement* element)
     return std::make_unique<CmdGetDatabaseList>(element);
 }
 
-}  // namespace brw
+} // namespace brw

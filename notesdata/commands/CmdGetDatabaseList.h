@@ -2,12 +2,12 @@
 // get_database_list: the databases of the data directory, each with its
 // directory summary items; with selected="true" the databases chosen for
 // indexing, by the rule the crawl follows.
+#include "notesdata/commands/CmdBase.h"
+#include "notesdata/notes/Processors.h"
+
 #include <string>
 #include <utility>
 #include <vector>
-
-#include "notesdata/CmdBase.h"
-#include "notesdata/Processors.h"
 
 namespace brw {
 
@@ -49,4 +49,4 @@ std::unique_ptr<CmdBase> MakeGetDatabaseList(IXMLDOMElement* element);
 // the one form brw URLs are made from (NormalizeDatabasePath), lower case.
 std::wstring DatabasePathKey(const std::wstring& dataDirectory, const std::wstring& path);
 
-}  // namespace brw
+} // namespace brw

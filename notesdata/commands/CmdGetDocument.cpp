@@ -1,22 +1,22 @@
-#include "notesdata/CmdGetDocument.h"
-
-#include <climits>
-#include <optional>
-#include <cstring>
-#include <cwctype>
-#include <iterator>
+#include "notesdata/commands/CmdGetDocument.h"
 
 #include "common/DebugConsole.h"
 #include "common/PipeProtocol.h"
-#include "notesdata/Attachment.h"
-#include "notesdata/BodyFiles.h"
-#include "notesdata/ItemWalk.h"
-#include "notesdata/NotesText.h"
-#include "notesdata/NotesTime.h"
-#include "notesdata/ReplyText.h"
-#include "notesdata/RequestXml.h"
-#include "notesdata/RichTextField.h"
-#include "notesdata/TemporaryFiles.h"
+#include "notesdata/commands/ReplyText.h"
+#include "notesdata/commands/RequestXml.h"
+#include "notesdata/files/Attachment.h"
+#include "notesdata/files/BodyFiles.h"
+#include "notesdata/files/TemporaryFiles.h"
+#include "notesdata/notes/ItemWalk.h"
+#include "notesdata/notes/NotesText.h"
+#include "notesdata/notes/NotesTime.h"
+#include "notesdata/notes/RichTextField.h"
+
+#include <climits>
+#include <cstring>
+#include <cwctype>
+#include <iterator>
+#include <optional>
 
 namespace brw {
 namespace {
@@ -79,7 +79,6 @@ std::wstring NameText(const char* name)
     return LmbcsToWide(name, strnlen(name, kMaxItemNameBytes));
 }
 
-
 void LogOpenFailure(const std::wstring& path)
 {
     if (path.empty()) {
@@ -90,7 +89,7 @@ void LogOpenFailure(const std::wstring& path)
     LogString(L"Failed to open db\n");
 }
 
-}  // namespace
+} // namespace
 
 bool CmdGetDocument::ReadAttributes()
 {
@@ -292,4 +291,4 @@ std::unique_ptr<CmdBase> MakeGetDocument(IXMLDOMElement* element)
     return std::make_unique<CmdGetDocument>(element);
 }
 
-}  // namespace brw
+} // namespace brw

@@ -1,14 +1,14 @@
 #pragma once
 // get_document: one document's fields, body file and attachments, or one
 // attachment extracted to disk.
+#include "notesdata/commands/CmdDatabaseOperation.h"
+#include "notesdata/commands/QXObject.h"
+#include "notesdata/notes/Db.h"
+#include "notesdata/notes/NoteDocument.h"
+#include "notesdata/notes/Processors.h"
+
 #include <memory>
 #include <string>
-
-#include "notesdata/CmdDatabaseOperation.h"
-#include "notesdata/Db.h"
-#include "notesdata/NoteDocument.h"
-#include "notesdata/Processors.h"
-#include "notesdata/QXObject.h"
 
 namespace brw {
 
@@ -49,7 +49,7 @@ private:
     void WriteAttachment(const Attachment& attachment, const std::wstring& displayedName,
                          const std::wstring& diskFileName);
 
-    NOTEID noteId_ = RRV_DELETED;  // opens no note
+    NOTEID noteId_ = RRV_DELETED; // opens no note
     // As the request gives it: a number beyond 16 bits or below 1 selects
     // no attachment rather than another one.
     long attachmentNumber_ = 0;
@@ -69,4 +69,4 @@ private:
 
 std::unique_ptr<CmdBase> MakeGetDocument(IXMLDOMElement* element);
 
-}  // namespace brw
+} // namespace brw

@@ -1,8 +1,8 @@
-#include "notesdata/CmdGetDocumentList.h"
+#include "notesdata/commands/CmdGetDocumentList.h"
 
-#include "notesdata/NoteTableWalk.h"
-#include "notesdata/NotesTime.h"
-#include "notesdata/RequestXml.h"
+#include "notesdata/commands/RequestXml.h"
+#include "notesdata/notes/NoteTableWalk.h"
+#include "notesdata/notes/NotesTime.h"
 
 namespace brw {
 
@@ -38,4 +38,4 @@ std::unique_ptr<CmdBase> MakeGetDocumentList(IXMLDOMElement* element)
     return std::make_unique<CmdGetDocumentList>(element);
 }
 
-}  // namespace brw
+} // namespace brw

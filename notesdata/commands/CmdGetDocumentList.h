@@ -1,10 +1,10 @@
 #pragma once
 // get_modified_document_list: every document note id of a database, from
 // its modified-note table since the earliest time.
-#include <string>
+#include "notesdata/commands/CmdDatabaseOperation.h"
+#include "notesdata/notes/Processors.h"
 
-#include "notesdata/CmdDatabaseOperation.h"
-#include "notesdata/Processors.h"
+#include <string>
 
 namespace brw {
 
@@ -25,4 +25,4 @@ private:
 
 std::unique_ptr<CmdBase> MakeGetDocumentList(IXMLDOMElement* element);
 
-}  // namespace brw
+} // namespace brw

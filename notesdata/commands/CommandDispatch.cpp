@@ -1,8 +1,8 @@
-#include "notesdata/CommandDispatch.h"
+#include "notesdata/commands/CommandDispatch.h"
+
+#include "notesdata/commands/RequestXml.h"
 
 #include <objbase.h>
-
-#include "notesdata/RequestXml.h"
 
 namespace brw {
 namespace {
@@ -50,7 +50,7 @@ int RunParsed(const RequestXml& request, const CommandEntry* commands, size_t co
     return kNoCommand;
 }
 
-}  // namespace
+} // namespace
 
 int DispatchRequest(const CommandEntry* commands, size_t count, ReplyWriter* writer, const wchar_t* request)
 {
@@ -66,4 +66,4 @@ int DispatchRequest(const CommandEntry* commands, size_t count, ReplyWriter* wri
     return RunParsed(parsed, commands, count, writer);
 }
 
-}  // namespace brw
+} // namespace brw

@@ -1,9 +1,9 @@
 #pragma once
 // Runs one request: parse, pick the command by its element name, read its
 // attributes, run it. The names compare exactly, case included.
-#include <cstddef>
+#include "notesdata/commands/CmdBase.h"
 
-#include "notesdata/CmdBase.h"
+#include <cstddef>
 
 namespace brw {
 
@@ -11,4 +11,4 @@ namespace brw {
 // command of the table.
 int DispatchRequest(const CommandEntry* commands, size_t count, ReplyWriter* writer, const wchar_t* request);
 
-}  // namespace brw
+} // namespace brw

@@ -1,14 +1,14 @@
-#include "notesdata/NotesDataService.h"
+#include "notesdata/commands/NotesDataService.h"
+
+#include "notesdata/commands/CmdGetDatabaseList.h"
+#include "notesdata/commands/CmdGetDocument.h"
+#include "notesdata/commands/CmdGetDocumentList.h"
+#include "notesdata/commands/CommandDispatch.h"
 
 #include <notesapi.h>
 
 #include <iterator>
 #include <new>
-
-#include "notesdata/CmdGetDatabaseList.h"
-#include "notesdata/CmdGetDocument.h"
-#include "notesdata/CmdGetDocumentList.h"
-#include "notesdata/CommandDispatch.h"
 
 namespace brw {
 namespace {
@@ -19,7 +19,7 @@ const CommandEntry kCommands[] = {
     {L"get_document", &MakeGetDocument},
 };
 
-}  // namespace
+} // namespace
 
 NotesDataService::NotesDataService()
 {
@@ -53,4 +53,4 @@ int NotesDataService::Execute(ReplyWriter* writer, const wchar_t* request)
     }
 }
 
-}  // namespace brw
+} // namespace brw

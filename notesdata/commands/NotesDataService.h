@@ -1,10 +1,10 @@
 #pragma once
 // The data service the command client runs requests through: Notes stays
 // initialised for the process while a service lives.
-#include <optional>
+#include "notesdata/commands/ExecuteCommand.h"
+#include "notesdata/files/RtfExporter.h"
 
-#include "notesdata/ExecuteCommand.h"
-#include "notesdata/RtfExporter.h"
+#include <optional>
 
 namespace brw {
 
@@ -24,4 +24,4 @@ private:
     std::optional<RtfExporterReference> exporter_;
 };
 
-}  // namespace brw
+} // namespace brw

@@ -1,4 +1,4 @@
-#include "notesdata/QXObject.h"
+#include "notesdata/commands/QXObject.h"
 
 #include <new>
 
@@ -33,7 +33,7 @@ bool QXObjectList::Add(QXObject* object)
         return false;
     }
     if (!slots_) {
-        slots_.reset(new (std::nothrow) QXObject* [kCapacity]());
+        slots_.reset(new (std::nothrow) QXObject*[kCapacity]());
         if (!slots_) {
             return false;
         }
@@ -78,4 +78,4 @@ QXObject* QXObjectList::At(int slot) const
     return slot >= 0 && slot < count_ ? slots_[slot] : nullptr;
 }
 
-}  // namespace brw
+} // namespace brw

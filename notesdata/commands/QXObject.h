@@ -61,8 +61,8 @@ public:
     QXObject* At(int slot) const;
 
 private:
-    std::unique_ptr<QXObject*[]> slots_;  // made at the first add
+    std::unique_ptr<QXObject*[]> slots_; // made at the first add
     int count_ = 0;
 };
 
-}  // namespace brw
+} // namespace brw

@@ -1,4 +1,4 @@
-#include "notesdata/ReplyText.h"
+#include "notesdata/commands/ReplyText.h"
 
 namespace brw {
 namespace {
@@ -21,7 +21,7 @@ const wchar_t* ReplacementFor(wchar_t c)
     }
 }
 
-}  // namespace
+} // namespace
 
 HRESULT AppendEscaped(ReplyWriter* writer, const wchar_t* text, size_t length)
 {
@@ -66,4 +66,4 @@ HRESULT WriteTextElement(ReplyWriter* writer, const wchar_t* name, const std::ws
     return SUCCEEDED(hr) ? writer->CloseElement(name) : hr;
 }
 
-}  // namespace brw
+} // namespace brw

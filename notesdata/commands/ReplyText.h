@@ -5,9 +5,9 @@
 // the files that replies name. A NUL (how Notes stores a line break inside
 // a text value) is written as CR LF: the reader takes a NUL for the end of
 // the reply.
-#include <string>
+#include "notesdata/commands/ExecuteCommand.h"
 
-#include "notesdata/ExecuteCommand.h"
+#include <string>
 
 namespace brw {
 
@@ -22,4 +22,4 @@ std::wstring EscapedText(const std::wstring& text);
 // "<name>" escaped text "</name>".
 HRESULT WriteTextElement(ReplyWriter* writer, const wchar_t* name, const std::wstring& text);
 
-}  // namespace brw
+} // namespace brw

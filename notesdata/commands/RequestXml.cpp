@@ -1,4 +1,4 @@
-#include "notesdata/RequestXml.h"
+#include "notesdata/commands/RequestXml.h"
 
 #include <cwchar>
 #include <optional>
@@ -39,8 +39,7 @@ bool DeclaresDocumentType(const wchar_t* request)
 // result does not matter: the text check above refused declarations first.
 bool ConfineParser(IXMLDOMDocument* document)
 {
-    if (document->put_resolveExternals(VARIANT_FALSE) != S_OK ||
-        document->put_validateOnParse(VARIANT_FALSE) != S_OK) {
+    if (document->put_resolveExternals(VARIANT_FALSE) != S_OK || document->put_validateOnParse(VARIANT_FALSE) != S_OK) {
         return false;
     }
     ComPtr<IXMLDOMDocument2> withProperties;
@@ -76,7 +75,7 @@ std::optional<std::wstring> AttributeText(IXMLDOMElement* element, const wchar_t
     return text ? std::wstring(text.get(), SysStringLen(text.get())) : std::wstring();
 }
 
-}  // namespace
+} // namespace
 
 bool RequestXml::Load(const wchar_t* request)
 {
@@ -122,4 +121,4 @@ bool ReadBoolAttribute(IXMLDOMElement* element, const wchar_t* name, bool fallba
     return fallback;
 }
 
-}  // namespace brw
+} // namespace brw

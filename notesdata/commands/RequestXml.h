@@ -2,12 +2,12 @@
 // A command request as the DOM reads it: the document element and its
 // attributes. Requests come over the pipe from other processes, so nothing
 // here trusts their shape.
+#include "common/ComHolders.h"
+
 #include <windows.h>
 #include <msxml2.h>
 
 #include <string>
-
-#include "common/ComHolders.h"
 
 namespace brw {
 
@@ -34,4 +34,4 @@ bool HasAttribute(IXMLDOMElement* element, const wchar_t* name);
 // absence, give the default (so initthread="false" still means true).
 bool ReadBoolAttribute(IXMLDOMElement* element, const wchar_t* name, bool fallback);
 
-}  // namespace brw
+} // namespace brw

@@ -1,19 +1,19 @@
-#include "notesdata/IndexNotifier.h"
-
-#include <algorithm>
-#include <new>
-#include <optional>
+#include "notesdata/crawl/IndexNotifier.h"
 
 #include "common/BrwUrlText.h"
 #include "common/WideString.h"
 #include "connector/CrawlRoot.h"
-#include "notesdata/Attachment.h"
-#include "notesdata/Db.h"
-#include "notesdata/ItemWalk.h"
-#include "notesdata/NoteDocument.h"
-#include "notesdata/NotesText.h"
-#include "notesdata/QXObject.h"
-#include "notesdata/RichTextField.h"
+#include "notesdata/commands/QXObject.h"
+#include "notesdata/files/Attachment.h"
+#include "notesdata/notes/Db.h"
+#include "notesdata/notes/ItemWalk.h"
+#include "notesdata/notes/NoteDocument.h"
+#include "notesdata/notes/NotesText.h"
+#include "notesdata/notes/RichTextField.h"
+
+#include <algorithm>
+#include <new>
+#include <optional>
 
 namespace brw {
 namespace {
@@ -25,8 +25,6 @@ constexpr size_t kMaxIdentityChars = 255;
 // Windows Search runs as a service, so the manager is normally a local
 // server; in-process and remote are accepted as well.
 constexpr DWORD kSearchManagerContext = CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;
-
-
 
 // The attachments of a note in item order, and the file hotspots of its rich
 // text that give them the names the document shows.
@@ -91,7 +89,7 @@ bool BatchAccepted(HRESULT callResult, const HRESULT* statuses, size_t count)
     return anyTaken || std::find(statuses, end, kUrlExcludedStatus) == end;
 }
 
-}  // namespace
+} // namespace
 
 // The handler builds the URLs of the same document from the database list
 // and its own URLs, through the same rule: both sides must agree, or the
@@ -118,8 +116,8 @@ HRESULT ConnectItemsChangedSink(ComPtr<ISearchItemsChangedSink>& sink) noexcept
     ComPtr<ISearchCatalogManager> catalog;
     {
         ComPtr<ISearchManager> manager;
-        const HRESULT hr = ::CoCreateInstance(CLSID_CSearchManager, nullptr, kSearchManagerContext,
-                                              IID_ISearchManager, manager.put_void());
+        const HRESULT hr = CoCreateInstance(CLSID_CSearchManager, nullptr, kSearchManagerContext, IID_ISearchManager,
+                                            manager.put_void());
         if (FAILED(hr)) {
             return hr;
         }
@@ -141,10 +139,8 @@ HRESULT ConnectItemsChangedSink(ComPtr<ISearchItemsChangedSink>& sink) noexcept
 
 IndexNotifier::IndexNotifier(const std::wstring& identity, std::wstring replicaId, std::wstring fullPath,
                              ISearchItemsChangedSink* sink)
-    : identity_(identity.substr(0, kMaxIdentityChars)),
-      replicaId_(std::move(replicaId)),
-      fullPath_(std::move(fullPath)),
-      sink_(sink)
+    : identity_(identity.substr(0, kMaxIdentityChars)), replicaId_(std::move(replicaId)),
+      fullPath_(std::move(fullPath)), sink_(sink)
 {
     const std::optional<std::string> dataDirectory = ReadDataDirectory(256);
     urlPath_ = ListedDatabasePath(fullPath_, dataDirectory ? LmbcsToWide(*dataDirectory) : std::wstring());
@@ -199,7 +195,7 @@ bool IndexNotifier::AddAttachmentDeletions(DWORD noteId, const std::wstring& doc
     }
     NoteDocument note(attachmentDb_);
     if (!note.Open(noteId)) {
-        return true;  // a deleted note is usually gone: nothing more to delete
+        return true; // a deleted note is usually gone: nothing more to delete
     }
     AttachmentCollector collector;
     DWORD noteSize = 0;
@@ -252,11 +248,11 @@ bool IndexNotifier::SendBatch()
         entries[i].Priority = SEARCH_NORMAL_PRIORITY;
         entries[i].lpwszURL = &batch_[i].url[0];
     }
-    statuses_.assign(count, E_FAIL);  // what the sink leaves unset counts as not taken
+    statuses_.assign(count, E_FAIL); // what the sink leaves unset counts as not taken
     documentIds_.assign(count, 0);
-    const HRESULT hr = sink_->OnItemsChanged(static_cast<DWORD>(count), entries.data(), documentIds_.data(),
-                                             statuses_.data());
+    const HRESULT hr =
+        sink_->OnItemsChanged(static_cast<DWORD>(count), entries.data(), documentIds_.data(), statuses_.data());
     return BatchAccepted(hr, statuses_.data(), count);
 }
 
-}  // namespace brw
+} // namespace brw

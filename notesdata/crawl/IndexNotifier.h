@@ -2,17 +2,16 @@
 // Hands the notes a crawl found changed or deleted to the search catalogue
 // as brw URLs to add or delete, in batches of 100 change entries. A deleted
 // note's attachments are deleted with it, when the note can still be read.
-#include <windows.h>
+#include "common/ComHolders.h"
+#include "notesdata/notes/Db.h"
+#include "notesdata/notes/Processors.h"
 
+#include <windows.h>
 #include <searchapi.h>
 #include <windowssearcherrors.h>
 
 #include <string>
 #include <vector>
-
-#include "common/ComHolders.h"
-#include "notesdata/Db.h"
-#include "notesdata/Processors.h"
 
 namespace brw {
 
@@ -77,4 +76,4 @@ private:
     Db attachmentDb_;
 };
 
-}  // namespace brw
+} // namespace brw

@@ -1,9 +1,9 @@
 #pragma once
 // The functions BRWData exports to the connector, declared once for both
 // sides. Results are BOOL-like bytes; strings are UTF-16.
-#include <windows.h>
+#include "notesdata/commands/ExecuteCommand.h"
 
-#include "notesdata/ExecuteCommand.h"
+#include <windows.h>
 
 extern "C" {
 
@@ -17,5 +17,4 @@ BOOLEAN WINAPI SelectDatabase(HINSTANCE instance, HWND owner, wchar_t* path, int
 BOOLEAN WINAPI GetServerMailInfo(wchar_t* server, int serverLength, wchar_t* mailFile, int mailFileLength);
 void WINAPI BRWTemporaryFileMgr_DeleteFiles();
 BOOLEAN WINAPI BRWIndexDocument(const wchar_t* databasePath, const wchar_t* noteIdHex);
-
 }

@@ -1,15 +1,15 @@
-#include "notesdata/IndexDocument.h"
+#include "notesdata/exports/IndexDocument.h"
+
+#include "connector/UserIdentity.h"
+#include "notesdata/crawl/IndexNotifier.h"
+#include "notesdata/notes/Db.h"
+#include "notesdata/notes/NoteDocument.h"
+#include "notesdata/notes/NotesText.h"
 
 #include <cwchar>
 #include <new>
 #include <optional>
 #include <string>
-
-#include "connector/UserIdentity.h"
-#include "notesdata/Db.h"
-#include "notesdata/IndexNotifier.h"
-#include "notesdata/NoteDocument.h"
-#include "notesdata/NotesText.h"
 
 namespace brw {
 namespace {
@@ -67,7 +67,7 @@ bool Notify(Db& db, DWORD id, const SinkConnector& connect)
     return notifier.OnNoteId(id) && notifier.Flush();
 }
 
-}  // namespace
+} // namespace
 
 bool IndexDocument(const wchar_t* path, const wchar_t* noteId, const SinkConnector& connect)
 {
@@ -85,9 +85,8 @@ bool IndexDocument(const wchar_t* path, const wchar_t* noteId, const SinkConnect
 
 bool IndexDocument(const wchar_t* path, const wchar_t* noteId)
 {
-    return IndexDocument(path, noteId, [](ComPtr<ISearchItemsChangedSink>& sink) {
-        return ConnectItemsChangedSink(sink);
-    });
+    return IndexDocument(path, noteId,
+                         [](ComPtr<ISearchItemsChangedSink>& sink) { return ConnectItemsChangedSink(sink); });
 }
 
-}  // namespace brw
+} // namespace brw

@@ -1,13 +1,12 @@
 #pragma once
 // An immediate index request for one document, for the connector: the
 // document's URL handed to the catalogue as an addition.
-#include <windows.h>
+#include "common/ComHolders.h"
 
+#include <windows.h>
 #include <searchapi.h>
 
 #include <functional>
-
-#include "common/ComHolders.h"
 
 namespace brw {
 
@@ -21,4 +20,4 @@ using SinkConnector = std::function<HRESULT(ComPtr<ISearchItemsChangedSink>&)>;
 bool IndexDocument(const wchar_t* path, const wchar_t* noteId, const SinkConnector& connect);
 bool IndexDocument(const wchar_t* path, const wchar_t* noteId);
 
-}  // namespace brw
+} // namespace brw

@@ -1,16 +1,15 @@
-#include "notesdata/BRWDataExports.h"
+#include "notesdata/commands/NotesDataService.h"
+#include "notesdata/exports/BRWDataExports.h"
+#include "notesdata/exports/IndexDocument.h"
+#include "notesdata/exports/SelectDatabase.h"
+#include "notesdata/files/TemporaryFiles.h"
+#include "notesdata/notes/DatabaseInfo.h"
+#include "notesdata/notes/DbIterator.h"
+#include "notesdata/notes/MailDbName.h"
 
 #include <notesapi.h>
 
 #include <new>
-
-#include "notesdata/DatabaseInfo.h"
-#include "notesdata/DbIterator.h"
-#include "notesdata/IndexDocument.h"
-#include "notesdata/MailDbName.h"
-#include "notesdata/NotesDataService.h"
-#include "notesdata/SelectDatabase.h"
-#include "notesdata/TemporaryFiles.h"
 
 int WINAPI EntryPoint(IExecuteCommand** service)
 {

@@ -1,12 +1,12 @@
-#include "notesdata/SelectDatabase.h"
+#include "notesdata/exports/SelectDatabase.h"
+
+#include "notesdata/notes/Db.h"
+#include "notesdata/notes/NotesText.h"
 
 #include <atomic>
 #include <cwchar>
 #include <optional>
 #include <string>
-
-#include "notesdata/Db.h"
-#include "notesdata/NotesText.h"
 
 namespace brw {
 namespace {
@@ -58,7 +58,7 @@ bool IsFile(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-}  // namespace
+} // namespace
 
 bool IsSelectableDatabase(const OPENFILENAMEW& choice, HWND dialog)
 {
@@ -103,4 +103,4 @@ bool ShowSelectDatabaseDialog(HINSTANCE instance, HWND owner, wchar_t* path, int
     return false;
 }
 
-}  // namespace brw
+} // namespace brw

@@ -18,4 +18,4 @@ bool ShowSelectDatabaseDialog(HINSTANCE instance, HWND owner, wchar_t* path, int
 // open is reported in an "Error opening database" box owned by dialog.
 bool IsSelectableDatabase(const OPENFILENAMEW& choice, HWND dialog);
 
-}  // namespace brw
+} // namespace brw

@@ -1,13 +1,12 @@
-#include "notesdata/Attachment.h"
+#include "notesdata/files/Attachment.h"
+
+#include "notesdata/files/TemporaryFiles.h"
+#include "notesdata/notes/NotesText.h"
 
 #include <algorithm>
-#include <iterator>
-
 #include <cstring>
+#include <iterator>
 #include <new>
-
-#include "notesdata/NotesText.h"
-#include "notesdata/TemporaryFiles.h"
 
 namespace brw {
 namespace {
@@ -42,7 +41,7 @@ bool IsFolder(DWORD attributes)
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-}  // namespace
+} // namespace
 
 Attachment* Attachment::FromFileItem(NoteDocument& document, const NoteItem& item, WORD itemNameLength,
                                      const char* value)
@@ -118,9 +117,9 @@ std::optional<std::wstring> ExtractAttachment(const Attachment& attachment, cons
                                               const std::wstring& extension)
 {
     NoteDocument& document = attachment.Document();
-    std::optional<std::wstring> path = MakeTempFilePath(tempDir, TempFileKind::Attachment,
-                                                        document.Database().ReplicaId(), document.NoteId(),
-                                                        attachment.Index(), extension);
+    std::optional<std::wstring> path =
+        MakeTempFilePath(tempDir, TempFileKind::Attachment, document.Database().ReplicaId(), document.NoteId(),
+                         attachment.Index(), extension);
     if (!path) {
         return std::nullopt;
     }
@@ -142,4 +141,4 @@ std::optional<std::wstring> ExtractAttachment(const Attachment& attachment, cons
     return std::nullopt;
 }
 
-}  // namespace brw
+} // namespace brw

@@ -1,14 +1,14 @@
 #pragma once
 // A file attached to a document (one file item of the note) and the names
 // the document's rich text shows for its attachments.
+#include "notesdata/commands/QXObject.h"
+#include "notesdata/notes/NoteDocument.h"
+#include "notesdata/notes/NoteItems.h"
+
 #include <notesapi.h>
 
 #include <optional>
 #include <string>
-
-#include "notesdata/NoteDocument.h"
-#include "notesdata/NoteItems.h"
-#include "notesdata/QXObject.h"
 
 namespace brw {
 
@@ -80,4 +80,4 @@ std::string GetOriginalFileName(const QXObjectList& references, const Attachment
 std::optional<std::wstring> ExtractAttachment(const Attachment& attachment, const std::wstring& tempDir,
                                               const std::wstring& extension);
 
-}  // namespace brw
+} // namespace brw

@@ -1,16 +1,16 @@
-#include "notesdata/BodyFiles.h"
+#include "notesdata/files/BodyFiles.h"
+
+#include "common/DebugConsole.h"
+#include "common/Handles.h"
+#include "notesdata/files/TemporaryFiles.h"
+#include "notesdata/notes/NoteItems.h"
+#include "notesdata/notes/NotesText.h"
+#include "notesdata/notes/TextListValue.h"
 
 #include <algorithm>
 #include <memory>
 #include <string_view>
 #include <vector>
-
-#include "common/DebugConsole.h"
-#include "common/Handles.h"
-#include "notesdata/NoteItems.h"
-#include "notesdata/NotesText.h"
-#include "notesdata/TemporaryFiles.h"
-#include "notesdata/TextListValue.h"
 
 namespace brw {
 namespace {
@@ -166,8 +166,8 @@ void TextBodyWriter::WriteNotesText(const char* text, size_t length)
 {
     while (length > 0 && writeError_ == ERROR_SUCCESS) {
         const size_t piece = LmbcsPieceLength(text, length, kPieceBytes);
-        const WORD converted = OSTranslate(OS_TRANSLATE_LMBCS_TO_UNICODE, text, static_cast<WORD>(piece),
-                                           wide_.get(), kWideTargetBytes);
+        const WORD converted =
+            OSTranslate(OS_TRANSLATE_LMBCS_TO_UNICODE, text, static_cast<WORD>(piece), wide_.get(), kWideTargetBytes);
         if (converted == 0) {
             return;
         }
@@ -212,13 +212,12 @@ void TextBodyWriter::Flush()
     pending_.clear();
 }
 
-}  // namespace
+} // namespace
 
 std::optional<std::wstring> WriteTextBody(NoteDocument& document, const std::wstring& tempDir)
 {
-    std::optional<std::wstring> path =
-        MakeTempFilePath(tempDir, TempFileKind::TextBody, document.Database().ReplicaId(), document.NoteId(),
-                         NextBodySerial(), L"");
+    std::optional<std::wstring> path = MakeTempFilePath(
+        tempDir, TempFileKind::TextBody, document.Database().ReplicaId(), document.NoteId(), NextBodySerial(), L"");
     if (!path) {
         return std::nullopt;
     }
@@ -238,4 +237,4 @@ std::optional<std::wstring> WriteTextBody(NoteDocument& document, const std::wst
     return path;
 }
 
-}  // namespace brw
+} // namespace brw

@@ -3,10 +3,10 @@
 // rich-text items for the indexer, or the document as its form renders it,
 // in RTF, for the preview pane. Both go into the request's folder
 // (TemporaryFiles.h) and are marked finished when complete.
+#include "notesdata/notes/NoteDocument.h"
+
 #include <optional>
 #include <string>
-
-#include "notesdata/NoteDocument.h"
 
 namespace brw {
 
@@ -17,4 +17,4 @@ std::optional<std::wstring> WriteTextBody(NoteDocument& document, const std::wst
 // records cannot be written. Without the RTF converter no file exists there.
 std::optional<std::wstring> WriteRtfBody(NoteDocument& document, const std::wstring& tempDir);
 
-}  // namespace brw
+} // namespace brw

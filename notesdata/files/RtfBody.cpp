@@ -1,15 +1,15 @@
 // The preview body: the document rendered as its form shows it, pictures
 // left out, written as rich-text records and converted to RTF.
+#include "connector/SettingsStore.h"
+#include "notesdata/files/BodyFiles.h"
+#include "notesdata/files/RtfExporter.h"
+#include "notesdata/files/TemporaryFiles.h"
+#include "notesdata/notes/NotesText.h"
+#include "notesdata/notes/RichTextField.h"
+
 #include <cstring>
 #include <optional>
 #include <string>
-
-#include "connector/SettingsStore.h"
-#include "notesdata/BodyFiles.h"
-#include "notesdata/NotesText.h"
-#include "notesdata/RichTextField.h"
-#include "notesdata/RtfExporter.h"
-#include "notesdata/TemporaryFiles.h"
 
 namespace brw {
 namespace {
@@ -73,7 +73,7 @@ public:
 
 private:
     NoteDocument& document_;
-    Db registration_;  // outlives the switch back
+    Db registration_; // outlives the switch back
     bool switched_ = false;
 };
 
@@ -132,7 +132,7 @@ void ConvertToRtf(const std::wstring& recordsPath, const std::wstring& rtfPath)
     exportRtf(source.data(), 0, nullptr, nullptr, target.data());
 }
 
-}  // namespace
+} // namespace
 
 std::optional<std::wstring> WriteRtfBody(NoteDocument& document, const std::wstring& tempDir)
 {
@@ -162,4 +162,4 @@ std::optional<std::wstring> WriteRtfBody(NoteDocument& document, const std::wstr
     return rtf;
 }
 
-}  // namespace brw
+} // namespace brw

@@ -1,8 +1,8 @@
-#include "notesdata/RtfExporter.h"
-
-#include <mutex>
+#include "notesdata/files/RtfExporter.h"
 
 #include "common/Handles.h"
+
+#include <mutex>
 
 namespace brw {
 namespace {
@@ -24,7 +24,7 @@ LoadedExporter& Exporter()
     return exporter;
 }
 
-}  // namespace
+} // namespace
 
 RtfExporterReference::RtfExporterReference()
 {
@@ -58,4 +58,4 @@ ExportRtfFunction RtfExporterEntry()
     return exporter.entry;
 }
 
-}  // namespace brw
+} // namespace brw

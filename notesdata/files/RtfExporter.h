@@ -21,4 +21,4 @@ public:
 // Null when no reference is held, or the module or its entry is missing.
 ExportRtfFunction RtfExporterEntry();
 
-}  // namespace brw
+} // namespace brw

@@ -1,4 +1,4 @@
-#include "notesdata/TemporaryFiles.h"
+#include "notesdata/files/TemporaryFiles.h"
 
 #include "common/DebugConsole.h"
 #include "common/WideString.h"
@@ -43,7 +43,7 @@ bool IsInsideWindowsFolder(const std::wstring& path)
     wchar_t windows[MAX_PATH];
     UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) {
-        return true;  // cannot tell: refuse rather than risk it
+        return true; // cannot tell: refuse rather than risk it
     }
     std::wstring folder(windows, length);
     if (folder.back() != L'\\') {
@@ -73,13 +73,16 @@ std::wstring FileName(TempFileKind kind, const std::wstring& replicaId, DWORD no
     switch (kind) {
     case TempFileKind::Attachment:
         return replicaId + FormatText(L"-%X-%X.", noteId, number) + extension;
-    case TempFileKind::TextBody: return replicaId + FormatText(L"-%X_%X.txt", noteId, number);
-    case TempFileKind::RtfBody: return replicaId + FormatText(L"-%X_%X.rtf", noteId, number);
-    default: return replicaId + FormatText(L"-%X_%X.cd", noteId, number);
+    case TempFileKind::TextBody:
+        return replicaId + FormatText(L"-%X_%X.txt", noteId, number);
+    case TempFileKind::RtfBody:
+        return replicaId + FormatText(L"-%X_%X.rtf", noteId, number);
+    default:
+        return replicaId + FormatText(L"-%X_%X.cd", noteId, number);
     }
 }
 
-}  // namespace
+} // namespace
 
 std::wstring AttachmentExtension(const std::wstring& displayName)
 {
@@ -202,7 +205,7 @@ private:
     bool held_;
 };
 
-}  // namespace
+} // namespace
 
 bool BRWTemporaryFileMgr::Remember(const std::wstring& path)
 {
@@ -267,4 +270,4 @@ bool BRWTemporaryFileMgr::IsDone(QXObject* object)
     return static_cast<BRWTemporaryFile*>(object)->IsDeleted();
 }
 
-}  // namespace brw
+} // namespace brw

@@ -3,13 +3,13 @@
 // called, and the manager that deletes the ones handed to it later. Each
 // process and thread writes into a folder of its own under the request's
 // tempdir, so two threads never write the same file.
+#include "common/Handles.h"
+#include "notesdata/commands/QXObject.h"
+
 #include <windows.h>
 
 #include <optional>
 #include <string>
-
-#include "common/Handles.h"
-#include "notesdata/QXObject.h"
 
 namespace brw {
 
@@ -85,4 +85,4 @@ private:
     QXObjectList files_;
 };
 
-}  // namespace brw
+} // namespace brw

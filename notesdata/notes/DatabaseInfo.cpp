@@ -1,19 +1,19 @@
-#include "notesdata/DatabaseInfo.h"
+#include "notesdata/notes/DatabaseInfo.h"
+
+#include "common/WideString.h"
+#include "notesdata/notes/Db.h"
+#include "notesdata/notes/NotesText.h"
+#include "notesdata/notes/NotesTime.h"
 
 #include <cwchar>
 #include <optional>
 #include <string>
 
-#include "common/WideString.h"
-#include "notesdata/Db.h"
-#include "notesdata/NotesText.h"
-#include "notesdata/NotesTime.h"
-
 namespace brw {
 namespace {
 
 constexpr WORD kModifiedTextBytes = 100;
-constexpr WORD kTitleBytes = NSF_INFO_SIZE - 1;  // 127
+constexpr WORD kTitleBytes = NSF_INFO_SIZE - 1; // 127
 
 std::wstring ModifiedText(const Db& db)
 {
@@ -33,7 +33,7 @@ std::wstring TitleText(const Db& db)
     return LmbcsToWide(title, strnlen(title, kTitleBytes));
 }
 
-}  // namespace
+} // namespace
 
 bool ReadDatabaseInfo(const wchar_t* path, wchar_t* title, int titleLength, wchar_t* modified, int modifiedLength,
                       BYTE* isMail)
@@ -55,4 +55,4 @@ bool ReadDatabaseInfo(const wchar_t* path, wchar_t* title, int titleLength, wcha
     return true;
 }
 
-}  // namespace brw
+} // namespace brw

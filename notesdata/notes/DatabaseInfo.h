@@ -13,4 +13,4 @@ namespace brw {
 bool ReadDatabaseInfo(const wchar_t* path, wchar_t* title, int titleLength, wchar_t* modified, int modifiedLength,
                       BYTE* isMail);
 
-}  // namespace brw
+} // namespace brw

@@ -1,9 +1,9 @@
-#include "notesdata/Db.h"
-
-#include <cwchar>
+#include "notesdata/notes/Db.h"
 
 #include "common/WideString.h"
-#include "notesdata/NotesText.h"
+#include "notesdata/notes/NotesText.h"
+
+#include <cwchar>
 
 namespace brw {
 namespace {
@@ -35,7 +35,7 @@ bool ParseHexHalf(const wchar_t* text, DWORD* value)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 std::optional<std::string> ReadDataDirectory(WORD size)
 {
@@ -61,8 +61,7 @@ bool Db::OpenHandle(const std::string& path, HWND owner)
 {
     Close();
     DBHANDLE handle = 0;
-    const STATUS status =
-        NSFDbOpenExtended(path.c_str(), 0, 0, nullptr, &handle, &dataModified_, &otherModified_);
+    const STATUS status = NSFDbOpenExtended(path.c_str(), 0, 0, nullptr, &handle, &dataModified_, &otherModified_);
     if (status != NOERROR_STATUS) {
         if (owner != nullptr) {
             MessageBoxW(owner, StatusText(status).c_str(), L"Error opening database", MB_OK);
@@ -194,4 +193,4 @@ bool DbDirectory::Open(const std::string& dataDirectory)
     return OpenHandle(dataDirectory, nullptr);
 }
 
-}  // namespace brw
+} // namespace brw

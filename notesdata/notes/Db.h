@@ -2,12 +2,12 @@
 // An open Notes database: its handle, replica id, modification times, full
 // path and whether it is a mail file. DbDirectory is the data directory,
 // opened as a database to search its entries.
+#include "notesdata/notes/NotesHandles.h"
+
 #include <notesapi.h>
 
 #include <optional>
 #include <string>
-
-#include "notesdata/NotesHandles.h"
 
 namespace brw {
 
@@ -78,4 +78,4 @@ public:
 // The text of a Notes status, for a message box or the log.
 std::wstring StatusText(STATUS status);
 
-}  // namespace brw
+} // namespace brw

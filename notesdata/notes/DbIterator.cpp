@@ -1,12 +1,12 @@
-#include "notesdata/DbIterator.h"
+#include "notesdata/notes/DbIterator.h"
+
+#include "connector/SettingsStore.h"
+#include "notesdata/notes/Db.h"
+#include "notesdata/notes/NotesSearch.h"
+#include "notesdata/notes/RegisteredDatabases.h"
 
 #include <cstring>
 #include <string>
-
-#include "connector/SettingsStore.h"
-#include "notesdata/Db.h"
-#include "notesdata/NotesSearch.h"
-#include "notesdata/RegisteredDatabases.h"
 
 namespace brw {
 namespace {
@@ -33,7 +33,7 @@ bool SearchDataDirectory(DbIterator& iterator)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 bool DbIterator::OnSummaryItem(const char* name, WORD nameLength, const char* text, WORD textLength)
 {
@@ -75,4 +75,4 @@ bool ForceDatabaseOpens()
     return opened.FoundMailDatabase() || scanned.FoundMailDatabase();
 }
 
-}  // namespace brw
+} // namespace brw

@@ -3,7 +3,7 @@
 // Notes asks for the user's ID password at the first open that needs it
 // rather than in the middle of a later command. Remembers whether one of
 // them opened and is a mail file (or a calendar owner's database).
-#include "notesdata/Processors.h"
+#include "notesdata/notes/Processors.h"
 
 namespace brw {
 
@@ -32,4 +32,4 @@ private:
 // least one database opened and passed the mail check.
 bool ForceDatabaseOpens();
 
-}  // namespace brw
+} // namespace brw

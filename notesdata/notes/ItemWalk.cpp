@@ -1,4 +1,10 @@
-#include "notesdata/ItemWalk.h"
+#include "notesdata/notes/ItemWalk.h"
+
+#include "notesdata/files/Attachment.h"
+#include "notesdata/notes/NoteItems.h"
+#include "notesdata/notes/NotesTime.h"
+#include "notesdata/notes/RichTextField.h"
+#include "notesdata/notes/TextListValue.h"
 
 #include <cstring>
 #include <memory>
@@ -6,12 +12,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "notesdata/Attachment.h"
-#include "notesdata/NoteItems.h"
-#include "notesdata/NotesTime.h"
-#include "notesdata/RichTextField.h"
-#include "notesdata/TextListValue.h"
 
 namespace brw {
 namespace {
@@ -119,7 +119,7 @@ bool ItemDispatch::Dispatch(const NoteItem& item, const std::string& name, const
     case TYPE_TEXT_LIST:
         return TextList(name, data, length);
     default:
-        return true;  // counted in the size only
+        return true; // counted in the size only
     }
 }
 
@@ -176,8 +176,7 @@ bool ItemDispatch::Object(const NoteItem& item, const std::string& name, const c
     if (descriptor.ObjectType != OBJECT_FILE) {
         return true;
     }
-    MadeObject<Attachment> attachment(
-        Attachment::FromFileItem(document_, item, static_cast<WORD>(name.size()), value));
+    MadeObject<Attachment> attachment(Attachment::FromFileItem(document_, item, static_cast<WORD>(name.size()), value));
     return !attachment || processor_.OnAttachment(name.c_str(), attachment.get());
 }
 
@@ -187,7 +186,7 @@ bool ItemDispatch::RichText(const NoteItem& item, const std::string& name)
     return !field || processor_.OnRichText(name.c_str(), field.get());
 }
 
-}  // namespace
+} // namespace
 
 bool WalkNoteItems(NoteDocument& document, NoteItemProcessor& processor, DWORD* noteSize)
 {
@@ -200,4 +199,4 @@ bool WalkNoteItems(NoteDocument& document, NoteItemProcessor& processor, DWORD* 
     return complete;
 }
 
-}  // namespace brw
+} // namespace brw

@@ -2,10 +2,10 @@
 // A document as the calls of a NoteItemProcessor: first its modification
 // time, then its items in order, each by its type. Shared by every export
 // of a document's fields.
-#include <windows.h>
+#include "notesdata/notes/NoteDocument.h"
+#include "notesdata/notes/Processors.h"
 
-#include "notesdata/NoteDocument.h"
-#include "notesdata/Processors.h"
+#include <windows.h>
 
 namespace brw {
 
@@ -19,4 +19,4 @@ inline constexpr char kModifiedTimeName[] = "$ModifiedTime";
 // past the last item.
 bool WalkNoteItems(NoteDocument& document, NoteItemProcessor& processor, DWORD* noteSize);
 
-}  // namespace brw
+} // namespace brw

@@ -1,13 +1,13 @@
-#include "notesdata/MailDbName.h"
+#include "notesdata/notes/MailDbName.h"
+
+#include "common/WideString.h"
+#include "notesdata/notes/NotesHandles.h"
+#include "notesdata/notes/NotesText.h"
+#include "notesdata/notes/TextListValue.h"
 
 #include <cstring>
 #include <string_view>
 #include <vector>
-
-#include "common/WideString.h"
-#include "notesdata/NotesHandles.h"
-#include "notesdata/NotesText.h"
-#include "notesdata/TextListValue.h"
 
 namespace brw {
 namespace {
@@ -65,7 +65,7 @@ void ProcessTextList(const char* value, WORD length, NoteItemProcessor& processo
     processor.EndTextList();
 }
 
-}  // namespace
+} // namespace
 
 bool MailDbNameResults::OnTextListEntry(const char* value, WORD length)
 {
@@ -99,4 +99,4 @@ bool ReadServerMailInfo(wchar_t* server, int serverLength, wchar_t* mailFile, in
     return true;
 }
 
-}  // namespace brw
+} // namespace brw

@@ -2,11 +2,11 @@
 // The user's mail server and mail file as the current Notes location names
 // them: the result of the formula @MailDbName, a text list of the server
 // and the file's path.
+#include "notesdata/notes/Processors.h"
+
 #include <windows.h>
 
 #include <string>
-
-#include "notesdata/Processors.h"
 
 namespace brw {
 
@@ -37,4 +37,4 @@ private:
 // False when the formula does not compile or evaluate.
 bool ReadServerMailInfo(wchar_t* server, int serverLength, wchar_t* mailFile, int mailFileLength);
 
-}  // namespace brw
+} // namespace brw

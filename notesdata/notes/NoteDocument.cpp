@@ -1,4 +1,4 @@
-#include "notesdata/NoteDocument.h"
+#include "notesdata/notes/NoteDocument.h"
 
 namespace brw {
 namespace {
@@ -17,7 +17,7 @@ bool IsEncrypted(NOTEHANDLE note)
     return sealed != FALSE;
 }
 
-}  // namespace
+} // namespace
 
 bool NoteDocument::Open(NOTEID id)
 {
@@ -50,4 +50,4 @@ NOTEID NoteDocument::NoteId() const
     return id;
 }
 
-}  // namespace brw
+} // namespace brw

@@ -1,10 +1,10 @@
 #pragma once
 // One open document of a database: the note handle, the database it lives
 // in, and the counter that numbers its file attachments in item order.
-#include <notesapi.h>
+#include "notesdata/notes/Db.h"
+#include "notesdata/notes/NotesHandles.h"
 
-#include "notesdata/Db.h"
-#include "notesdata/NotesHandles.h"
+#include <notesapi.h>
 
 namespace brw {
 
@@ -36,4 +36,4 @@ private:
     WORD attachmentCounter_ = 0;
 };
 
-}  // namespace brw
+} // namespace brw

@@ -1,4 +1,4 @@
-#include "notesdata/NoteItems.h"
+#include "notesdata/notes/NoteItems.h"
 
 #include <cstring>
 
@@ -7,15 +7,14 @@ namespace brw {
 bool ForEachNoteItem(NOTEHANDLE note, const std::function<bool(const NoteItem&)>& visit)
 {
     NoteItem current{};
-    STATUS status =
-        NSFItemInfo(note, nullptr, 0, &current.item, &current.type, &current.value, &current.length);
+    STATUS status = NSFItemInfo(note, nullptr, 0, &current.item, &current.type, &current.value, &current.length);
     while (status == NOERROR_STATUS) {
         if (!visit(current)) {
             return false;
         }
         const BLOCKID previous = current.item;
-        status = NSFItemInfoNext(note, previous, nullptr, 0, &current.item, &current.type, &current.value,
-                                 &current.length);
+        status =
+            NSFItemInfoNext(note, previous, nullptr, 0, &current.item, &current.type, &current.value, &current.length);
     }
     return ERR(status) == ERR_ITEM_NOT_FOUND;
 }
@@ -29,4 +28,4 @@ std::string ReadItemName(NOTEHANDLE note, BLOCKID item)
     return std::string(name, strnlen(name, length < kMaxItemNameBytes ? length : kMaxItemNameBytes));
 }
 
-}  // namespace brw
+} // namespace brw

@@ -2,20 +2,20 @@
 // The items of an open note in their stored order, their names, and their
 // values' bytes. Item contents come from database files: names are read
 // into bounded buffers and every reader of a value checks its length.
+#include "notesdata/notes/NotesHandles.h"
+
 #include <notesapi.h>
 
 #include <functional>
 #include <string>
-
-#include "notesdata/NotesHandles.h"
 
 namespace brw {
 
 struct NoteItem {
     BLOCKID item;
     WORD type;
-    BLOCKID value;  // the type word first
-    DWORD length;   // of the value, type word included
+    BLOCKID value; // the type word first
+    DWORD length;  // of the value, type word included
 };
 
 // Longest item name Notes stores (bytes of Notes text).
@@ -41,4 +41,4 @@ private:
     BLOCK offset_;
 };
 
-}  // namespace brw
+} // namespace brw

@@ -1,6 +1,6 @@
-#include "notesdata/NoteTableWalk.h"
+#include "notesdata/notes/NoteTableWalk.h"
 
-#include "notesdata/NotesHandles.h"
+#include "notesdata/notes/NotesHandles.h"
 
 namespace brw {
 
@@ -24,4 +24,4 @@ STATUS WalkModifiedDocuments(DBHANDLE db, const TIMEDATE& since, IIDTableProcess
     return NOERROR_STATUS;
 }
 
-}  // namespace brw
+} // namespace brw

@@ -2,9 +2,9 @@
 // The documents of a database modified since a time, handed id by id to a
 // processor exactly as the table holds them (deletion stubs keep their top
 // bit).
-#include <notesapi.h>
+#include "notesdata/notes/Processors.h"
 
-#include "notesdata/Processors.h"
+#include <notesapi.h>
 
 namespace brw {
 
@@ -13,4 +13,4 @@ namespace brw {
 STATUS WalkModifiedDocuments(DBHANDLE db, const TIMEDATE& since, IIDTableProcessor& processor,
                              TIMEDATE* until = nullptr);
 
-}  // namespace brw
+} // namespace brw

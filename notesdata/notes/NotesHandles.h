@@ -1,9 +1,9 @@
 #pragma once
 // Owning holders for the Notes API's handles: databases, notes, id tables,
 // memory blocks and compiled formulas. Each closes what it holds once.
-#include <notesapi.h>
-
 #include "common/Handles.h"
+
+#include <notesapi.h>
 
 namespace brw {
 
@@ -42,4 +42,4 @@ private:
     void* data_;
 };
 
-}  // namespace brw
+} // namespace brw

@@ -1,4 +1,4 @@
-#include "notesdata/NotesSearch.h"
+#include "notesdata/notes/NotesSearch.h"
 
 #include <cstring>
 #include <vector>
@@ -45,7 +45,7 @@ STATUS LNCALLBACK OnSearchMatch(void* context, SEARCH_MATCH*, ITEM_TABLE* summar
     return NOERROR_STATUS;
 }
 
-}  // namespace
+} // namespace
 
 void ProcessSummary(const ITEM_TABLE* summary, NSFSearchProcessor& processor)
 {
@@ -74,4 +74,4 @@ STATUS SearchWith(DBHANDLE handle, NSFSearchProcessor& processor)
                      &OnSearchMatch, &processor, nullptr);
 }
 
-}  // namespace brw
+} // namespace brw

@@ -1,4 +1,4 @@
-#include "notesdata/NotesText.h"
+#include "notesdata/notes/NotesText.h"
 
 #include <notesapi.h>
 
@@ -12,7 +12,7 @@ namespace {
 constexpr size_t kLmbcsPiece = 16000;
 constexpr size_t kWidePiece = 8000;
 
-}  // namespace
+} // namespace
 
 size_t LmbcsPieceLength(const char* text, size_t remaining, size_t limit)
 {
@@ -58,9 +58,9 @@ std::string WideToLmbcs(const wchar_t* text, size_t length)
         if (piece < length && IS_HIGH_SURROGATE(text[piece - 1])) {
             --piece;
         }
-        const WORD written = OSTranslate(OS_TRANSLATE_UNICODE_TO_LMBCS, reinterpret_cast<const char*>(text),
-                                         static_cast<WORD>(piece * sizeof(wchar_t)), buffer.data(),
-                                         static_cast<WORD>(buffer.size()));
+        const WORD written =
+            OSTranslate(OS_TRANSLATE_UNICODE_TO_LMBCS, reinterpret_cast<const char*>(text),
+                        static_cast<WORD>(piece * sizeof(wchar_t)), buffer.data(), static_cast<WORD>(buffer.size()));
         result.append(buffer.data(), written);
         text += piece;
         length -= piece;
@@ -76,4 +76,4 @@ std::wstring ToLowerText(std::wstring text)
     return text;
 }
 
-}  // namespace brw
+} // namespace brw

@@ -8,10 +8,16 @@
 namespace brw {
 
 std::wstring LmbcsToWide(const char* text, size_t length);
-inline std::wstring LmbcsToWide(const std::string& text) { return LmbcsToWide(text.data(), text.size()); }
+inline std::wstring LmbcsToWide(const std::string& text)
+{
+    return LmbcsToWide(text.data(), text.size());
+}
 
 std::string WideToLmbcs(const wchar_t* text, size_t length);
-inline std::string WideToLmbcs(const std::wstring& text) { return WideToLmbcs(text.data(), text.size()); }
+inline std::string WideToLmbcs(const std::wstring& text)
+{
+    return WideToLmbcs(text.data(), text.size());
+}
 
 // How many of the next `remaining` bytes of text form a piece of at most
 // `limit` bytes that ends on a character boundary (all of them when they
@@ -30,4 +36,4 @@ inline int HexDigitValue(wchar_t c)
 // Lower case, as the reply's paths and names are written.
 std::wstring ToLowerText(std::wstring text);
 
-}  // namespace brw
+} // namespace brw

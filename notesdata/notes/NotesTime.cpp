@@ -1,14 +1,14 @@
-#include "notesdata/NotesTime.h"
+#include "notesdata/notes/NotesTime.h"
 
-#include "notesdata/NotesText.h"
+#include "notesdata/notes/NotesText.h"
 
 namespace brw {
 namespace {
 
-constexpr WORD kReplyTimeFlags = CLOCK_24_HOUR | DATE_DMY | DATE_4DIGIT_YEAR;  // 0x0148
+constexpr WORD kReplyTimeFlags = CLOCK_24_HOUR | DATE_DMY | DATE_4DIGIT_YEAR; // 0x0148
 constexpr WORD kReplyTimeBytes = 80;
 
-}  // namespace
+} // namespace
 
 std::optional<std::wstring> ReplyTimeText(const TIMEDATE& time)
 {
@@ -58,4 +58,4 @@ TIMEDATE EarliestTime()
     return time;
 }
 
-}  // namespace brw
+} // namespace brw

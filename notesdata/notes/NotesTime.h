@@ -20,4 +20,4 @@ std::optional<TIMEDATE> TimeFromText(const std::string& lmbcsText);
 
 TIMEDATE EarliestTime();
 
-}  // namespace brw
+} // namespace brw

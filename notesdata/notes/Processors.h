@@ -61,4 +61,4 @@ protected:
     ~IIDTableProcessor() = default;
 };
 
-}  // namespace brw
+} // namespace brw

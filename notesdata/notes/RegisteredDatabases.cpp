@@ -1,7 +1,7 @@
-#include "notesdata/RegisteredDatabases.h"
+#include "notesdata/notes/RegisteredDatabases.h"
 
 #include "connector/SettingsStore.h"
-#include "notesdata/NotesText.h"
+#include "notesdata/notes/NotesText.h"
 
 #include <iterator>
 
@@ -15,7 +15,7 @@ LSTATUS ReadValueName(HKEY key, DWORD index, wchar_t* name, DWORD* nameLength)
     return RegEnumValueW(key, index, name, nameLength, nullptr, nullptr, nullptr, nullptr);
 }
 
-}  // namespace
+} // namespace
 
 void ForEachValueName(HKEY key, const std::function<void(const std::wstring&)>& visit, ValueNameReader reader)
 {
@@ -27,7 +27,7 @@ void ForEachValueName(HKEY key, const std::function<void(const std::wstring&)>& 
         DWORD nameLength = static_cast<DWORD>(std::size(name));
         const LSTATUS status = reader(key, index, name, &nameLength);
         if (status == ERROR_MORE_DATA) {
-            continue;  // longer than any path this system writes
+            continue; // longer than any path this system writes
         }
         if (status != ERROR_SUCCESS) {
             return;
@@ -60,4 +60,4 @@ void SearchRegisteredDatabases(NSFSearchProcessor& processor)
     }
 }
 
-}  // namespace brw
+} // namespace brw

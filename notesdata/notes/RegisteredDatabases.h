@@ -2,13 +2,13 @@
 // The databases the user chose for indexing (the Databases list in the
 // settings), handed to a search processor as if a directory search had
 // found them: one entry per database with a single "$Path" item.
+#include "notesdata/notes/Processors.h"
+
 #include <windows.h>
 
 #include <functional>
 #include <string>
 #include <vector>
-
-#include "notesdata/Processors.h"
 
 namespace brw {
 
@@ -28,4 +28,4 @@ std::vector<std::wstring> RegisteredDatabasePaths();
 
 void SearchRegisteredDatabases(NSFSearchProcessor& processor);
 
-}  // namespace brw
+} // namespace brw

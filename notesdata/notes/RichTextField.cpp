@@ -1,4 +1,4 @@
-#include "notesdata/RichTextField.h"
+#include "notesdata/notes/RichTextField.h"
 
 namespace brw {
 namespace {
@@ -33,7 +33,7 @@ bool IsDropped(WORD signature)
     return false;
 }
 
-}  // namespace
+} // namespace
 
 STATUS RichTextField::EnumerateRecords(CDRecordProcessor& processor) const
 {
@@ -73,7 +73,7 @@ STATUS RichTextField::FinishBuilding()
     }
     const STATUS status = CompoundTextClose(builder_.get(), nullptr, nullptr, nullptr, 0);
     if (status == NOERROR_STATUS) {
-        builder_.release();  // closing consumed it
+        builder_.release(); // closing consumed it
     }
     return status;
 }
@@ -86,4 +86,4 @@ WORD RichTextFilter::OnRecord(const char* record, WORD signature, DWORD length)
     return target_.AppendRecord(record, length);
 }
 
-}  // namespace brw
+} // namespace brw

@@ -2,12 +2,12 @@
 // A rich-text item of a note, walked record by record, or a new one being
 // built through the compound-text builder; and the filter that copies the
 // records of one into the other, leaving out the pictures.
-#include <notesapi.h>
-
 #include "common/Handles.h"
-#include "notesdata/NoteItems.h"
-#include "notesdata/Processors.h"
-#include "notesdata/QXObject.h"
+#include "notesdata/commands/QXObject.h"
+#include "notesdata/notes/NoteItems.h"
+#include "notesdata/notes/Processors.h"
+
+#include <notesapi.h>
 
 namespace brw {
 
@@ -58,4 +58,4 @@ private:
     RichTextField& target_;
 };
 
-}  // namespace brw
+} // namespace brw

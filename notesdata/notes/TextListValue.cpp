@@ -1,4 +1,4 @@
-#include "notesdata/TextListValue.h"
+#include "notesdata/notes/TextListValue.h"
 
 #include <notesapi.h>
 
@@ -32,4 +32,4 @@ bool ReadTextList(const char* value, DWORD length, std::vector<std::string_view>
     return true;
 }
 
-}  // namespace brw
+} // namespace brw

@@ -13,4 +13,4 @@ namespace brw {
 // lengths say.
 bool ReadTextList(const char* value, DWORD length, std::vector<std::string_view>* entries);
 
-}  // namespace brw
+} // namespace brw

@@ -41,8 +41,8 @@ TEST_F(DatabaseList, ManualSelectionListsOnlyTheChosenDatabasesEachOnce)
 {
     SetFlag(L"ManualSelection");
     Select(DataPath(L"Mail\\Jdoe.nsf"));
-    Select(L"mail\\jdoe.nsf");                      // the same database, relative
-    Select(L"D:\\Archive\\Old.nsf");                 // outside the data directory
+    Select(L"mail\\jdoe.nsf");       // the same database, relative
+    Select(L"D:\\Archive\\Old.nsf"); // outside the data directory
     const CommandResult listed = Selected();
     ASSERT_EQ(0, listed.result);
     EXPECT_EQ(2u, CountOf(listed.reply, L"<database>")) << brw::WideToUtf8(listed.reply);
@@ -80,4 +80,4 @@ TEST_F(DatabaseList, MarkupInATitleIsWrittenAsEntities)
     EXPECT_EQ(3u, CountOf(listed.reply, L"<path>"));
 }
 
-}  // namespace
+} // namespace

@@ -1,11 +1,10 @@
 // Which request paths would make Notes reach another machine.
-#include <gtest/gtest.h>
+#include "notesdata/commands/CmdDatabaseOperation.h"
 
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
-
-#include "notesdata/CmdDatabaseOperation.h"
 
 namespace {
 
@@ -37,8 +36,7 @@ TEST(DatabasePath, UncDeviceAndServerFormsAreRemote)
     g_driveType = DRIVE_FIXED;
     for (const wchar_t* path : {L"\\\\srv\\share\\x.nsf", L"//srv/share/x.nsf", L"\\/srv\\x.nsf", L"/\\srv\\x.nsf",
                                 L"\\\\?\\UNC\\srv\\x.nsf", L"\\\\.\\C:\\x.nsf", L"srv!!mail\\x.nsf",
-                                L"CN=srv/O=Org!!mail\\x.nsf", L"srv:mail\\x.nsf", L"C:\\a.nsf:stream",
-                                L"1:\\a.nsf"}) {
+                                L"CN=srv/O=Org!!mail\\x.nsf", L"srv:mail\\x.nsf", L"C:\\a.nsf:stream", L"1:\\a.nsf"}) {
         EXPECT_TRUE(Remote(path)) << path;
     }
 }
@@ -48,14 +46,14 @@ TEST(DatabasePath, OnlyLocalDiskDrivesAreLocal)
     const struct {
         UINT type;
         bool remote;
-    } cases[] = {{DRIVE_FIXED, false},      {DRIVE_REMOVABLE, false}, {DRIVE_CDROM, false}, {DRIVE_RAMDISK, false},
-                 {DRIVE_REMOTE, true},      {DRIVE_UNKNOWN, true},    {DRIVE_NO_ROOT_DIR, true}};
+    } cases[] = {{DRIVE_FIXED, false}, {DRIVE_REMOVABLE, false}, {DRIVE_CDROM, false},     {DRIVE_RAMDISK, false},
+                 {DRIVE_REMOTE, true}, {DRIVE_UNKNOWN, true},    {DRIVE_NO_ROOT_DIR, true}};
     for (const auto& c : cases) {
         g_driveType = c.type;
         g_askedRoot.clear();
         EXPECT_EQ(Remote(L"X:\\mail\\x.nsf"), c.remote) << c.type;
-        EXPECT_EQ(g_askedRoot, L"X:\\") << c.type;
+        EXPECT_EQ(L"X:\\", g_askedRoot) << c.type;
     }
 }
 
-}  // namespace
+} // namespace

@@ -1,14 +1,13 @@
 // Requests from the pipe as the dispatcher sees them: well-formed or not,
 // known or not, with their attributes read by the shared rules.
-#include <gtest/gtest.h>
+#include "connector/ReplyBuffer.h"
+#include "notesdata/commands/CommandDispatch.h"
+#include "notesdata/commands/RequestXml.h"
 
 #include <objbase.h>
+#include <gtest/gtest.h>
 
 #include <string>
-
-#include "connector/ReplyBuffer.h"
-#include "notesdata/CommandDispatch.h"
-#include "notesdata/RequestXml.h"
 
 namespace {
 
@@ -61,40 +60,40 @@ Dispatched Dispatch(const std::wstring& request)
 TEST(Dispatch, KnownCommandRunsWithItsAttributes)
 {
     Dispatched run = Dispatch(std::wstring(kPrologue) + L"<get_document db=\"mail%20box.nsf\" preview=\"TRUE\"/>");
-    EXPECT_EQ(run.result, 0);
-    EXPECT_EQ(run.reply, L"mail%20box.nsf|preview|init");
+    EXPECT_EQ(0, run.result);
+    EXPECT_EQ(L"mail%20box.nsf|preview|init", run.reply);
 }
 
 TEST(Dispatch, BooleansAreTrueOnlyForTrueAndOtherwiseTheirDefault)
 {
-    EXPECT_EQ(Dispatch(L"<get_document preview=\"yes\" initthread=\"false\"/>").reply, L"<none>|text|init");
-    EXPECT_EQ(Dispatch(L"<get_document preview=\"tRuE\" initthread=\"\"/>").reply, L"<none>|preview|init");
+    EXPECT_EQ(L"<none>|text|init", Dispatch(L"<get_document preview=\"yes\" initthread=\"false\"/>").reply);
+    EXPECT_EQ(L"<none>|preview|init", Dispatch(L"<get_document preview=\"tRuE\" initthread=\"\"/>").reply);
 }
 
 TEST(Dispatch, EntitiesInAttributesAreDecodedByTheParser)
 {
-    EXPECT_EQ(Dispatch(L"<get_document db=\"a&amp;b&lt;c&#x41;\"/>").reply, L"a&b<cA|text|init");
+    EXPECT_EQ(L"a&b<cA|text|init", Dispatch(L"<get_document db=\"a&amp;b&lt;c&#x41;\"/>").reply);
 }
 
 TEST(Dispatch, RequestsThatNameNoCommandFail)
 {
     const wchar_t* requests[] = {
-        L"<Get_Document db=\"x\"/>",                  // names compare with case
+        L"<Get_Document db=\"x\"/>", // names compare with case
         L"<get_documents/>",
-        L"<get_document db=\"a&b\"/>",                // not well-formed
-        L"<get_document db='x'",                       // truncated
+        L"<get_document db=\"a&b\"/>", // not well-formed
+        L"<get_document db='x'",       // truncated
         L"not xml at all",
         L"",
-        L"<?xml version=\"1.0\" ?>",                  // no document element
+        L"<?xml version=\"1.0\" ?>", // no document element
     };
     for (const wchar_t* request : requests) {
         Dispatched run = Dispatch(request);
-        EXPECT_EQ(run.result, 1) << std::string(request, request + wcslen(request));
-        EXPECT_EQ(run.reply, L"");
+        EXPECT_EQ(1, run.result) << std::string(request, request + wcslen(request));
+        EXPECT_EQ(L"", run.reply);
     }
     brw::ReplyBuffer reply;
-    EXPECT_EQ(brw::DispatchRequest(kCommands, 1, &reply, nullptr), 1);
-    EXPECT_EQ(brw::DispatchRequest(kCommands, 1, nullptr, L"<get_document/>"), 1);
+    EXPECT_EQ(1, brw::DispatchRequest(kCommands, 1, &reply, nullptr));
+    EXPECT_EQ(1, brw::DispatchRequest(kCommands, 1, nullptr, L"<get_document/>"));
 }
 
 TEST(Dispatch, RequestsDeclaringADocumentTypeFail)
@@ -108,17 +107,17 @@ TEST(Dispatch, RequestsDeclaringADocumentTypeFail)
     };
     for (const std::wstring& request : requests) {
         Dispatched run = Dispatch(request);
-        EXPECT_EQ(run.result, 1) << std::string(request.begin(), request.end());
-        EXPECT_EQ(run.reply, L"");
+        EXPECT_EQ(1, run.result) << std::string(request.begin(), request.end());
+        EXPECT_EQ(L"", run.reply);
     }
-    EXPECT_EQ(Dispatch(std::wstring(kPrologue) + L"<get_document db=\"x\"/>").result, 0) << "the same without one";
+    EXPECT_EQ(0, Dispatch(std::wstring(kPrologue) + L"<get_document db=\"x\"/>").result) << "the same without one";
 }
 
 TEST(Dispatch, HugeAttributeValueIsReadWhole)
 {
     std::wstring value(100000, L'x');
     Dispatched run = Dispatch(L"<get_document db=\"" + value + L"\"/>");
-    EXPECT_EQ(run.result, 0);
+    EXPECT_EQ(0, run.result);
     EXPECT_EQ(run.reply, value + L"|text|init");
 }
 
@@ -127,9 +126,9 @@ TEST(Dispatch, LeavesTheCallersComAsItFoundIt)
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     Dispatch(L"<get_document db=\"x\"/>");
     // Still initialised: a second initialisation only nests (S_FALSE).
-    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_FALSE);
+    EXPECT_EQ(S_FALSE, CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     CoUninitialize();
     CoUninitialize();
 }
 
-}  // namespace
+} // namespace

@@ -1,17 +1,17 @@
 // The body file of a get_document reply: the UTF-16 text of a document for
 // the indexer, and the RTF rendering for the preview pane.
+#include "notesdata/commands/NotesDataService.h"
+#include "notesdata/files/RtfExporter.h"
+#include "notesdata/notes/Db.h"
+#include "notesdata/notes/NoteDocument.h"
+#include "notesdata/notes/NoteItems.h"
+#include "notesdata/notes/RichTextField.h"
+#include "notesdata/tests/DocumentFixture.h"
+
 #include <notesapi.h>
 
 #include <algorithm>
 #include <cstring>
-
-#include "notesdata/Db.h"
-#include "notesdata/NoteDocument.h"
-#include "notesdata/NoteItems.h"
-#include "notesdata/NotesDataService.h"
-#include "notesdata/RichTextField.h"
-#include "notesdata/RtfExporter.h"
-#include "notesdata/tests/DocumentFixture.h"
 
 namespace {
 
@@ -88,11 +88,11 @@ TEST_F(DocumentBody, ADocumentOfNumbersGivesTheMarkAndOneBlankPerItem)
 
 TEST_F(DocumentBody, TextsListsAndRichTextFollowInItemOrder)
 {
-    ImportDatabase(L"memo.nsf", Note(brwtest::RawItem("Count", "0300", std::string(8, '\0')) +
-                                     "<item name='Subject'><text>Budget</text></item>" +
-                                     RichText("Body", "Plan for 1995") +
-                                     "<item name='Tags'><textlist><text>red</text><text>blue</text></textlist>"
-                                     "</item>"));
+    ImportDatabase(L"memo.nsf",
+                   Note(brwtest::RawItem("Count", "0300", std::string(8, '\0')) +
+                        "<item name='Subject'><text>Budget</text></item>" + RichText("Body", "Plan for 1995") +
+                        "<item name='Tags'><textlist><text>red</text><text>blue</text></textlist>"
+                        "</item>"));
     const std::wstring text = BodyText(BodyOf(L"memo.nsf"));
     const size_t subject = text.find(L"Budget");
     const size_t body = text.find(L"Plan for 1995");
@@ -114,7 +114,7 @@ TEST_F(DocumentBody, AStoredLineBreakIsOneBlankAndNoNulReachesTheFile)
                         "<item name='After'><text>still here</text></item>"));
     const std::wstring text = BodyText(BodyOf(L"breaks.nsf"));
     EXPECT_EQ(text.find(L'\0'), std::wstring::npos);
-    EXPECT_EQ(text, L"Line one line two Main St Springfield x still here ");
+    EXPECT_EQ(L"Line one line two Main St Springfield x still here ", text);
 }
 
 TEST_F(DocumentBody, ItemsOfOneNameEachGiveTheirOwnText)
@@ -128,7 +128,7 @@ TEST_F(DocumentBody, ItemsOfOneNameEachGiveTheirOwnText)
     ASSERT_NE(first, std::wstring::npos);
     ASSERT_NE(second, std::wstring::npos);
     EXPECT_LT(first, second);
-    EXPECT_EQ(brwtest::CountOf(text, L"red"), 1u);
+    EXPECT_EQ(1u, brwtest::CountOf(text, L"red"));
     EXPECT_LT(text.find(L"red"), text.find(L"blue"));
 }
 
@@ -182,7 +182,7 @@ TEST_F(DocumentBody, TwoRequestsForOneNoteNeverShareABodyFile)
 TEST_F(DocumentBody, ABodyLeftByAnEarlierProcessIsReplaced)
 {
     ImportDatabase(L"memo.nsf", Note("<item name='Subject'><text>Budget</text></item>"));
-    BodyOf(L"memo.nsf");  // makes the folder
+    BodyOf(L"memo.nsf"); // makes the folder
     const std::wstring stale = NextBodyFile(L"txt");
     ASSERT_TRUE(WriteBytesAt(stale, "stale"));
     ASSERT_TRUE(brw::MarkFileFinished(stale));
@@ -194,7 +194,7 @@ TEST_F(DocumentBody, ABodyLeftByAnEarlierProcessIsReplaced)
 TEST_F(DocumentBody, ABodyThatCannotBeWrittenLeavesTheRestOfTheReply)
 {
     ImportDatabase(L"memo.nsf", Note("<item name='Subject'><text>Budget</text></item>"));
-    BodyOf(L"memo.nsf", L"attnum=\"0\"");  // makes the folder
+    BodyOf(L"memo.nsf", L"attnum=\"0\""); // makes the folder
     const std::wstring blocked = NextBodyFile(L"txt");
     ASSERT_TRUE(CreateDirectoryW(blocked.c_str(), nullptr));
     const CommandResult got = GetDocument(L"memo.nsf", L"8F6");
@@ -207,8 +207,8 @@ TEST_F(DocumentBody, ABodyThatCannotBeWrittenLeavesTheRestOfTheReply)
 
 TEST_F(DocumentBody, ThePreviewIsAReadOnlyRtfFileAndNothingElseStays)
 {
-    ImportDatabase(L"memo.nsf", Note("<item name='Subject'><text>Budget</text></item>" +
-                                     RichText("Body", "Plan for 1995")));
+    ImportDatabase(L"memo.nsf",
+                   Note("<item name='Subject'><text>Budget</text></item>" + RichText("Body", "Plan for 1995")));
     const std::wstring expected = NextBodyFile(L"rtf");
     const std::wstring path = BodyOf(L"memo.nsf", L"preview=\"true\"");
     EXPECT_EQ(path, expected);
@@ -225,9 +225,9 @@ TEST_F(DocumentBody, APreviewIsWrittenWhileAnotherServiceComesAndGoes)
     ImportDatabase(L"memo.nsf", Note(RichText("Body", "Plan for 1995")));
     auto* other = new brw::NotesDataService();
     other->AddRef();
-    EXPECT_EQ(other->Release(), 0u);
+    EXPECT_EQ(0u, other->Release());
     const std::string rtf = brwtest::ReadFileBytes(BodyOf(L"memo.nsf", L"preview=\"true\""));
-    EXPECT_EQ(rtf.find("{\\rtf"), 0u);
+    EXPECT_EQ(0u, rtf.find("{\\rtf"));
     EXPECT_NE(rtf.find("Plan for 1995"), std::string::npos);
 }
 
@@ -257,27 +257,33 @@ TEST_F(DocumentBody, AnRtfPreviewIsNotWrittenUnderARefusedTempDir)
 
 TEST(RtfExporter, TheConverterIsLoadedFromTheFirstToTheLastReference)
 {
-    ASSERT_EQ(GetModuleHandleW(L"nxrtf.dll"), nullptr) << "no service of an earlier case lives";
+    ASSERT_EQ(nullptr, GetModuleHandleW(L"nxrtf.dll")) << "no service of an earlier case lives";
     {
         brw::RtfExporterReference first;
         {
             brw::RtfExporterReference second;
-            EXPECT_NE(brw::RtfExporterEntry(), nullptr);
+            EXPECT_NE(nullptr, brw::RtfExporterEntry());
         }
-        EXPECT_NE(brw::RtfExporterEntry(), nullptr);
-        EXPECT_NE(GetModuleHandleW(L"nxrtf.dll"), nullptr);
+        EXPECT_NE(nullptr, brw::RtfExporterEntry());
+        EXPECT_NE(nullptr, GetModuleHandleW(L"nxrtf.dll"));
     }
-    EXPECT_EQ(brw::RtfExporterEntry(), nullptr);
-    EXPECT_EQ(GetModuleHandleW(L"nxrtf.dll"), nullptr);
+    EXPECT_EQ(nullptr, brw::RtfExporterEntry());
+    EXPECT_EQ(nullptr, GetModuleHandleW(L"nxrtf.dll"));
 }
 
 // Records as the tool cannot write them: an image and a bitmap between text.
 std::string Records(bool withPictures)
 {
     const std::string paragraph("\x81\x02", 2);
-    const std::string text("\x85\xFF\x0C\x00\x00\x00\x00\x0A" "Hi!!", 12);
-    const std::string image("\x7D\x00\x0A\x00\x00\x00" "head", 10);
-    const std::string bitmap("\x88\xFF\x06\x00" "bm", 6);
+    const std::string text("\x85\xFF\x0C\x00\x00\x00\x00\x0A"
+                           "Hi!!",
+                           12);
+    const std::string image("\x7D\x00\x0A\x00\x00\x00"
+                            "head",
+                            10);
+    const std::string bitmap("\x88\xFF\x06\x00"
+                             "bm",
+                             6);
     return withPictures ? paragraph + image + text + bitmap + paragraph + text : paragraph + text + paragraph + text;
 }
 
@@ -300,11 +306,11 @@ TEST_F(DocumentBody, TheFilterCopiesEveryRecordButPictures)
     EXPECT_EQ(NOERROR_STATUS, brw::RichTextField(document.Handle(), body).EnumerateRecords(filter));
     ASSERT_EQ(NOERROR_STATUS, target.FinishBuilding());
     brw::NoteItem filtered{};
-    ASSERT_EQ(NOERROR_STATUS, NSFItemInfo(scratch.get(), "Filtered", 8, &filtered.item, &filtered.type,
-                                          &filtered.value, &filtered.length));
+    ASSERT_EQ(NOERROR_STATUS, NSFItemInfo(scratch.get(), "Filtered", 8, &filtered.item, &filtered.type, &filtered.value,
+                                          &filtered.length));
     const brw::LockedValue value(filtered.value);
     ASSERT_NE(nullptr, value.Data());
     EXPECT_EQ(std::string("\x01\x00", 2) + Records(false), std::string(value.Data(), filtered.length));
 }
 
-}  // namespace
+} // namespace

@@ -1,12 +1,12 @@
 #pragma once
 // get_document against databases imported from DXL that the test writes,
 // so that note ids, times, names and raw values are exactly as it says.
-#include <string>
-
 #include "common/Handles.h"
 #include "common/WideString.h"
-#include "notesdata/TemporaryFiles.h"
+#include "notesdata/files/TemporaryFiles.h"
 #include "notesdata/tests/NotesDataFixture.h"
+
+#include <string>
 
 namespace brwtest {
 
@@ -32,8 +32,8 @@ protected:
     // further attributes.
     CommandResult GetDocument(const std::wstring& database, const std::wstring& id, const std::wstring& more = L"")
     {
-        return Run(L"<get_document db=\"" + database + L"\" tempdir=\"" + TempDir() + L"\" id=\"" + id + L"\" " +
-                   more + L"/>");
+        return Run(L"<get_document db=\"" + database + L"\" tempdir=\"" + TempDir() + L"\" id=\"" + id + L"\" " + more +
+                   L"/>");
     }
 
     // Where this process and thread write the files of a reply.
@@ -76,8 +76,7 @@ inline std::string Base64(const std::string& bytes)
 // An item of raw value bytes after the given type word.
 inline std::string RawItem(const std::string& name, const char* type, const std::string& bytes)
 {
-    return "<item name=\"" + name + "\"><rawitemdata type=\"" + type + "\">" + Base64(bytes) +
-           "</rawitemdata></item>";
+    return "<item name=\"" + name + "\"><rawitemdata type=\"" + type + "\">" + Base64(bytes) + "</rawitemdata></item>";
 }
 
 // A UTC time as a reply shows it: local time of this machine, day first.
@@ -146,4 +145,4 @@ inline size_t FileCount(const std::wstring& folder)
     return count;
 }
 
-}  // namespace brwtest
+} // namespace brwtest

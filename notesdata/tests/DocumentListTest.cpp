@@ -58,8 +58,8 @@ TEST_F(DocumentList, TheDatabaseIsFoundByPathWithEitherSlashOrByReplicaId)
     EXPECT_EQ(0, Run(L"<get_modified_document_list db=\"mail/list.nsf\"/>").result);
     EXPECT_EQ(0, Run(L"<get_modified_document_list db=\"" + DataPath(L"mail\\list.nsf") + L"\"/>").result);
     EXPECT_EQ(0, Run(std::wstring(L"<get_modified_document_list replicaid=\"") + kReplica + L"\"/>").result);
-    EXPECT_EQ(0, Run(std::wstring(L"<get_modified_document_list db=\"none.nsf\" replicaid=\"") + kReplica +
-                     L"\"/>").result)
+    EXPECT_EQ(
+        0, Run(std::wstring(L"<get_modified_document_list db=\"none.nsf\" replicaid=\"") + kReplica + L"\"/>").result)
         << "a path that does not open falls back to the replica id";
 }
 
@@ -68,9 +68,9 @@ TEST_F(DocumentList, RequestsNamingNoDatabaseFail)
     const std::wstring requests[] = {
         L"<get_modified_document_list/>",
         L"<get_modified_document_list db=\"none.nsf\"/>",
-        L"<get_modified_document_list replicaid=\"85257A1B0051234\"/>",   // 15 digits
-        L"<get_modified_document_list replicaid=\"85257A1B0051234X\"/>",  // not hex
-        L"<get_modified_document_list replicaid=\"0000000000000001\"/>",  // no such replica
+        L"<get_modified_document_list replicaid=\"85257A1B0051234\"/>",  // 15 digits
+        L"<get_modified_document_list replicaid=\"85257A1B0051234X\"/>", // not hex
+        L"<get_modified_document_list replicaid=\"0000000000000001\"/>", // no such replica
         L"<get_modified_document_list db=\"" + std::wstring(40000, L'a') + L"\"/>",
     };
     for (const std::wstring& request : requests) {
@@ -80,4 +80,4 @@ TEST_F(DocumentList, RequestsNamingNoDatabaseFail)
     }
 }
 
-}  // namespace
+} // namespace

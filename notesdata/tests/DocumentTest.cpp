@@ -1,15 +1,15 @@
 // get_document replies: which note a request names, the fields written and
 // skipped, the attachments listed or extracted, and requests and document
 // contents that try to reach past what they should.
+#include "notesdata/files/TemporaryFiles.h"
+#include "notesdata/tests/DocumentFixture.h"
+
 #include <notesapi.h>
 
 #include <cstring>
 #include <iterator>
 #include <utility>
 #include <vector>
-
-#include "notesdata/TemporaryFiles.h"
-#include "notesdata/tests/DocumentFixture.h"
 
 namespace {
 
@@ -82,11 +82,16 @@ TEST_F(Document, AMemoWithRecipientsAndAnAttachmentGivesTheWholeReply)
         L"<document><datefield><name>$ModifiedTime</name><value>" + brwtest::ReplyTime(1995, 5, 6, 11, 0, 0) +
         L"</value></datefield><textfield><name>Subject</name><value>Budget</value></textfield>"
         L"<textlistfield><name>SendTo</name><value>Ann</value><value>Bob</value></textlistfield>"
-        L"<rtf>" + body + L"</rtf>"
+        L"<rtf>" +
+        body +
+        L"</rtf>"
         L"<attachments><attachment><originalfilename>plan.xls</originalfilename>"
         L"<attachmentfilesize>20480</attachmentfilesize><attachmentmodifiedtime><name>attachmentmodifiedtime</name>"
-        L"<value>" + brwtest::ReplyTime(1995, 5, 5, 9, 30, 0) + L"</value></attachmentmodifiedtime></attachment>"
-        L"</attachments><notesize>" + std::to_wstring(noteSize) + L"</notesize></document>";
+        L"<value>" +
+        brwtest::ReplyTime(1995, 5, 5, 9, 30, 0) +
+        L"</value></attachmentmodifiedtime></attachment>"
+        L"</attachments><notesize>" +
+        std::to_wstring(noteSize) + L"</notesize></document>";
     EXPECT_EQ(0, got.result);
     EXPECT_EQ(expected, got.reply);
 }
@@ -98,10 +103,17 @@ TEST_F(Document, IdsThatNameNoReadableDocumentGiveDeletedoc)
     Notesdb(L"delete " + brwtest::Quoted(DataPath(L"memo.nsf")) + L" " + Hex(gone));
     const unsigned long sealed = AddNote(L"memo.nsf", L"--encrypted --text Subject=sealed");
     const std::wstring ids[] = {
-        L"id=\"0\"", L"id=\"" + Hex(gone) + L"\"", L"id=\"" + Hex(sealed) + L"\"", L"", L"id=\"\"",
-        L"id=\"1000008F6\"",    // 8F6 only if the number wrapped
-        L"id=\"800008F6\"",     // the deletion bit
-        L"id=\"FFFFFFFFFFFF\"", L"id=\"-8F6\"", L"id=\"0x8F6\"", L"id=\" 8F6\"",
+        L"id=\"0\"",
+        L"id=\"" + Hex(gone) + L"\"",
+        L"id=\"" + Hex(sealed) + L"\"",
+        L"",
+        L"id=\"\"",
+        L"id=\"1000008F6\"", // 8F6 only if the number wrapped
+        L"id=\"800008F6\"",  // the deletion bit
+        L"id=\"FFFFFFFFFFFF\"",
+        L"id=\"-8F6\"",
+        L"id=\"0x8F6\"",
+        L"id=\" 8F6\"",
     };
     for (const std::wstring& id : ids) {
         const CommandResult got = Run(L"<get_document db=\"memo.nsf\" " + id + L" attnum=\"1\"/>");
@@ -118,12 +130,12 @@ TEST_F(Document, TheDatabaseIsNamedWithEscapedBlanksEitherSlashOrItsReplicaId)
 {
     ImportDatabase(L"Mail Archive\\a.nsf", Note(Text("Subject", "archived")), L"0123456789ABCDEF");
     ImportDatabase(L"mail\\a.nsf", Note(Text("Subject", "current")));
-    EXPECT_NE(std::wstring::npos,
-              GetDocument(L"Mail%20Archive\\a.nsf", L"8F6").reply.find(L"<value>archived</value>"));
+    EXPECT_NE(std::wstring::npos, GetDocument(L"Mail%20Archive\\a.nsf", L"8F6").reply.find(L"<value>archived</value>"));
     const CommandResult slashed = GetDocument(L"mail/a.nsf", L"8F6");
     EXPECT_NE(std::wstring::npos, slashed.reply.find(L"<value>current</value>"));
-    EXPECT_NE(std::wstring::npos, Run(std::wstring(L"<get_document db=\"none.nsf\" replicaid=\"") + kDocumentReplica +
-                                      L"\" id=\"8F6\"/>").reply.find(L"<value>current</value>"));
+    EXPECT_NE(std::wstring::npos,
+              Run(std::wstring(L"<get_document db=\"none.nsf\" replicaid=\"") + kDocumentReplica + L"\" id=\"8F6\"/>")
+                  .reply.find(L"<value>current</value>"));
     for (const wchar_t* request : {L"<get_document id=\"8F6\"/>", L"<get_document db=\"none.nsf\" id=\"8F6\"/>",
                                    L"<get_document db=\"Mail Archive%2\\a.nsf\" id=\"8F6\"/>"}) {
         const CommandResult got = Run(request);
@@ -137,20 +149,18 @@ TEST_F(Document, TheDatabaseIsNamedWithEscapedBlanksEitherSlashOrItsReplicaId)
 TEST_F(Document, DatabasesOnAnotherMachineAreRefused)
 {
     ImportDatabase(L"mail\\a.nsf", Note(Text("Subject", "current")));
-    const std::wstring remote[] = {L"\\\\srv\\share\\x.nsf", L"//srv/share/x.nsf", L"srv!!mail\\x.nsf",
-                                   L"\\\\?\\UNC\\srv\\share\\x.nsf", L"\\\\.\\C:\\x.nsf", L"srv:mail\\a.nsf"};
+    const std::wstring remote[] = {L"\\\\srv\\share\\x.nsf",         L"//srv/share/x.nsf", L"srv!!mail\\x.nsf",
+                                   L"\\\\?\\UNC\\srv\\share\\x.nsf", L"\\\\.\\C:\\x.nsf",  L"srv:mail\\a.nsf"};
     for (const std::wstring& db : remote) {
-        const CommandResult got = Run(L"<get_document db=\"" + db + L"\" replicaid=\"" + kDocumentReplica +
-                                      L"\" id=\"8F6\"/>");
-        EXPECT_EQ(got.result, 1) << brw::WideToUtf8(db);
-        EXPECT_EQ(got.reply, L"") << brw::WideToUtf8(db);
-        EXPECT_EQ(Run(L"<get_modified_document_list db=\"" + db + L"\"/>").result, 1) << brw::WideToUtf8(db);
+        const CommandResult got =
+            Run(L"<get_document db=\"" + db + L"\" replicaid=\"" + kDocumentReplica + L"\" id=\"8F6\"/>");
+        EXPECT_EQ(1, got.result) << brw::WideToUtf8(db);
+        EXPECT_EQ(L"", got.reply) << brw::WideToUtf8(db);
+        EXPECT_EQ(1, Run(L"<get_modified_document_list db=\"" + db + L"\"/>").result) << brw::WideToUtf8(db);
     }
     EXPECT_NE(GetDocument(L"mail\\a.nsf", L"8F6").reply.find(L"<value>current</value>"), std::wstring::npos);
-    EXPECT_NE(GetDocument(DataPath(L"mail\\a.nsf"), L"8F6").reply.find(L"<value>current</value>"),
-              std::wstring::npos);
-    EXPECT_NE(GetDocument(DataPath(L"mail/a.nsf"), L"8F6").reply.find(L"<value>current</value>"),
-              std::wstring::npos);
+    EXPECT_NE(GetDocument(DataPath(L"mail\\a.nsf"), L"8F6").reply.find(L"<value>current</value>"), std::wstring::npos);
+    EXPECT_NE(GetDocument(DataPath(L"mail/a.nsf"), L"8F6").reply.find(L"<value>current</value>"), std::wstring::npos);
 }
 
 TEST_F(Document, TextsUpTo2048BytesAreWrittenAndEveryListEntry)
@@ -174,7 +184,7 @@ TEST_F(Document, TextsUpTo2048BytesAreWrittenAndEveryListEntry)
 
 TEST_F(Document, ValuesWithNothingAfterTheirTypeWordAreSkippedButCounted)
 {
-    const std::string emptyRange(4, '\0');  // no times, no pairs
+    const std::string emptyRange(4, '\0'); // no times, no pairs
     ImportDatabase(L"values.nsf",
                    Note(brwtest::RawItem("Empty", "0500", "") + brwtest::RawItem("NoTimes", "0401", emptyRange) +
                         "<item name='Due'><datetime>19990102T030405,00+00</datetime></item>"
@@ -225,9 +235,10 @@ TEST_F(Document, TheSelectedAttachmentIsExtractedReadOnlyUnderItsDisplayedExtens
     const CommandResult second = GetDocument(L"att.nsf", L"8F6", L"attnum=\"2\"");
     const std::wstring path = AttachmentFile(1, L"PDF");
     EXPECT_EQ(0, second.result);
-    EXPECT_EQ(L"<document><attachment><diskfilename>" + path + L"</diskfilename>"
-              L"<originalfilename>report.final.PDF</originalfilename><attachmentfilesize>70011</attachmentfilesize>"
-              L"<attachmentmodifiedtime><name>attachmentmodifiedtime</name><value>" +
+    EXPECT_EQ(L"<document><attachment><diskfilename>" + path +
+                  L"</diskfilename>"
+                  L"<originalfilename>report.final.PDF</originalfilename><attachmentfilesize>70011</attachmentfilesize>"
+                  L"<attachmentmodifiedtime><name>attachmentmodifiedtime</name><value>" +
                   brwtest::ReplyTime(1995, 5, 5, 9, 30, 0) +
                   L"</value></attachmentmodifiedtime></attachment></document>",
               second.reply);
@@ -258,7 +269,7 @@ TEST_F(Document, AttachmentNumbersThatSelectNoneFailAndWriteNothing)
 TEST_F(Document, OnlyFileObjectsCountAsAttachments)
 {
     FILEOBJECT embedded{};
-    embedded.Header.ObjectType = 1;  // not a file
+    embedded.Header.ObjectType = 1; // not a file
     embedded.FileNameLength = 3;
     std::string value(reinterpret_cast<const char*>(&embedded), sizeof(embedded));
     value += "ole";
@@ -289,10 +300,10 @@ TEST_F(Document, RepeatedManagedExtractionsNeverFillTheManager)
     brw::BRWTemporaryFileMgr& manager = brw::BRWTemporaryFileMgr::Instance();
     const int before = manager.RememberedCount();
     for (int i = 0; i < 520; ++i) {
-        ASSERT_EQ(GetDocument(L"att.nsf", L"8F6", L"attnum=\"1\" manage=\"true\"").result, 0) << i;
+        ASSERT_EQ(0, GetDocument(L"att.nsf", L"8F6", L"attnum=\"1\" manage=\"true\"").result) << i;
     }
     EXPECT_EQ(manager.RememberedCount(), before + 1);
-    EXPECT_EQ(GetDocument(L"att.nsf", L"8F6", L"attnum=\"2\" manage=\"true\"").result, 0);
+    EXPECT_EQ(0, GetDocument(L"att.nsf", L"8F6", L"attnum=\"2\" manage=\"true\"").result);
     EXPECT_EQ(manager.RememberedCount(), before + 2) << "another attachment still finds room";
     manager.DeleteFiles();
     EXPECT_FALSE(brwtest::Exists(AttachmentFile(0, L"txt")));
@@ -308,8 +319,9 @@ TEST_F(Document, RefusedTempDirsGetTheirRepliesAndNoFileIsWritten)
     wchar_t windows[MAX_PATH] = {};
     GetWindowsDirectoryW(windows, MAX_PATH);
     const bool windowsHadFolder = brwtest::Exists(std::wstring(windows) + L"\\Quexlink");
-    const std::wstring tempDirs[] = {L"", L"relative\\dir", TempDir() + L"\\..\\escape", windows,
-                                     std::wstring(windows) + L"\\Temp", aFile, L"\\\\server\\share"};
+    const std::wstring tempDirs[] = {
+        L"",   L"relative\\dir",    TempDir() + L"\\..\\escape", windows, std::wstring(windows) + L"\\Temp",
+        aFile, L"\\\\server\\share"};
     for (const std::wstring& tempDir : tempDirs) {
         const std::wstring request = L"<get_document db=\"att.nsf\" tempdir=\"" + tempDir + L"\" id=\"8F6\"";
         const CommandResult one = Run(request + L" attnum=\"1\"/>");
@@ -333,9 +345,9 @@ TEST_F(Document, MarkupInNamesAndValuesIsWrittenAsEntities)
     const CommandResult document = GetDocument(L"markup.nsf", L"8F6");
     EXPECT_NE(std::wstring::npos, document.reply.find(L"<value>&lt;/value&gt;&lt;diskfilename&gt;C:\\x</value>"));
     EXPECT_NE(std::wstring::npos, document.reply.find(L"<name>a&lt;b&gt;</name><value>&amp;amp;</value>"));
-    EXPECT_NE(std::wstring::npos, document.reply.find(
-                                      L"<originalfilename>&lt;/originalfilename&gt;&lt;diskfilename&gt;C:\\evil.exe"
-                                      L"</originalfilename>"));
+    EXPECT_NE(std::wstring::npos,
+              document.reply.find(L"<originalfilename>&lt;/originalfilename&gt;&lt;diskfilename&gt;C:\\evil.exe"
+                                  L"</originalfilename>"));
     EXPECT_EQ(0u, brwtest::CountOf(document.reply, L"<diskfilename>"));
     const CommandResult extracted = GetDocument(L"markup.nsf", L"8F6", L"attnum=\"1\"");
     EXPECT_EQ(1u, brwtest::CountOf(extracted.reply, L"<diskfilename>"));
@@ -364,14 +376,14 @@ TEST_F(Document, StoredLineBreaksBecomeLineBreaksAndNoNulReachesTheReply)
                         Text("After", "still here")));
     const CommandResult got = GetDocument(L"breaks.nsf", L"8F6");
     constexpr wchar_t kEnd[] = L"</document>";
-    EXPECT_EQ(got.result, 0);
+    EXPECT_EQ(0, got.result);
     EXPECT_EQ(got.reply.find(L'\0'), std::wstring::npos);
     EXPECT_NE(got.reply.find(L"<value>Line one\r\nline two</value>"), std::wstring::npos);
     EXPECT_NE(got.reply.find(L"<value>Main St\r\nSpringfield</value><value>x</value>"), std::wstring::npos);
     EXPECT_NE(got.reply.find(L"<name>After</name><value>still here</value>"), std::wstring::npos);
     EXPECT_NE(got.reply.find(L"<notesize>"), std::wstring::npos);
     ASSERT_GE(got.reply.size(), std::size(kEnd) - 1);
-    EXPECT_EQ(got.reply.substr(got.reply.size() - (std::size(kEnd) - 1)), kEnd);
+    EXPECT_EQ(kEnd, got.reply.substr(got.reply.size() - (std::size(kEnd) - 1)));
 }
 
 // Rich-text records as a database file may hold them: lengths that run
@@ -393,8 +405,8 @@ TEST_F(Document, DamagedHotspotsNameNoAttachment)
     const std::string overlong = HotspotRecord(sizeof(CDHOTSPOTBEGIN) + 15, 40, names);
     const std::string unterminated = HotspotRecord(sizeof(CDHOTSPOTBEGIN) + 8, 8, "ATT1shwn");
     const std::string pastTheItem = HotspotRecord(sizeof(CDHOTSPOTBEGIN) + 200, 15, names);
-    ImportDatabase(L"damaged.nsf", Note(brwtest::RawItem("Body", "0001", overlong + unterminated + pastTheItem) +
-                                        File("ATT1", "one")));
+    ImportDatabase(L"damaged.nsf",
+                   Note(brwtest::RawItem("Body", "0001", overlong + unterminated + pastTheItem) + File("ATT1", "one")));
     const CommandResult got = GetDocument(L"damaged.nsf", L"8F6");
     EXPECT_EQ(0, got.result);
     EXPECT_EQ(L"ATT1", brwtest::ElementText(got.reply, L"originalfilename"));
@@ -403,4 +415,4 @@ TEST_F(Document, DamagedHotspotsNameNoAttachment)
     EXPECT_EQ(L"shown.txt", brwtest::ElementText(GetDocument(L"valid.nsf", L"8F6").reply, L"originalfilename"));
 }
 
-}  // namespace
+} // namespace

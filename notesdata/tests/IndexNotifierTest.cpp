@@ -1,25 +1,25 @@
 // Change notifications: the URLs and kinds of the entries, the batches of
 // 100 and when they are sent, when the catalogue counts as having taken a
 // batch, and the immediate index request for one document.
-#include <gtest/gtest.h>
+#include "notesdata/crawl/IndexNotifier.h"
 
+#include "common/WideString.h"
+#include "connector/CrawlRoot.h"
+#include "connector/UserIdentity.h"
+#include "notesdata/exports/IndexDocument.h"
+#include "notesdata/tests/DocumentFixture.h"
+#include "platform/winsearch/core/StateFolder.h"
+#include "tests/support/BuildTrees.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/ServerRegistration.h"
+
+#include <gtest/gtest.h>
 #include <searchapi.h>
 
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include "common/WideString.h"
-#include "connector/CrawlRoot.h"
-#include "connector/UserIdentity.h"
-#include "notesdata/IndexDocument.h"
-#include "notesdata/IndexNotifier.h"
-#include "notesdata/tests/DocumentFixture.h"
-#include "platform/winsearch/core/StateFolder.h"
-#include "tests/support/BuildTrees.h"
-#include "tests/support/ScratchFolder.h"
-#include "tests/support/ServerRegistration.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ public:
     std::vector<std::vector<RecordedChange>> calls;
     HRESULT result = S_OK;
     HRESULT status = S_OK;
-    DWORD successAt = ~0u;  // the one entry answered with S_OK whatever status says
+    DWORD successAt = ~0u; // the one entry answered with S_OK whatever status says
     bool setsStatuses = true;
     ULONG references = 1;
 };
@@ -97,13 +97,13 @@ TEST(IndexNotifierBatch, AddsAndDeletionsKeepTheirKindsAndZeroIdsAreSkipped)
         EXPECT_TRUE(notifier.OnNoteId(0x800001A2));
         EXPECT_TRUE(sink.calls.empty()) << "nothing is sent before the batch is full or the notifier goes";
     }
-    ASSERT_EQ(sink.calls.size(), 1u);
-    ASSERT_EQ(sink.calls[0].size(), 2u);
-    EXPECT_EQ(sink.calls[0][0].kind, SEARCH_CHANGE_ADD);
+    ASSERT_EQ(1u, sink.calls.size());
+    ASSERT_EQ(2u, sink.calls[0].size());
+    EXPECT_EQ(SEARCH_CHANGE_ADD, sink.calls[0][0].kind);
     EXPECT_EQ(sink.calls[0][0].url, std::wstring(kMailUrl) + L"000008F6");
-    EXPECT_EQ(sink.calls[0][1].kind, SEARCH_CHANGE_DELETE);
+    EXPECT_EQ(SEARCH_CHANGE_DELETE, sink.calls[0][1].kind);
     EXPECT_EQ(sink.calls[0][1].url, std::wstring(kMailUrl) + L"000001A2");
-    EXPECT_EQ(sink.references, 1u) << "the notifier let go of its reference";
+    EXPECT_EQ(1u, sink.references) << "the notifier let go of its reference";
 }
 
 TEST(IndexNotifierBatch, The101stIdIsSentInTheNextBatchAnd250GiveThreeCalls)
@@ -116,16 +116,16 @@ TEST(IndexNotifierBatch, The101stIdIsSentInTheNextBatchAnd250GiveThreeCalls)
         }
         EXPECT_TRUE(sink.calls.empty()) << "a full batch waits for the next id";
         ASSERT_TRUE(notifier.OnNoteId(101));
-        ASSERT_EQ(sink.calls.size(), 1u);
+        ASSERT_EQ(1u, sink.calls.size());
         EXPECT_EQ(sink.calls[0].back().url, std::wstring(kMailUrl) + L"00000064");
         for (DWORD id = 102; id <= 250; ++id) {
             ASSERT_TRUE(notifier.OnNoteId(id));
         }
     }
-    ASSERT_EQ(sink.calls.size(), 3u);
-    EXPECT_EQ(sink.calls[0].size(), 100u);
-    EXPECT_EQ(sink.calls[1].size(), 100u);
-    EXPECT_EQ(sink.calls[2].size(), 50u);
+    ASSERT_EQ(3u, sink.calls.size());
+    EXPECT_EQ(100u, sink.calls[0].size());
+    EXPECT_EQ(100u, sink.calls[1].size());
+    EXPECT_EQ(50u, sink.calls[2].size());
     EXPECT_EQ(sink.calls[1].front().url, std::wstring(kMailUrl) + L"00000065");
     EXPECT_EQ(sink.calls[2].back().url, std::wstring(kMailUrl) + L"000000FA");
 }
@@ -145,7 +145,7 @@ TEST(IndexNotifierFlush, FailsOnlyWhenNothingWasTakenForAReasonOfTheCatalogues)
     FakeSink excluded;
     excluded.status = brw::kUrlExcludedStatus;
     EXPECT_FALSE(SendFullBatch(excluded)) << "every URL outside the scope";
-    EXPECT_EQ(excluded.calls.size(), 1u) << "a failed flush stops the walk: the 101st id is never sent";
+    EXPECT_EQ(1u, excluded.calls.size()) << "a failed flush stops the walk: the 101st id is never sent";
 
     FakeSink oneTaken;
     oneTaken.status = brw::kUrlExcludedStatus;
@@ -181,8 +181,8 @@ TEST(IndexNotifierFlush, AFailedFlushEmptiesTheBatchAndDestructionSendsTheRest)
         sink.status = S_OK;
         EXPECT_TRUE(notifier.OnNoteId(102)) << "a later walk goes on with an empty batch";
     }
-    ASSERT_EQ(sink.calls.size(), 2u);
-    ASSERT_EQ(sink.calls[1].size(), 1u);
+    ASSERT_EQ(2u, sink.calls.size());
+    ASSERT_EQ(1u, sink.calls[1].size());
     EXPECT_EQ(sink.calls[1][0].url, std::wstring(kMailUrl) + L"00000066");
 }
 
@@ -241,11 +241,11 @@ TEST_F(IndexDocumentTest, AnExistingNoteIsSentAsOneAddition)
 {
     ImportDatabase(L"mail\\memo.nsf", Note("8f6", ""));
     EXPECT_TRUE(brw::IndexDocument(DataPath(L"mail\\memo.nsf").c_str(), L"8F6", Connector()));
-    ASSERT_EQ(sink_.calls.size(), 1u);
-    ASSERT_EQ(sink_.calls[0].size(), 1u);
-    EXPECT_EQ(sink_.calls[0][0].kind, SEARCH_CHANGE_ADD);
+    ASSERT_EQ(1u, sink_.calls.size());
+    ASSERT_EQ(1u, sink_.calls[0].size());
+    EXPECT_EQ(SEARCH_CHANGE_ADD, sink_.calls[0][0].kind);
     EXPECT_EQ(sink_.calls[0][0].url, UrlOf(L"mail\\memo.nsf", L"000008F6"));
-    EXPECT_EQ(sink_.references, 1u);
+    EXPECT_EQ(1u, sink_.references);
 }
 
 TEST_F(IndexDocumentTest, FailsForAMissingDatabaseOrNoteAndBadIdText)
@@ -254,7 +254,7 @@ TEST_F(IndexDocumentTest, FailsForAMissingDatabaseOrNoteAndBadIdText)
     const std::wstring path = DataPath(L"memo.nsf");
     EXPECT_FALSE(brw::IndexDocument(DataPath(L"missing.nsf").c_str(), L"8F6", Connector()));
     EXPECT_FALSE(brw::IndexDocument(nullptr, L"8F6", Connector()));
-    EXPECT_EQ(connections_, 0) << "no catalogue without a database";
+    EXPECT_EQ(0, connections_) << "no catalogue without a database";
     EXPECT_FALSE(brw::IndexDocument(path.c_str(), L"1A2", Connector()));
     for (const wchar_t* bad : {L"", L"0", L"8F6x", L"100000000", L"-8F6"}) {
         EXPECT_FALSE(brw::IndexDocument(path.c_str(), bad, Connector())) << bad;
@@ -269,8 +269,7 @@ TEST_F(IndexDocumentTest, ADeletedNoteIsNotIndexed)
     NewDatabase(L"list.nsf");
     const unsigned long gone = AddNote(L"list.nsf", L"--form Memo --text Subject=gone");
     Notesdb(L"delete " + brwtest::Quoted(DataPath(L"list.nsf")) + L" " + brw::FormatText(L"%lX", gone));
-    EXPECT_FALSE(brw::IndexDocument(DataPath(L"list.nsf").c_str(), brw::FormatText(L"%lX", gone).c_str(),
-                                    Connector()));
+    EXPECT_FALSE(brw::IndexDocument(DataPath(L"list.nsf").c_str(), brw::FormatText(L"%lX", gone).c_str(), Connector()));
     EXPECT_TRUE(sink_.calls.empty());
 
     // Its deletion is notified for the document alone: the note is gone.
@@ -278,9 +277,9 @@ TEST_F(IndexDocumentTest, ADeletedNoteIsNotIndexed)
         brw::IndexNotifier notifier(brw::UserIdentity(), L"", DataPath(L"list.nsf"), &sink_);
         EXPECT_TRUE(notifier.OnNoteId(0x80000000 | gone));
     }
-    ASSERT_EQ(sink_.calls.size(), 1u);
-    ASSERT_EQ(sink_.calls[0].size(), 1u);
-    EXPECT_EQ(sink_.calls[0][0].kind, SEARCH_CHANGE_DELETE);
+    ASSERT_EQ(1u, sink_.calls.size());
+    ASSERT_EQ(1u, sink_.calls[0].size());
+    EXPECT_EQ(SEARCH_CHANGE_DELETE, sink_.calls[0][0].kind);
     EXPECT_EQ(sink_.calls[0][0].url, UrlOf(L"list.nsf", brw::FormatText(L"%08lX", gone)));
 }
 
@@ -291,7 +290,7 @@ TEST_F(IndexDocumentTest, FailsWhenTheCatalogueCannotBeReachedOrRefuses)
     EXPECT_FALSE(brw::IndexDocument(path.c_str(), L"8F6", Connector(E_ACCESSDENIED)));
     sink_.status = brw::kUrlExcludedStatus;
     EXPECT_FALSE(brw::IndexDocument(path.c_str(), L"8F6", Connector()));
-    EXPECT_EQ(sink_.calls.size(), 1u);
+    EXPECT_EQ(1u, sink_.calls.size());
 }
 
 // A deletion whose note can still be read deletes its attachments too, by
@@ -307,10 +306,10 @@ TEST_F(IndexDocumentTest, ADeletionThatStillOpensDeletesItsAttachments)
         EXPECT_TRUE(notifier.OnNoteId(0x800008F6));
     }
     const std::wstring document = UrlOf(L"att.nsf", L"000008F6");
-    ASSERT_EQ(sink_.calls.size(), 1u);
-    ASSERT_EQ(sink_.calls[0].size(), 3u);
+    ASSERT_EQ(1u, sink_.calls.size());
+    ASSERT_EQ(3u, sink_.calls[0].size());
     for (const RecordedChange& change : sink_.calls[0]) {
-        EXPECT_EQ(change.kind, SEARCH_CHANGE_DELETE) << change.url;
+        EXPECT_EQ(SEARCH_CHANGE_DELETE, change.kind) << change.url;
     }
     EXPECT_EQ(sink_.calls[0][0].url, document);
     EXPECT_EQ(sink_.calls[0][1].url, document + L"#1#notes.txt");
@@ -326,13 +325,13 @@ TEST_F(IndexDocumentTest, AttachmentDeletionsThatFillTheBatchSendItBeforeGoingOn
             ASSERT_TRUE(notifier.OnNoteId(id));
         }
         EXPECT_TRUE(notifier.OnNoteId(0x800008F6));
-        ASSERT_EQ(sink_.calls.size(), 1u) << "the first attachment found the batch full";
+        ASSERT_EQ(1u, sink_.calls.size()) << "the first attachment found the batch full";
     }
     const std::wstring document = UrlOf(L"att.nsf", L"000008F6");
-    ASSERT_EQ(sink_.calls.size(), 2u);
-    ASSERT_EQ(sink_.calls[0].size(), 100u);
+    ASSERT_EQ(2u, sink_.calls.size());
+    ASSERT_EQ(100u, sink_.calls[0].size());
     EXPECT_EQ(sink_.calls[0].back().url, document);
-    ASSERT_EQ(sink_.calls[1].size(), 2u);
+    ASSERT_EQ(2u, sink_.calls[1].size());
     EXPECT_EQ(sink_.calls[1][0].url, document + L"#1#a.txt");
     EXPECT_EQ(sink_.calls[1][1].url, document + L"#2#b.txt");
 
@@ -343,7 +342,7 @@ TEST_F(IndexDocumentTest, AttachmentDeletionsThatFillTheBatchSendItBeforeGoingOn
         refused.OnNoteId(id);
     }
     EXPECT_FALSE(refused.OnNoteId(0x800008F6)) << "a refused batch in the middle of the attachments";
-    EXPECT_EQ(sink_.calls.size(), 1u);
+    EXPECT_EQ(1u, sink_.calls.size());
 }
 
 // The 32-bit Windows Search stand-in, registered in the prefix and keeping
@@ -396,9 +395,9 @@ TEST_F(IndexDocumentCatalogueTest, TheCatalogueQueuesTheDocumentOnceItsRootIsInT
     const std::wstring path = DataPath(L"mail\\memo.nsf");
 
     EXPECT_FALSE(brw::IndexDocument(path.c_str(), L"8F6")) << "outside the crawl scope";
-    ASSERT_EQ(brw::RegisterCrawlRoot(), S_OK);
+    ASSERT_EQ(S_OK, brw::RegisterCrawlRoot());
     EXPECT_TRUE(brw::IndexDocument(path.c_str(), L"8F6"));
-    EXPECT_EQ(brwtest::CountOf(Queued(), L"\t" + UrlOf(L"mail\\memo.nsf", L"000008F6") + L"\n"), 1u) << Queued();
+    EXPECT_EQ(1u, brwtest::CountOf(Queued(), L"\t" + UrlOf(L"mail\\memo.nsf", L"000008F6") + L"\n")) << Queued();
 }
 
-}  // namespace
+} // namespace

@@ -1,20 +1,19 @@
 // The functions the connector calls directly: a database's list columns,
 // the forced opens that bring up the Notes password prompt early, and the
 // user's mail server and file.
+#include "notesdata/notes/DatabaseInfo.h"
+#include "notesdata/notes/DbIterator.h"
+#include "notesdata/notes/MailDbName.h"
+#include "notesdata/tests/NotesDataFixture.h"
+#include "notesdata/tests/NotesSandbox.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "notesdata/DatabaseInfo.h"
-#include "notesdata/DbIterator.h"
-#include "notesdata/MailDbName.h"
-#include "notesdata/tests/NotesDataFixture.h"
-#include "notesdata/tests/NotesSandbox.h"
-
 namespace {
 
 using brwtest::Quoted;
-
 
 constexpr wchar_t kThirtyCharacterTitle[] = L"Quarterly planning, all teams!";
 static_assert(sizeof(kThirtyCharacterTitle) / sizeof(wchar_t) == 31, "a 30-character title");
@@ -37,8 +36,8 @@ protected:
         Fill(title);
         Fill(modified);
         Columns columns;
-        columns.opened = brw::ReadDatabaseInfo(path.c_str(), title, titleLength, modified, modifiedLength,
-                                               &columns.isMail);
+        columns.opened =
+            brw::ReadDatabaseInfo(path.c_str(), title, titleLength, modified, modifiedLength, &columns.isMail);
         columns.title.assign(title, wcsnlen(title, 128));
         columns.modified.assign(modified, wcsnlen(modified, 128));
         return columns;
@@ -53,10 +52,7 @@ protected:
         buffer[127] = L'\0';
     }
 
-    void AddMailFolder(const std::wstring& database)
-    {
-        AddNote(database, L"--design \"($Inbox)\" --class 8");
-    }
+    void AddMailFolder(const std::wstring& database) { AddNote(database, L"--design \"($Inbox)\" --class 8"); }
 };
 
 TEST_F(DatabaseInfo, ATitleLongerThanTheBufferIsCut)
@@ -258,4 +254,4 @@ TEST(MailDbNameResults, KeepsTheFirstTwoEntriesThatHaveText)
     EXPECT_EQ("mail\\a.nsf", results.MailFile()) << "only the entry's own bytes";
 }
 
-}  // namespace
+} // namespace

@@ -1,11 +1,11 @@
 #include "notesdata/tests/NotesSandbox.h"
 
-#include <notesapi.h>
-
 #include "common/Handles.h"
 #include "common/WideString.h"
 #include "tests/support/BuildTrees.h"
 #include "tests/support/ProcessRun.h"
+
+#include <notesapi.h>
 
 namespace brwtest {
 
@@ -59,4 +59,4 @@ bool NotesSandbox::WriteFileBytes(const std::wstring& path, const std::string& b
            written == bytes.size();
 }
 
-}  // namespace brwtest
+} // namespace brwtest

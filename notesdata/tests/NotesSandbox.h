@@ -3,11 +3,11 @@
 // and an ID made by the stand-in's database tool, Notes initialised on it
 // for this process, databases built with the tool. For tests and
 // benchmarks alike, so it reports failures instead of asserting.
+#include "tests/support/ScratchFolder.h"
+
 #include <windows.h>
 
 #include <string>
-
-#include "tests/support/ScratchFolder.h"
 
 namespace brwtest {
 
@@ -42,4 +42,4 @@ private:
     bool started_ = false;
 };
 
-}  // namespace brwtest
+} // namespace brwtest

@@ -1,7 +1,7 @@
 // The object list's slot rules at its edges: full, cleaned, destroyed.
-#include <gtest/gtest.h>
+#include "notesdata/commands/QXObject.h"
 
-#include "notesdata/QXObject.h"
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -38,11 +38,11 @@ TEST(QXObject, ReleaseFromOneDeletes)
 {
     int destroyed = 0;
     auto* object = new Tracked(&destroyed);
-    EXPECT_EQ(object->AddRef(), 2u);
-    EXPECT_EQ(object->Release(), 1u);
-    EXPECT_EQ(destroyed, 0);
-    EXPECT_EQ(object->Release(), 0u);
-    EXPECT_EQ(destroyed, 1);
+    EXPECT_EQ(2u, object->AddRef());
+    EXPECT_EQ(1u, object->Release());
+    EXPECT_EQ(0, destroyed);
+    EXPECT_EQ(0u, object->Release());
+    EXPECT_EQ(1, destroyed);
 }
 
 TEST(QXObjectList, TheAddBeyondCapacityIsDroppedAndACleanedSlotIsReused)
@@ -60,7 +60,7 @@ TEST(QXObjectList, TheAddBeyondCapacityIsDroppedAndACleanedSlotIsReused)
 
         DoneIf slotThree(objects[3]);
         list.Cleanup(slotThree);
-        EXPECT_EQ(list.At(3), nullptr);
+        EXPECT_EQ(nullptr, list.At(3));
         EXPECT_EQ(list.Count(), brw::QXObjectList::kCapacity) << "a cleanup keeps the count";
 
         Tracked* late = new Tracked(&destroyed);
@@ -69,9 +69,9 @@ TEST(QXObjectList, TheAddBeyondCapacityIsDroppedAndACleanedSlotIsReused)
         late->Release();
 
         for (Tracked* object : objects) {
-            object->Release();  // the list holds its own references
+            object->Release(); // the list holds its own references
         }
-        EXPECT_EQ(destroyed, 2) << "only the dropped object and the cleaned one are gone";
+        EXPECT_EQ(2, destroyed) << "only the dropped object and the cleaned one are gone";
     }
     EXPECT_EQ(destroyed, brw::QXObjectList::kCapacity + 2);
 }
@@ -90,11 +90,11 @@ TEST(QXObjectList, EnumerationStopsWhenAskedAndSkipsEmptySlots)
     list.Cleanup(first);
     StopAfter all(100);
     list.Enumerate(all);
-    EXPECT_EQ(all.seen, 3);
+    EXPECT_EQ(3, all.seen);
     StopAfter two(2);
     list.Enumerate(two);
-    EXPECT_EQ(two.seen, 2);
+    EXPECT_EQ(2, two.seen);
     EXPECT_FALSE(list.Add(nullptr));
 }
 
-}  // namespace
+} // namespace

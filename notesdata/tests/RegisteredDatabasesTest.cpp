@@ -1,17 +1,17 @@
 // The walk over the Databases list: it visits every name once and ends on
 // any failure but a name too long for a path, whatever the registry does
 // to the key meanwhile.
-#include <gtest/gtest.h>
+#include "notesdata/notes/RegisteredDatabases.h"
+
+#include "common/Handles.h"
+#include "tests/support/TestRegistry.h"
 
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
 #include <vector>
-
-#include "common/Handles.h"
-#include "notesdata/RegisteredDatabases.h"
-#include "tests/support/TestRegistry.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ using brwtest::SetString;
 constexpr DWORD kReaderCallLimit = 1000;
 
 struct ReaderScript {
-    std::vector<LSTATUS> statuses;  // by index; past the end ERROR_NO_MORE_ITEMS
+    std::vector<LSTATUS> statuses; // by index; past the end ERROR_NO_MORE_ITEMS
     DWORD calls = 0;
 };
 ReaderScript g_script;
@@ -48,8 +48,8 @@ LSTATUS CountedRegistryReader(HKEY key, DWORD index, wchar_t* name, DWORD* nameL
     return RegEnumValueW(key, index, name, nameLength, nullptr, nullptr, nullptr, nullptr);
 }
 
-std::vector<std::wstring> Walk(HKEY key, brw::ValueNameReader reader,
-                               const std::function<void()>& onVisit = [] {})
+std::vector<std::wstring> Walk(
+    HKEY key, brw::ValueNameReader reader, const std::function<void()>& onVisit = [] {})
 {
     std::vector<std::wstring> names;
     brw::ForEachValueName(
@@ -66,7 +66,7 @@ TEST(RegisteredDatabaseWalk, OnlyANameTooLongIsSkipped)
 {
     g_script = {{ERROR_SUCCESS, ERROR_MORE_DATA, ERROR_SUCCESS}};
     EXPECT_EQ(Walk(nullptr, &ScriptedReader), (std::vector<std::wstring>{L"db0.nsf", L"db2.nsf"}));
-    EXPECT_EQ(g_script.calls, 4u);
+    EXPECT_EQ(4u, g_script.calls);
 }
 
 TEST(RegisteredDatabaseWalk, AnyOtherFailureEndsIt)
@@ -75,7 +75,7 @@ TEST(RegisteredDatabaseWalk, AnyOtherFailureEndsIt)
         g_script = {std::vector<LSTATUS>(kReaderCallLimit, failure)};
         g_script.statuses[0] = ERROR_SUCCESS;
         EXPECT_EQ(Walk(nullptr, &ScriptedReader), std::vector<std::wstring>{L"db0.nsf"}) << failure;
-        EXPECT_EQ(g_script.calls, 2u) << failure;
+        EXPECT_EQ(2u, g_script.calls) << failure;
     }
 }
 
@@ -93,12 +93,12 @@ TEST_F(DeletedKey, AKeyDeletedWhileOpenEndsTheWalk)
         ASSERT_TRUE(SetString(HKEY_CURRENT_USER, path_, name, L""));
     }
     brw::RegKey key;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, KEY_READ, key.put()), ERROR_SUCCESS);
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, KEY_READ, key.put()));
     g_realCalls = 0;
     const std::vector<std::wstring> names =
         Walk(key.get(), &CountedRegistryReader, [this] { DeleteTree(HKEY_CURRENT_USER, path_); });
-    EXPECT_EQ(names.size(), 1u);
-    EXPECT_EQ(g_realCalls, 2u) << "the walk ended at the first failure";
+    EXPECT_EQ(1u, names.size());
+    EXPECT_EQ(2u, g_realCalls) << "the walk ended at the first failure";
 }
 
-}  // namespace
+} // namespace

@@ -1,9 +1,13 @@
 // The dialog for adding a database: driven like a user would, from a second
 // thread, while the test's own thread runs it modally.
-#include <gtest/gtest.h>
+#include "notesdata/exports/SelectDatabase.h"
+
+#include "common/Handles.h"
+#include "notesdata/tests/NotesDataFixture.h"
 
 #include <windows.h>
 #include <dlgs.h>
+#include <gtest/gtest.h>
 
 #include <condition_variable>
 #include <functional>
@@ -11,10 +15,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include "common/Handles.h"
-#include "notesdata/SelectDatabase.h"
-#include "notesdata/tests/NotesDataFixture.h"
 
 namespace {
 
@@ -85,7 +85,7 @@ private:
         std::lock_guard<std::mutex> guard(lock_);
         for (const Window& known : windows_) {
             if (known.handle == window && known.title == title) {
-                return;  // activated again, say when a box it owns closes
+                return; // activated again, say when a box it owns closes
             }
         }
         windows_.push_back({window, title, false});
@@ -285,4 +285,4 @@ TEST_F(DatabaseChoice, OnlyAnExistingFileThatOpensIsAccepted)
         << "only the characters within the buffer's length count";
 }
 
-}  // namespace
+} // namespace

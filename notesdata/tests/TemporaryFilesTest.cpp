@@ -1,15 +1,15 @@
 // Where reply files go and how the manager deletes them, with the request's
 // tempdir as untrusted input.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
-#include <string>
+#include "notesdata/files/TemporaryFiles.h"
 
 #include "common/Handles.h"
 #include "common/WideString.h"
-#include "notesdata/TemporaryFiles.h"
 #include "tests/support/ScratchFolder.h"
+
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <string>
 
 namespace {
 
@@ -64,11 +64,11 @@ TEST(TempFilePaths, EachKindHasItsName)
         std::wstring path = *brw::MakeTempFilePath(root.Path(), kind, kReplica, 0x1A2, index, extension);
         return path.substr(path.rfind(L'\\') + 1);
     };
-    EXPECT_EQ(name(brw::TempFileKind::Attachment, 0xB, L"PDF"), L"85257A1B00512345-1A2-B.PDF");
-    EXPECT_EQ(name(brw::TempFileKind::Attachment, 0, L""), L"85257A1B00512345-1A2-0.");
-    EXPECT_EQ(name(brw::TempFileKind::RtfBody, 0xB, L""), L"85257A1B00512345-1A2_B.rtf");
-    EXPECT_EQ(name(brw::TempFileKind::RichTextRecords, 0xB, L""), L"85257A1B00512345-1A2_B.cd");
-    EXPECT_EQ(name(brw::TempFileKind::TextBody, 0xB, L"txt"), L"85257A1B00512345-1A2_B.txt")
+    EXPECT_EQ(L"85257A1B00512345-1A2-B.PDF", name(brw::TempFileKind::Attachment, 0xB, L"PDF"));
+    EXPECT_EQ(L"85257A1B00512345-1A2-0.", name(brw::TempFileKind::Attachment, 0, L""));
+    EXPECT_EQ(L"85257A1B00512345-1A2_B.rtf", name(brw::TempFileKind::RtfBody, 0xB, L""));
+    EXPECT_EQ(L"85257A1B00512345-1A2_B.cd", name(brw::TempFileKind::RichTextRecords, 0xB, L""));
+    EXPECT_EQ(L"85257A1B00512345-1A2_B.txt", name(brw::TempFileKind::TextBody, 0xB, L"txt"))
         << "a body is never named like the attachment of the same number";
 }
 
@@ -81,14 +81,14 @@ TEST(TempFilePaths, EveryBodySerialIsNew)
 
 TEST(TempFilePaths, ExtensionIsTheTextAfterTheLastDotIfItIsSafe)
 {
-    EXPECT_EQ(brw::AttachmentExtension(L"report.final.PDF"), L"PDF");
-    EXPECT_EQ(brw::AttachmentExtension(L"README"), L"");
-    EXPECT_EQ(brw::AttachmentExtension(L"trailing."), L"");
-    EXPECT_EQ(brw::AttachmentExtension(L"a.b\\..\\..\\evil"), L"");
-    EXPECT_EQ(brw::AttachmentExtension(L"x./etc"), L"");
-    EXPECT_EQ(brw::AttachmentExtension(L"x.c:d"), L"");
-    EXPECT_EQ(brw::AttachmentExtension(L"x.a*b"), L"");
-    EXPECT_EQ(brw::AttachmentExtension(std::wstring(L"x.a\nb", 5)), L"");
+    EXPECT_EQ(L"PDF", brw::AttachmentExtension(L"report.final.PDF"));
+    EXPECT_EQ(L"", brw::AttachmentExtension(L"README"));
+    EXPECT_EQ(L"", brw::AttachmentExtension(L"trailing."));
+    EXPECT_EQ(L"", brw::AttachmentExtension(L"a.b\\..\\..\\evil"));
+    EXPECT_EQ(L"", brw::AttachmentExtension(L"x./etc"));
+    EXPECT_EQ(L"", brw::AttachmentExtension(L"x.c:d"));
+    EXPECT_EQ(L"", brw::AttachmentExtension(L"x.a*b"));
+    EXPECT_EQ(L"", brw::AttachmentExtension(std::wstring(L"x.a\nb", 5)));
 }
 
 TEST(TempFilePaths, UnsafeTempDirsAreRefused)
@@ -139,7 +139,7 @@ TEST(TemporaryFileManager, DeletesOnlyReadOnlyFilesAndForgetsThem)
     manager.DeleteFiles();
     EXPECT_FALSE(Exists(finished));
     EXPECT_TRUE(Exists(writable)) << "a file without read-only is not ours to delete";
-    EXPECT_EQ(manager.RememberedCount(), 1);
+    EXPECT_EQ(1, manager.RememberedCount());
 }
 
 TEST(TemporaryFileManager, AFileHeldOpenStaysRememberedAndKeepsItsAttributes)
@@ -151,17 +151,17 @@ TEST(TemporaryFileManager, AFileHeldOpenStaysRememberedAndKeepsItsAttributes)
     brw::BRWTemporaryFileMgr manager;
     manager.Remember(path);
     {
-        brw::FileHandle reader(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                           nullptr));
+        brw::FileHandle reader(
+            CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(reader);
         manager.DeleteFiles();
         EXPECT_TRUE(Exists(path));
         EXPECT_TRUE(LooksFinished(path)) << "a failed deletion puts read-only back";
-        EXPECT_EQ(manager.RememberedCount(), 1);
+        EXPECT_EQ(1, manager.RememberedCount());
     }
     manager.DeleteFiles();
     EXPECT_FALSE(Exists(path));
-    EXPECT_EQ(manager.RememberedCount(), 0);
+    EXPECT_EQ(0, manager.RememberedCount());
 }
 
 TEST(TemporaryFileManager, AFileDeletedBySomeoneElseIsNeverForgotten)
@@ -171,7 +171,7 @@ TEST(TemporaryFileManager, AFileDeletedBySomeoneElseIsNeverForgotten)
     manager.Remember(root.Path() + L"\\gone.txt");
     manager.DeleteFiles();
     manager.DeleteFiles();
-    EXPECT_EQ(manager.RememberedCount(), 1);
+    EXPECT_EQ(1, manager.RememberedCount());
 }
 
 TEST(TemporaryFileManager, APathIsRememberedOnceAndDeletedOnce)
@@ -184,15 +184,15 @@ TEST(TemporaryFileManager, APathIsRememberedOnceAndDeletedOnce)
     for (int i = 0; i < 600; ++i) {
         ASSERT_TRUE(manager.Remember(i % 2 == 0 ? path : Upper(path))) << i;
     }
-    EXPECT_EQ(manager.RememberedCount(), 1);
+    EXPECT_EQ(1, manager.RememberedCount());
     EXPECT_TRUE(manager.Remember(root.Path() + L"\\other.pdf")) << "the list is far from full";
     manager.DeleteFiles();
     EXPECT_FALSE(Exists(path));
-    EXPECT_EQ(manager.RememberedCount(), 1) << "only the other, missing file stays";
+    EXPECT_EQ(1, manager.RememberedCount()) << "only the other, missing file stays";
     ASSERT_TRUE(WriteFileAt(path, "y"));
     ASSERT_TRUE(brw::MarkFileFinished(path));
     EXPECT_TRUE(manager.Remember(path)) << "once deleted, the path may be remembered again";
-    EXPECT_EQ(manager.RememberedCount(), 2);
+    EXPECT_EQ(2, manager.RememberedCount());
     manager.DeleteFiles();
     EXPECT_FALSE(Exists(path));
 }
@@ -204,7 +204,7 @@ TEST(TemporaryFileManager, The513thFileIsDropped)
         ASSERT_TRUE(manager.Remember(brw::FormatText(L"C:\\nowhere\\%d", i)));
     }
     EXPECT_FALSE(manager.Remember(L"C:\\nowhere\\513"));
-    EXPECT_EQ(manager.RememberedCount(), 512);
+    EXPECT_EQ(512, manager.RememberedCount());
 }
 
-}  // namespace
+} // namespace

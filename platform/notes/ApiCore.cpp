@@ -105,8 +105,7 @@ WORD LNPUBLIC OSTranslate(WORD TranslateMode, const char* In, WORD InLength, cha
     }
     case OS_TRANSLATE_UNICODE_TO_LMBCS: {
         const size_t n = InputLength(In, InLength, true) / sizeof(wchar_t);
-        const std::string text =
-            lmbcs::FromWide(std::wstring_view(reinterpret_cast<const wchar_t*>(In), n));
+        const std::string text = lmbcs::FromWide(std::wstring_view(reinterpret_cast<const wchar_t*>(In), n));
         const std::string fitting = text.substr(0, lmbcs::WholeCharactersLength(text, OutLength));
         return CopyOut(fitting.data(), fitting.size(), Out, OutLength, 1);
     }
@@ -115,20 +114,19 @@ WORD LNPUBLIC OSTranslate(WORD TranslateMode, const char* In, WORD InLength, cha
         const size_t n = InputLength(In, InLength, false);
         const std::wstring wide = lmbcs::ToWide(std::string_view(In, n));
         const UINT cp = TranslateMode == OS_TRANSLATE_LMBCS_TO_UTF8 ? CP_UTF8 : CP_ACP;
-        const int size = ::WideCharToMultiByte(cp, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                               nullptr, nullptr);
+        const int size =
+            WideCharToMultiByte(cp, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
         std::string narrow(static_cast<size_t>(std::max(size, 0)), '\0');
-        ::WideCharToMultiByte(cp, 0, wide.data(), static_cast<int>(wide.size()), narrow.data(), size, nullptr,
-                              nullptr);
+        WideCharToMultiByte(cp, 0, wide.data(), static_cast<int>(wide.size()), narrow.data(), size, nullptr, nullptr);
         return CopyOut(narrow.data(), narrow.size(), Out, OutLength, 1);
     }
     case OS_TRANSLATE_UTF8_TO_LMBCS:
     case OS_TRANSLATE_NATIVE_TO_LMBCS: {
         const size_t n = InputLength(In, InLength, false);
         const UINT cp = TranslateMode == OS_TRANSLATE_UTF8_TO_LMBCS ? CP_UTF8 : CP_ACP;
-        const int size = ::MultiByteToWideChar(cp, 0, In, static_cast<int>(n), nullptr, 0);
+        const int size = MultiByteToWideChar(cp, 0, In, static_cast<int>(n), nullptr, 0);
         std::wstring wide(static_cast<size_t>(std::max(size, 0)), L'\0');
-        ::MultiByteToWideChar(cp, 0, In, static_cast<int>(n), wide.data(), size);
+        MultiByteToWideChar(cp, 0, In, static_cast<int>(n), wide.data(), size);
         const std::string converted = lmbcs::FromWide(wide);
         const std::string fitting = converted.substr(0, lmbcs::WholeCharactersLength(converted, OutLength));
         return CopyOut(fitting.data(), fitting.size(), Out, OutLength, 1);
@@ -217,9 +215,15 @@ void LNPUBLIC TimeConstant(WORD TimeConstantType, TIMEDATE* td)
         return;
     }
     switch (TimeConstantType) {
-    case TIMEDATE_MAXIMUM: *td = timedate::Maximum(); break;
-    case TIMEDATE_WILDCARD: *td = timedate::Wildcard(); break;
-    default: *td = timedate::Minimum(); break;
+    case TIMEDATE_MAXIMUM:
+        *td = timedate::Maximum();
+        break;
+    case TIMEDATE_WILDCARD:
+        *td = timedate::Wildcard();
+        break;
+    default:
+        *td = timedate::Minimum();
+        break;
     }
 }
 

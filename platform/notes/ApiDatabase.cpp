@@ -7,8 +7,8 @@
 #include "platform/notes/TimeDate.h"
 
 #include <algorithm>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 
 using runtime::DatabaseObject;
 using runtime::Kind;
@@ -17,7 +17,10 @@ namespace {
 
 constexpr char kDirectoryType[] = "$NOTEFILE";
 
-DatabaseObject* FindDb(DBHANDLE h) { return runtime::FindAs<DatabaseObject>(h, Kind::Database); }
+DatabaseObject* FindDb(DBHANDLE h)
+{
+    return runtime::FindAs<DatabaseObject>(h, Kind::Database);
+}
 
 void CopyLmbcs(const std::wstring& text, char* out, size_t size)
 {
@@ -38,7 +41,7 @@ STATUS OpenPath(const char* path, DBHANDLE* reth, TIMEDATE* dataModified, TIMEDA
     }
     auto db = std::make_unique<DatabaseObject>();
     db->path = runtime::ResolvePath(path);
-    const DWORD attributes = ::GetFileAttributesW(db->path.c_str());
+    const DWORD attributes = GetFileAttributesW(db->path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         db->isDirectory = true;
     } else {
@@ -69,7 +72,7 @@ bool HasNsfExtension(const std::wstring& name)
 void FindDatabases(const std::wstring& folder, bool recurse, std::vector<std::wstring>& found)
 {
     WIN32_FIND_DATAW data;
-    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &data);
     if (search == INVALID_HANDLE_VALUE) {
         return;
     }
@@ -84,8 +87,8 @@ void FindDatabases(const std::wstring& folder, bool recurse, std::vector<std::ws
         } else if (HasNsfExtension(name)) {
             found.push_back(folder + L"\\" + name);
         }
-    } while (::FindNextFileW(search, &data));
-    ::FindClose(search);
+    } while (FindNextFileW(search, &data));
+    FindClose(search);
     for (const std::wstring& sub : subfolders) {
         if (recurse) {
             FindDatabases(sub, recurse, found);
@@ -93,7 +96,10 @@ void FindDatabases(const std::wstring& folder, bool recurse, std::vector<std::ws
     }
 }
 
-std::string InfoText(const nsf::DbInfo& info) { return info.title + "\n\n#1\n#2"; }
+std::string InfoText(const nsf::DbInfo& info)
+{
+    return info.title + "\n\n#1\n#2";
+}
 
 // Builds an ITEM_TABLE summary buffer: names then values, item by item.
 class SummaryBuilder {
@@ -176,8 +182,7 @@ STATUS SearchDirectory(DatabaseObject& dir, WORD mask, NSFSEARCHPROC routine, vo
     return NOERROR_STATUS;
 }
 
-STATUS SearchDatabase(DatabaseObject& db, WORD classMask, const TIMEDATE* since, NSFSEARCHPROC routine,
-                      void* parameter)
+STATUS SearchDatabase(DatabaseObject& db, WORD classMask, const TIMEDATE* since, NSFSEARCHPROC routine, void* parameter)
 {
     auto image = db.image;
     for (const nsf::NoteView& note : image->Notes()) {
@@ -414,8 +419,8 @@ STATUS LNPUBLIC NSFDbGetModifiedNoteTable(DBHANDLE hDB, WORD NoteClassMask, TIME
     auto table = std::make_unique<runtime::IdTableObject>();
     for (const nsf::NoteView& note : db->image->Notes()) {
         const bool deleted = (note.flags & nsf::kNoteDeleted) != 0;
-        if ((note.noteClass & NoteClassMask) == 0 || (note.flags & nsf::kNoteProfile) != 0 ||
-            (deleted && !withStubs) || (!everything && timedate::Compare(note.modified, Since) <= 0)) {
+        if ((note.noteClass & NoteClassMask) == 0 || (note.flags & nsf::kNoteProfile) != 0 || (deleted && !withStubs) ||
+            (!everything && timedate::Compare(note.modified, Since) <= 0)) {
             continue;
         }
         table->ids.push_back(deleted ? (note.id | RRV_DELETED) : note.id);

@@ -46,7 +46,10 @@ STATUS OpenNote(DBHANDLE hDB, NOTEID id, NOTEHANDLE* reth)
     return NOERROR_STATUS;
 }
 
-NoteObject* FindNote(NOTEHANDLE h) { return runtime::FindAs<NoteObject>(h, Kind::Note); }
+NoteObject* FindNote(NOTEHANDLE h)
+{
+    return runtime::FindAs<NoteObject>(h, Kind::Note);
+}
 
 std::string TextOfValue(const BYTE* value, DWORD length, const std::string& separator)
 {
@@ -115,7 +118,10 @@ const BYTE* ResolveBlock(BLOCKID block, DWORD length)
 namespace {
 
 // Item block ids name the note and the item's position (from 1).
-BLOCKID ItemBlock(NOTEHANDLE h, size_t index) { return BLOCKID{h, static_cast<BLOCK>(index + 1)}; }
+BLOCKID ItemBlock(NOTEHANDLE h, size_t index)
+{
+    return BLOCKID{h, static_cast<BLOCK>(index + 1)};
+}
 
 size_t ItemIndex(const NoteObject& note, BLOCKID block, NOTEHANDLE h)
 {
@@ -125,8 +131,8 @@ size_t ItemIndex(const NoteObject& note, BLOCKID block, NOTEHANDLE h)
     return block.block - 1u;
 }
 
-STATUS ReportItem(NOTEHANDLE h, NoteObject& note, size_t index, BLOCKID* retItem, WORD* retType,
-                  BLOCKID* retValue, DWORD* retLength)
+STATUS ReportItem(NOTEHANDLE h, NoteObject& note, size_t index, BLOCKID* retItem, WORD* retType, BLOCKID* retValue,
+                  DWORD* retLength)
 {
     const runtime::ItemRef& item = note.items[index];
     if (retItem != nullptr) {
@@ -166,16 +172,15 @@ STATUS FindFrom(NOTEHANDLE h, size_t from, const char* name, WORD nameLength, BL
 
 bool WriteAll(const std::wstring& path, const BYTE* data, DWORD size)
 {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
     DWORD written = 0;
-    const bool ok = size == 0 || (::WriteFile(file, data, size, &written, nullptr) && written == size);
-    ::CloseHandle(file);
+    const bool ok = size == 0 || (WriteFile(file, data, size, &written, nullptr) && written == size);
+    CloseHandle(file);
     if (!ok) {
-        ::DeleteFileW(path.c_str());
+        DeleteFileW(path.c_str());
     }
     return ok;
 }
@@ -237,18 +242,31 @@ void LNPUBLIC NSFNoteGetInfo(NOTEHANDLE hNote, WORD Type, void* retValue)
         return;
     }
     switch (Type) {
-    case _NOTE_DB: std::memcpy(retValue, &note->db, sizeof(DBHANDLE)); break;
-    case _NOTE_ID: std::memcpy(retValue, &note->id, sizeof(NOTEID)); break;
-    case _NOTE_OID: std::memcpy(retValue, &note->oid, sizeof(ORIGINATORID)); break;
-    case _NOTE_CLASS: std::memcpy(retValue, &note->noteClass, sizeof(WORD)); break;
-    case _NOTE_MODIFIED: std::memcpy(retValue, &note->modified, sizeof(TIMEDATE)); break;
-    case _NOTE_ADDED_TO_FILE: std::memcpy(retValue, &note->added, sizeof(TIMEDATE)); break;
+    case _NOTE_DB:
+        std::memcpy(retValue, &note->db, sizeof(DBHANDLE));
+        break;
+    case _NOTE_ID:
+        std::memcpy(retValue, &note->id, sizeof(NOTEID));
+        break;
+    case _NOTE_OID:
+        std::memcpy(retValue, &note->oid, sizeof(ORIGINATORID));
+        break;
+    case _NOTE_CLASS:
+        std::memcpy(retValue, &note->noteClass, sizeof(WORD));
+        break;
+    case _NOTE_MODIFIED:
+        std::memcpy(retValue, &note->modified, sizeof(TIMEDATE));
+        break;
+    case _NOTE_ADDED_TO_FILE:
+        std::memcpy(retValue, &note->added, sizeof(TIMEDATE));
+        break;
     case _NOTE_FLAGS: {
         const WORD flags = 0;
         std::memcpy(retValue, &flags, sizeof(WORD));
         break;
     }
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -269,16 +287,25 @@ void LNPUBLIC NSFNoteSetInfo(NOTEHANDLE hNote, WORD Type, void* Value)
         }
         break;
     }
-    case _NOTE_ID: std::memcpy(&note->id, Value, sizeof(NOTEID)); break;
-    case _NOTE_OID: std::memcpy(&note->oid, Value, sizeof(ORIGINATORID)); break;
-    case _NOTE_CLASS: std::memcpy(&note->noteClass, Value, sizeof(WORD)); break;
-    case _NOTE_MODIFIED: std::memcpy(&note->modified, Value, sizeof(TIMEDATE)); break;
-    default: break;
+    case _NOTE_ID:
+        std::memcpy(&note->id, Value, sizeof(NOTEID));
+        break;
+    case _NOTE_OID:
+        std::memcpy(&note->oid, Value, sizeof(ORIGINATORID));
+        break;
+    case _NOTE_CLASS:
+        std::memcpy(&note->noteClass, Value, sizeof(WORD));
+        break;
+    case _NOTE_MODIFIED:
+        std::memcpy(&note->modified, Value, sizeof(TIMEDATE));
+        break;
+    default:
+        break;
     }
 }
 
-STATUS LNPUBLIC NSFItemInfo(NOTEHANDLE hNote, const char* Name, WORD NameLength, BLOCKID* retbhItem,
-                            WORD* retDataType, BLOCKID* retbhValue, DWORD* retValueLength)
+STATUS LNPUBLIC NSFItemInfo(NOTEHANDLE hNote, const char* Name, WORD NameLength, BLOCKID* retbhItem, WORD* retDataType,
+                            BLOCKID* retbhValue, DWORD* retValueLength)
 {
     return FindFrom(hNote, 0, Name, NameLength, retbhItem, retDataType, retbhValue, retValueLength);
 }

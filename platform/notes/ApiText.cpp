@@ -182,9 +182,15 @@ std::vector<BYTE> CompositeValue(const std::vector<BYTE>& records)
     return value;
 }
 
-bool IsHidden(const runtime::ItemRef& item) { return item.nameLength > 0 && item.name[0] == '$'; }
+bool IsHidden(const runtime::ItemRef& item)
+{
+    return item.nameLength > 0 && item.name[0] == '$';
+}
 
-std::string ItemName(const runtime::ItemRef& item) { return std::string(item.name, item.nameLength); }
+std::string ItemName(const runtime::ItemRef& item)
+{
+    return std::string(item.name, item.nameLength);
+}
 
 // A form names its fields in a "$Fields" text list; the note's items render
 // in that order, labelled. Without a form every visible item renders.
@@ -195,8 +201,8 @@ std::vector<std::string> FieldOrder(NoteObject& note, NOTEHANDLE hForm)
     NOTEHANDLE opened = 0;
     if (form == nullptr) {
         const runtime::ItemRef* formItem = note.FindItem("Form", 4);
-        const std::string name = formItem != nullptr ? notes::TextOfValue(formItem->value, formItem->valueLength)
-                                                     : std::string();
+        const std::string name =
+            formItem != nullptr ? notes::TextOfValue(formItem->value, formItem->valueLength) : std::string();
         NOTEID id = 0;
         if (!name.empty() && NIFFindDesignNote(note.db, name.c_str(), NOTE_CLASS_FORM, &id) == NOERROR_STATUS &&
             notes::OpenNote(note.db, id, &opened) == NOERROR_STATUS) {
@@ -294,8 +300,8 @@ STATUS LNPUBLIC EnumCompositeBuffer(BLOCKID ItemValue, DWORD ItemValueLength, Ac
     const BYTE* records = RecordsOf(value, &length);
     STATUS result = NOERROR_STATUS;
     const bool intact = cd::Walk(records, length, [&](const cd::Record& r) {
-        result = ActionRoutine(const_cast<char*>(reinterpret_cast<const char*>(r.start)), r.signature, r.length,
-                               vContext);
+        result =
+            ActionRoutine(const_cast<char*>(reinterpret_cast<const char*>(r.start)), r.signature, r.length, vContext);
         return result == NOERROR_STATUS;
     });
     if (!intact && result == NOERROR_STATUS) {
@@ -331,8 +337,7 @@ STATUS LNPUBLIC CompoundTextAddRenderedNote(DHANDLE hCompound, NOTEHANDLE hNote,
     cd::AppendPabDefinition(records, 1);
     for (const std::string& field : FieldOrder(*note, hFormNote)) {
         for (size_t i = 0; i < note->items.size(); ++i) {
-            if (ItemName(note->items[i]) == field ||
-                _stricmp(ItemName(note->items[i]).c_str(), field.c_str()) == 0) {
+            if (ItemName(note->items[i]) == field || _stricmp(ItemName(note->items[i]).c_str(), field.c_str()) == 0) {
                 RenderItem(note->items[i], records);
             }
         }
@@ -400,7 +405,8 @@ STATUS LNPUBLIC NSFItemCDToFile(NOTEHANDLE hNote, const char* ItemName, const ch
     std::vector<BYTE> records;
     bool found = false;
     for (const runtime::ItemRef& item : note->items) {
-        if (_stricmp(::ItemName(item).c_str(), ItemName) == 0 && TypeOf(item.value, item.valueLength) == TYPE_COMPOSITE) {
+        if (_stricmp(::ItemName(item).c_str(), ItemName) == 0 &&
+            TypeOf(item.value, item.valueLength) == TYPE_COMPOSITE) {
             DWORD length = item.valueLength;
             const BYTE* p = RecordsOf(item.value, &length);
             if (records.size() % 2 != 0) {
@@ -413,16 +419,16 @@ STATUS LNPUBLIC NSFItemCDToFile(NOTEHANDLE hNote, const char* ItemName, const ch
     if (!found) {
         return ERR_ITEM_NOT_FOUND;
     }
-    HANDLE file = ::CreateFileW(lmbcs::ToWide(FileName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(lmbcs::ToWide(FileName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return ERR_FILE_WRITE;
     }
     DWORD written = 0;
-    const bool ok = records.empty() ||
-                    (::WriteFile(file, records.data(), static_cast<DWORD>(records.size()), &written, nullptr) &&
-                     written == records.size());
-    ::CloseHandle(file);
+    const bool ok =
+        records.empty() || (WriteFile(file, records.data(), static_cast<DWORD>(records.size()), &written, nullptr) &&
+                            written == records.size());
+    CloseHandle(file);
     return ok ? NOERROR_STATUS : STATUS(ERR_FILE_WRITE);
 }
 

@@ -140,12 +140,15 @@ bool AttachmentNames(const Record& record, std::string* stored, std::string* dis
     const char* p = reinterpret_cast<const char*>(record.start + sizeof(CDHOTSPOTBEGIN));
     const size_t first = strnlen(p, dataSize);
     *stored = std::string(p, first);
-    *displayed = first < dataSize ? std::string(p + first + 1, strnlen(p + first + 1, dataSize - first - 1))
-                                  : std::string();
+    *displayed =
+        first < dataSize ? std::string(p + first + 1, strnlen(p + first + 1, dataSize - first - 1)) : std::string();
     return true;
 }
 
-void AppendParagraph(std::vector<BYTE>& out) { AppendBsig(out, SIG_CD_PARAGRAPH & 0xFF, nullptr, 0); }
+void AppendParagraph(std::vector<BYTE>& out)
+{
+    AppendBsig(out, SIG_CD_PARAGRAPH & 0xFF, nullptr, 0);
+}
 
 void AppendPabDefinition(std::vector<BYTE>& out, WORD id)
 {
@@ -155,7 +158,10 @@ void AppendPabDefinition(std::vector<BYTE>& out, WORD id)
     AppendWsig(out, SIG_CD_PABDEFINITION, body, sizeof(body));
 }
 
-void AppendPabReference(std::vector<BYTE>& out, WORD id) { AppendBsig(out, SIG_CD_PABREFERENCE, &id, sizeof(id)); }
+void AppendPabReference(std::vector<BYTE>& out, WORD id)
+{
+    AppendBsig(out, SIG_CD_PABREFERENCE, &id, sizeof(id));
+}
 
 void AppendText(std::vector<BYTE>& out, const std::string& lmbcsText, BYTE attributes, BYTE pointSize)
 {

@@ -33,11 +33,11 @@ std::wstring Base64(const BYTE* data, size_t size)
     }
     DWORD length = 0;
     const DWORD flags = CRYPT_STRING_BASE64 | CRYPT_STRING_NOCRLF;
-    if (!::CryptBinaryToStringW(data, static_cast<DWORD>(size), flags, nullptr, &length)) {
+    if (!CryptBinaryToStringW(data, static_cast<DWORD>(size), flags, nullptr, &length)) {
         return std::wstring();
     }
     std::wstring text(length, L'\0');
-    ::CryptBinaryToStringW(data, static_cast<DWORD>(size), flags, text.data(), &length);
+    CryptBinaryToStringW(data, static_cast<DWORD>(size), flags, text.data(), &length);
     text.resize(length);
     return text;
 }
@@ -72,16 +72,16 @@ std::wstring TimeText(const TIMEDATE& t, bool* dst)
     v.QuadPart += static_cast<LONGLONG>(minutes) * 60 * 10000000;
     FILETIME local{v.LowPart, v.HighPart};
     SYSTEMTIME st;
-    ::FileTimeToSystemTime(&local, &st);
+    FileTimeToSystemTime(&local, &st);
     wchar_t text[48];
     if (t.Innards[0] == ALLDAY) {
         swprintf(text, 48, L"%04u%02u%02u", st.wYear, st.wMonth, st.wDay);
         return text;
     }
     const int magnitude = minutes < 0 ? -minutes : minutes;
-    swprintf(text, 48, L"%04u%02u%02uT%02u%02u%02u,%02u%lc%02d%02d", st.wYear, st.wMonth, st.wDay, st.wHour,
-             st.wMinute, st.wSecond, static_cast<unsigned>(t.Innards[0] % 100), minutes < 0 ? L'-' : L'+',
-             magnitude / 60, magnitude % 60);
+    swprintf(text, 48, L"%04u%02u%02uT%02u%02u%02u,%02u%lc%02d%02d", st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute,
+             st.wSecond, static_cast<unsigned>(t.Innards[0] % 100), minutes < 0 ? L'-' : L'+', magnitude / 60,
+             magnitude % 60);
     return text;
 }
 
@@ -93,11 +93,11 @@ public:
     {
         brw::ComPtr<IXMLDOMNode> node;
         VARIANT type;
-        ::VariantInit(&type);
+        VariantInit(&type);
         type.vt = VT_I4;
         type.lVal = NODE_ELEMENT;
-        brw::Bstr bname(::SysAllocString(name));
-        brw::Bstr ns(::SysAllocString(kNamespace));
+        brw::Bstr bname(SysAllocString(name));
+        brw::Bstr ns(SysAllocString(kNamespace));
         ElementPtr element;
         if (SUCCEEDED(document_->createNode(type, bname.get(), ns.get(), node.put())) &&
             SUCCEEDED(node->QueryInterface(IID_IXMLDOMElement, element.put_void()))) {
@@ -109,17 +109,17 @@ public:
     void Attribute(IXMLDOMElement* element, const wchar_t* name, const std::wstring& value)
     {
         VARIANT v;
-        ::VariantInit(&v);
+        VariantInit(&v);
         v.vt = VT_BSTR;
-        v.bstrVal = ::SysAllocString(value.c_str());
-        brw::Bstr bname(::SysAllocString(name));
+        v.bstrVal = SysAllocString(value.c_str());
+        brw::Bstr bname(SysAllocString(name));
         element->setAttribute(bname.get(), v);
-        ::VariantClear(&v);
+        VariantClear(&v);
     }
     void Text(IXMLDOMNode* parent, const std::wstring& text)
     {
         brw::ComPtr<IXMLDOMText> node;
-        brw::Bstr btext(::SysAllocString(text.c_str()));
+        brw::Bstr btext(SysAllocString(text.c_str()));
         if (SUCCEEDED(document_->createTextNode(btext.get(), node.put()))) {
             brw::ComPtr<IXMLDOMNode> added;
             parent->appendChild(node.get(), added.put());
@@ -255,16 +255,26 @@ void Value(Writer& w, IXMLDOMElement* item, const nsf::ItemData& data)
 const wchar_t* ClassToken(WORD noteClass)
 {
     switch (noteClass & 0x0FFF) {
-    case NOTE_CLASS_INFO: return L"helpaboutdocument";
-    case NOTE_CLASS_FORM: return L"form";
-    case NOTE_CLASS_VIEW: return L"view";
-    case NOTE_CLASS_ICON: return L"icon";
-    case NOTE_CLASS_HELP_INDEX: return L"helpindex";
-    case NOTE_CLASS_HELP: return L"helpusingdocument";
-    case NOTE_CLASS_FILTER: return L"filter";
-    case NOTE_CLASS_FIELD: return L"sharedfield";
-    case NOTE_CLASS_REPLFORMULA: return L"replicationformula";
-    default: return L"document";
+    case NOTE_CLASS_INFO:
+        return L"helpaboutdocument";
+    case NOTE_CLASS_FORM:
+        return L"form";
+    case NOTE_CLASS_VIEW:
+        return L"view";
+    case NOTE_CLASS_ICON:
+        return L"icon";
+    case NOTE_CLASS_HELP_INDEX:
+        return L"helpindex";
+    case NOTE_CLASS_HELP:
+        return L"helpusingdocument";
+    case NOTE_CLASS_FILTER:
+        return L"filter";
+    case NOTE_CLASS_FIELD:
+        return L"sharedfield";
+    case NOTE_CLASS_REPLFORMULA:
+        return L"replicationformula";
+    default:
+        return L"document";
     }
 }
 
@@ -349,14 +359,14 @@ bool Export(const nsf::DbData& data, const std::wstring& dxlPath, std::wstring* 
 {
     CLSID clsid;
     brw::ComPtr<IXMLDOMDocument> document;
-    if (FAILED(::CLSIDFromProgID(kDomProgId, &clsid)) ||
-        FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument, document.put_void()))) {
+    if (FAILED(CLSIDFromProgID(kDomProgId, &clsid)) ||
+        FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument, document.put_void()))) {
         *error = L"MSXML is not available";
         return false;
     }
     brw::ComPtr<IXMLDOMProcessingInstruction> declaration;
-    brw::Bstr target(::SysAllocString(L"xml"));
-    brw::Bstr declarationText(::SysAllocString(L"version='1.0' encoding='utf-8'"));
+    brw::Bstr target(SysAllocString(L"xml"));
+    brw::Bstr declarationText(SysAllocString(L"version='1.0' encoding='utf-8'"));
     brw::ComPtr<IXMLDOMNode> added;
     if (SUCCEEDED(document->createProcessingInstruction(target.get(), declarationText.get(), declaration.put()))) {
         document->appendChild(declaration.get(), added.put());
@@ -371,7 +381,8 @@ bool Export(const nsf::DbData& data, const std::wstring& dxlPath, std::wstring* 
     }
     w.Attribute(root.get(), L"version", L"9.0");
     w.Attribute(root.get(), L"title", lmbcs::ToWide(data.info.title));
-    w.Attribute(root.get(), L"replicaid", Hex(data.info.replicaId.Innards[1], 8) + Hex(data.info.replicaId.Innards[0], 8));
+    w.Attribute(root.get(), L"replicaid",
+                Hex(data.info.replicaId.Innards[1], 8) + Hex(data.info.replicaId.Innards[0], 8));
     ElementPtr info = w.Element(root.get(), L"databaseinfo");
     ElementPtr created = w.Element(info.get(), L"created");
     w.Time(created.get(), data.info.created);
@@ -381,11 +392,11 @@ bool Export(const nsf::DbData& data, const std::wstring& dxlPath, std::wstring* 
         }
     }
     VARIANT path;
-    ::VariantInit(&path);
+    VariantInit(&path);
     path.vt = VT_BSTR;
-    path.bstrVal = ::SysAllocString(dxlPath.c_str());
+    path.bstrVal = SysAllocString(dxlPath.c_str());
     const HRESULT hr = document->save(path);
-    ::VariantClear(&path);
+    VariantClear(&path);
     if (FAILED(hr)) {
         *error = L"cannot write " + dxlPath;
         return false;

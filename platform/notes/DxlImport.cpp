@@ -40,14 +40,14 @@ std::wstring Attribute(IXMLDOMNode* node, const wchar_t* name)
 {
     brw::ComPtr<IXMLDOMElement> element;
     VARIANT value;
-    ::VariantInit(&value);
+    VariantInit(&value);
     std::wstring text;
-    brw::Bstr attributeName(::SysAllocString(name));
+    brw::Bstr attributeName(SysAllocString(name));
     if (SUCCEEDED(node->QueryInterface(IID_IXMLDOMElement, element.put_void())) &&
         element->getAttribute(attributeName.get(), &value) == S_OK && value.vt == VT_BSTR && value.bstrVal) {
         text = value.bstrVal;
     }
-    ::VariantClear(&value);
+    VariantClear(&value);
     return text;
 }
 
@@ -135,7 +135,10 @@ NodePtr Child(IXMLDOMNode* node, const wchar_t* name)
     return NodePtr();
 }
 
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
 
 bool DecodeBase64(const std::wstring& text, std::vector<BYTE>& bytes)
 {
@@ -144,13 +147,13 @@ bool DecodeBase64(const std::wstring& text, std::vector<BYTE>& bytes)
         bytes.clear();
         return true;
     }
-    if (!::CryptStringToBinaryW(text.c_str(), static_cast<DWORD>(text.size()), CRYPT_STRING_BASE64, nullptr, &size,
-                                nullptr, nullptr)) {
+    if (!CryptStringToBinaryW(text.c_str(), static_cast<DWORD>(text.size()), CRYPT_STRING_BASE64, nullptr, &size,
+                              nullptr, nullptr)) {
         return false;
     }
     bytes.resize(size);
-    return ::CryptStringToBinaryW(text.c_str(), static_cast<DWORD>(text.size()), CRYPT_STRING_BASE64, bytes.data(),
-                                  &size, nullptr, nullptr) != FALSE;
+    return CryptStringToBinaryW(text.c_str(), static_cast<DWORD>(text.size()), CRYPT_STRING_BASE64, bytes.data(), &size,
+                                nullptr, nullptr) != FALSE;
 }
 
 bool ParseTime(IXMLDOMNode* datetime, TIMEDATE* t)
@@ -189,8 +192,8 @@ std::wstring TrimWrapping(const std::wstring& text)
     std::wstring out;
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == L'\n' || text[i] == L'\r') {
-            while (i + 1 < text.size() && (text[i + 1] == L' ' || text[i + 1] == L'\t' || text[i + 1] == L'\n' ||
-                                           text[i + 1] == L'\r')) {
+            while (i + 1 < text.size() &&
+                   (text[i + 1] == L' ' || text[i + 1] == L'\t' || text[i + 1] == L'\n' || text[i + 1] == L'\r')) {
                 ++i;
             }
             continue;
@@ -258,8 +261,7 @@ private:
                 std::wstring shown = Attribute(c.get(), L"displayname");
                 cd::AppendAttachmentHotspot(records, lmbcs::FromWide(stored),
                                             lmbcs::FromWide(shown.empty() ? stored : shown));
-            } else if (name == L"font" || name == L"picture" || name == L"richtextdata" ||
-                       name == L"compositedata") {
+            } else if (name == L"font" || name == L"picture" || name == L"richtextdata" || name == L"compositedata") {
                 continue;
             } else {
                 Inline(c.get(), attributes); // links, spans, computed text: their text
@@ -460,22 +462,38 @@ struct ClassName {
 };
 
 constexpr ClassName kClasses[] = {
-    {L"document", NOTE_CLASS_DOCUMENT}, {L"profiledocument", NOTE_CLASS_DOCUMENT},
-    {L"form", NOTE_CLASS_FORM},         {L"subform", NOTE_CLASS_FORM},
-    {L"page", NOTE_CLASS_FORM},         {L"frameset", NOTE_CLASS_FORM},
-    {L"imageresource", NOTE_CLASS_FORM}, {L"fileresource", NOTE_CLASS_FORM},
-    {L"view", NOTE_CLASS_VIEW},         {L"folder", NOTE_CLASS_VIEW},
-    {L"agent", NOTE_CLASS_FILTER},      {L"scriptlibrary", NOTE_CLASS_FILTER},
-    {L"outline", NOTE_CLASS_FILTER},    {L"databasescript", NOTE_CLASS_FILTER},
-    {L"sharedfield", NOTE_CLASS_FIELD}, {L"helpaboutdocument", NOTE_CLASS_INFO},
-    {L"helpusingdocument", NOTE_CLASS_HELP}, {L"icon", NOTE_CLASS_ICON},
-    {L"sharedactions", NOTE_CLASS_FORM}, {L"stylesheetresource", NOTE_CLASS_FORM},
+    {L"document", NOTE_CLASS_DOCUMENT},
+    {L"profiledocument", NOTE_CLASS_DOCUMENT},
+    {L"form", NOTE_CLASS_FORM},
+    {L"subform", NOTE_CLASS_FORM},
+    {L"page", NOTE_CLASS_FORM},
+    {L"frameset", NOTE_CLASS_FORM},
+    {L"imageresource", NOTE_CLASS_FORM},
+    {L"fileresource", NOTE_CLASS_FORM},
+    {L"view", NOTE_CLASS_VIEW},
+    {L"folder", NOTE_CLASS_VIEW},
+    {L"agent", NOTE_CLASS_FILTER},
+    {L"scriptlibrary", NOTE_CLASS_FILTER},
+    {L"outline", NOTE_CLASS_FILTER},
+    {L"databasescript", NOTE_CLASS_FILTER},
+    {L"sharedfield", NOTE_CLASS_FIELD},
+    {L"helpaboutdocument", NOTE_CLASS_INFO},
+    {L"helpusingdocument", NOTE_CLASS_HELP},
+    {L"icon", NOTE_CLASS_ICON},
+    {L"sharedactions", NOTE_CLASS_FORM},
+    {L"stylesheetresource", NOTE_CLASS_FORM},
 };
 
 constexpr ClassName kNoteClassTokens[] = {
-    {L"document", NOTE_CLASS_DOCUMENT}, {L"helpaboutdocument", NOTE_CLASS_INFO}, {L"form", NOTE_CLASS_FORM},
-    {L"view", NOTE_CLASS_VIEW},         {L"icon", NOTE_CLASS_ICON},              {L"helpindex", NOTE_CLASS_HELP_INDEX},
-    {L"helpusingdocument", NOTE_CLASS_HELP}, {L"filter", NOTE_CLASS_FILTER},     {L"sharedfield", NOTE_CLASS_FIELD},
+    {L"document", NOTE_CLASS_DOCUMENT},
+    {L"helpaboutdocument", NOTE_CLASS_INFO},
+    {L"form", NOTE_CLASS_FORM},
+    {L"view", NOTE_CLASS_VIEW},
+    {L"icon", NOTE_CLASS_ICON},
+    {L"helpindex", NOTE_CLASS_HELP_INDEX},
+    {L"helpusingdocument", NOTE_CLASS_HELP},
+    {L"filter", NOTE_CLASS_FILTER},
+    {L"sharedfield", NOTE_CLASS_FIELD},
     {L"replicationformula", NOTE_CLASS_REPLFORMULA},
 };
 
@@ -577,7 +595,8 @@ void ReadNote(IXMLDOMNode* node, const std::wstring& element, WORD noteClass, ns
     }
     const std::wstring form = Attribute(node, L"form");
     if (!form.empty() && note.FindItem("Form") == nullptr) {
-        note.items.insert(note.items.begin(), nsf::ItemData{"Form", ITEM_SUMMARY, values::Text(lmbcs::FromWide(form)), {}});
+        note.items.insert(note.items.begin(),
+                          nsf::ItemData{"Form", ITEM_SUMMARY, values::Text(lmbcs::FromWide(form)), {}});
     }
     if (noteClass != NOTE_CLASS_DOCUMENT) {
         std::wstring title = Attribute(node, L"name");
@@ -591,9 +610,11 @@ void ReadNote(IXMLDOMNode* node, const std::wstring& element, WORD noteClass, ns
     }
     if (element == L"profiledocument") {
         note.flags |= nsf::kNoteProfile;
-        note.items.push_back(nsf::ItemData{
-            "$Name", ITEM_SUMMARY,
-            values::Text(ProfileName(Attribute(node, L"name"), Attribute(node, L"username"))), {}});
+        note.items.push_back(
+            nsf::ItemData{"$Name",
+                          ITEM_SUMMARY,
+                          values::Text(ProfileName(Attribute(node, L"name"), Attribute(node, L"username"))),
+                          {}});
     }
     const bool idFree = requested != 0 && (requested & RRV_DELETED) == 0 && used.count(requested) == 0;
     nsf::NoteData& added = data.AddNote();
@@ -637,8 +658,8 @@ bool Import(const std::wstring& dxlPath, nsf::DbData& data, std::wstring* error)
 {
     CLSID clsid;
     brw::ComPtr<IXMLDOMDocument> document;
-    if (FAILED(::CLSIDFromProgID(kDomProgId, &clsid)) ||
-        FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument, document.put_void()))) {
+    if (FAILED(CLSIDFromProgID(kDomProgId, &clsid)) ||
+        FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument, document.put_void()))) {
         *error = L"MSXML is not available";
         return false;
     }
@@ -647,12 +668,12 @@ bool Import(const std::wstring& dxlPath, nsf::DbData& data, std::wstring* error)
     document->put_resolveExternals(VARIANT_FALSE);
     document->put_preserveWhiteSpace(VARIANT_TRUE);
     VARIANT source;
-    ::VariantInit(&source);
+    VariantInit(&source);
     source.vt = VT_BSTR;
-    source.bstrVal = ::SysAllocString(dxlPath.c_str());
+    source.bstrVal = SysAllocString(dxlPath.c_str());
     VARIANT_BOOL loaded = VARIANT_FALSE;
     const HRESULT hr = document->load(source, &loaded);
-    ::VariantClear(&source);
+    VariantClear(&source);
     brw::ComPtr<IXMLDOMElement> rootElement;
     if (FAILED(hr) || loaded != VARIANT_TRUE || document->get_documentElement(rootElement.put()) != S_OK) {
         *error = L"not a well-formed XML file";

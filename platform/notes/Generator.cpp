@@ -9,16 +9,18 @@
 namespace generator {
 namespace {
 
-const char* const kFirst[] = {"Jane", "John", "Maria", "Ahmed", "Li", "Olga", "Pierre", "Sven", "Aiko", "Carlos",
-                              "Fatima", "Tom", "Grace", "Ivan", "Nora", "Raj", "Elena", "Kofi", "Hanna", "Diego"};
-const char* const kLast[] = {"Doe", "Smith", "Garcia", "Khan", "Wei", "Petrova", "Martin", "Larsen", "Sato", "Silva",
-                             "Haddad", "Brown", "Kim", "Novak", "Berg", "Patel", "Rossi", "Mensah", "Weber", "Lopez"};
+const char* const kFirst[] = {"Jane",   "John", "Maria", "Ahmed", "Li",   "Olga", "Pierre", "Sven", "Aiko",  "Carlos",
+                              "Fatima", "Tom",  "Grace", "Ivan",  "Nora", "Raj",  "Elena",  "Kofi", "Hanna", "Diego"};
+const char* const kLast[] = {"Doe",    "Smith", "Garcia", "Khan",   "Wei",   "Petrova", "Martin",
+                             "Larsen", "Sato",  "Silva",  "Haddad", "Brown", "Kim",     "Novak",
+                             "Berg",   "Patel", "Rossi",  "Mensah", "Weber", "Lopez"};
 const char* const kUnits[] = {"Sales", "Finance", "Engineering", "Legal", "Support", "Marketing"};
 const char* const kOrgs[] = {"Acme", "Globex", "Initech"};
-const char* const kWords[] = {"quarterly", "report", "budget", "meeting", "review", "project", "deadline", "customer",
-                              "proposal", "contract", "invoice", "schedule", "update", "design", "release", "team",
-                              "forecast", "plan", "agenda", "summary", "notes", "draft", "approval", "shipment",
-                              "order", "travel", "training", "workshop", "launch", "feedback", "status", "risk"};
+const char* const kWords[] = {"quarterly", "report",   "budget",   "meeting", "review",   "project",  "deadline",
+                              "customer",  "proposal", "contract", "invoice", "schedule", "update",   "design",
+                              "release",   "team",     "forecast", "plan",    "agenda",   "summary",  "notes",
+                              "draft",     "approval", "shipment", "order",   "travel",   "training", "workshop",
+                              "launch",    "feedback", "status",   "risk"};
 const char* const kExtensions[] = {"pdf", "docx", "xlsx", "txt", "png", "zip", "pptx", "csv"};
 const char* const kRooms[] = {"Room 101", "Board room", "Online", "Cafeteria", "Building C"};
 
@@ -126,7 +128,8 @@ void MailItems(Random& r, nsf::NoteData& note, const std::string& owner, const T
 {
     const unsigned roll = r.Below(100);
     const Person sender = MakePerson(r);
-    const char* form = roll < 60 ? "Memo" : (roll < 75 ? "Reply" : (roll < 85 ? "Memo" : (roll < 90 ? "Memo" : nullptr)));
+    const char* form =
+        roll < 60 ? "Memo" : (roll < 75 ? "Reply" : (roll < 85 ? "Memo" : (roll < 90 ? "Memo" : nullptr)));
     std::vector<std::string> sendTo;
     const unsigned recipients = 1 + r.Below(4);
     for (unsigned k = 0; k < recipients; ++k) {
@@ -191,9 +194,9 @@ void MailItems(Random& r, nsf::NoteData& note, const std::string& owner, const T
         char phone[32];
         std::snprintf(phone, sizeof(phone), "+1 555 %04u", r.Below(10000));
         Add(note, "OfficePhoneNumber", values::Text(phone));
-        Add(note, "Birthday", values::Time(timedate::FromUtcParts(1960 + static_cast<int>(r.Below(40)),
-                                                                   1 + static_cast<int>(r.Below(12)),
-                                                                   1 + static_cast<int>(r.Below(28)), 0, 0, 0, 0, 0, false)));
+        Add(note, "Birthday",
+            values::Time(timedate::FromUtcParts(1960 + static_cast<int>(r.Below(40)), 1 + static_cast<int>(r.Below(12)),
+                                                1 + static_cast<int>(r.Below(28)), 0, 0, 0, 0, 0, false)));
     }
 }
 
@@ -224,7 +227,8 @@ nsf::NoteData& DesignNote(nsf::DbData& data, WORD noteClass, const std::string& 
 void AddDesign(nsf::DbData& data, Kind kind, const std::string& owner)
 {
     if (kind == Kind::Application) {
-        Add(DesignNote(data, NOTE_CLASS_FORM, "MainTopic"), "$Fields", values::TextList({"Subject", "From", "Categories", "Body"}));
+        Add(DesignNote(data, NOTE_CLASS_FORM, "MainTopic"), "$Fields",
+            values::TextList({"Subject", "From", "Categories", "Body"}));
         Add(DesignNote(data, NOTE_CLASS_FORM, "Response"), "$Fields", values::TextList({"Subject", "From", "Body"}));
         DesignNote(data, NOTE_CLASS_VIEW, "All Documents|AllDocs");
         return;
@@ -256,9 +260,10 @@ nsf::DbData Generate(const Options& options)
     const TIMEDATE base = timedate::FromUtcParts(2024, 1, 8, 9, 0, 0, 0, 60, false);
     data.info.replicaId = TIMEDATE{{r.Next(), 0xC1250000u | (r.Next() & 0xFFFF)}};
     data.info.created = base;
-    data.info.title = options.title.empty()
-                          ? (options.kind == Kind::Mail ? "Jane Doe" : options.kind == Kind::Archive ? "Archive" : "Discussion")
-                          : options.title;
+    data.info.title = options.title.empty() ? (options.kind == Kind::Mail      ? "Jane Doe"
+                                               : options.kind == Kind::Archive ? "Archive"
+                                                                               : "Discussion")
+                                            : options.title;
     AddDesign(data, options.kind, options.owner);
     data.notes.reserve(data.notes.size() + options.count);
     for (unsigned i = 0; i < options.count; ++i) {

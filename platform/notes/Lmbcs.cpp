@@ -21,7 +21,7 @@ struct Cp850Table {
         for (int i = 0; i < 128; ++i) {
             char byte = static_cast<char>(0x80 + i);
             wchar_t wide = L'?';
-            if (::MultiByteToWideChar(850, 0, &byte, 1, &wide, 1) != 1) {
+            if (MultiByteToWideChar(850, 0, &byte, 1, &wide, 1) != 1) {
                 wide = L'?';
             }
             toWide[i] = wide;
@@ -44,29 +44,43 @@ const Cp850Table& Table()
 UINT CodePageOfGroup(BYTE group) noexcept
 {
     switch (group) {
-    case 0x02: return 869;
-    case 0x03: return 1255;
-    case 0x04: return 1256;
-    case 0x05: return 1251;
-    case 0x06: return 852;
-    case 0x08: return 1254;
-    case 0x0B: return 874;
-    case 0x10: return 932;
-    case 0x11: return 949;
-    case 0x12: return 950;
-    case 0x13: return 936;
-    default: return 0;
+    case 0x02:
+        return 869;
+    case 0x03:
+        return 1255;
+    case 0x04:
+        return 1256;
+    case 0x05:
+        return 1251;
+    case 0x06:
+        return 852;
+    case 0x08:
+        return 1254;
+    case 0x0B:
+        return 874;
+    case 0x10:
+        return 932;
+    case 0x11:
+        return 949;
+    case 0x12:
+        return 950;
+    case 0x13:
+        return 936;
+    default:
+        return 0;
     }
 }
 
-bool IsDoubleByteGroup(BYTE group) noexcept { return group >= 0x10 && group <= 0x13; }
+bool IsDoubleByteGroup(BYTE group) noexcept
+{
+    return group >= 0x10 && group <= 0x13;
+}
 
 wchar_t DecodeCodePage(UINT codePage, const BYTE* bytes, int count)
 {
     wchar_t wide = L'?';
-    if (codePage == 0 ||
-        ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, reinterpret_cast<const char*>(bytes), count,
-                              &wide, 1) != 1) {
+    if (codePage == 0 || MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, reinterpret_cast<const char*>(bytes),
+                                             count, &wide, 1) != 1) {
         return L'?';
     }
     return wide;

@@ -3,6 +3,7 @@
 // goes into the Unicode group 0x14 (one big-endian UTF-16 unit per character).
 #pragma once
 #include <windows.h>
+
 #include <string>
 #include <string_view>
 

@@ -7,8 +7,8 @@
 #include "platform/notes/Lmbcs.h"
 #include "platform/notes/NsfFile.h"
 
-#include <notesapi.h>
 #include <objbase.h>
+#include <notesapi.h>
 #include <psapi.h>
 #include <shellapi.h>
 
@@ -19,13 +19,13 @@ namespace {
 
 class Stopwatch {
 public:
-    Stopwatch() { ::QueryPerformanceCounter(&start_); }
+    Stopwatch() { QueryPerformanceCounter(&start_); }
     double Seconds() const
     {
         LARGE_INTEGER now;
         LARGE_INTEGER frequency;
-        ::QueryPerformanceCounter(&now);
-        ::QueryPerformanceFrequency(&frequency);
+        QueryPerformanceCounter(&now);
+        QueryPerformanceFrequency(&frequency);
         return double(now.QuadPart - start_.QuadPart) / double(frequency.QuadPart);
     }
 
@@ -45,7 +45,7 @@ void Report(const char* what, double value, const char* unit, double limit)
 std::wstring Folder()
 {
     wchar_t path[MAX_PATH];
-    const DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring folder(path, n);
     return folder.substr(0, folder.find_last_of(L'\\'));
 }
@@ -56,14 +56,14 @@ bool Run(const std::wstring& commandLine)
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
     std::wstring line = commandLine;
-    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
         return false;
     }
-    ::WaitForSingleObject(pi.hProcess, INFINITE);
+    WaitForSingleObject(pi.hProcess, INFINITE);
     DWORD code = 1;
-    ::GetExitCodeProcess(pi.hProcess, &code);
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
     return code == 0;
 }
 
@@ -73,8 +73,7 @@ SIZE_T ResidentBytes()
 {
     PROCESS_MEMORY_COUNTERS_EX counters{};
     counters.cb = sizeof(counters);
-    ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                           sizeof(counters));
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof(counters));
     return counters.WorkingSetSize;
 }
 
@@ -160,8 +159,8 @@ int wmain(int argc, wchar_t** argv)
 {
     const unsigned count = argc > 1 ? wcstoul(argv[1], nullptr, 10) : 100000;
     wchar_t temp[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, temp);
-    const std::wstring dir = std::wstring(temp) + L"brwbench-" + std::to_wstring(::GetCurrentProcessId());
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring dir = std::wstring(temp) + L"brwbench-" + std::to_wstring(GetCurrentProcessId());
     const std::wstring tool = L"\"" + Folder() + L"\\notesdb.exe\"";
     if (!Run(tool + L" create \"" + dir + L"\"")) {
         std::fprintf(stderr, "notesdb create failed\n");
@@ -175,7 +174,7 @@ int wmain(int argc, wchar_t** argv)
     }
     Report("generate the mail file", generate.Seconds(), "s", 60);
     WIN32_FILE_ATTRIBUTE_DATA attributes{};
-    ::GetFileAttributesExW(mail.c_str(), GetFileExInfoStandard, &attributes);
+    GetFileAttributesExW(mail.c_str(), GetFileExInfoStandard, &attributes);
     const double fileMb = attributes.nFileSizeLow / 1048576.0 + attributes.nFileSizeHigh * 4096.0;
     std::printf("%u documents, file %.1f MB\n", count, fileMb);
 
@@ -215,13 +214,13 @@ int wmain(int argc, wchar_t** argv)
 
     const std::wstring dxlPath = dir + L"\\export.dxl";
     if (WriteDxl(dxlPath, 10u << 20)) {
-        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         nsf::DbData data;
         std::wstring error;
         Stopwatch import;
         const bool ok = dxl::Import(dxlPath, data, &error);
         const double seconds = import.Seconds();
-        ::CoUninitialize();
+        CoUninitialize();
         std::printf("DXL import of 10 MB: %u notes%s\n", static_cast<unsigned>(data.notes.size()), ok ? "" : " FAILED");
         Report("DXL import of a 10 MB export", seconds, "s", 15);
         g_allPassed = g_allPassed && ok;
@@ -233,6 +232,6 @@ int wmain(int argc, wchar_t** argv)
     op.wFunc = FO_DELETE;
     op.pFrom = from.c_str();
     op.fFlags = FOF_NO_UI;
-    ::SHFileOperationW(&op);
+    SHFileOperationW(&op);
     return g_allPassed ? 0 : 1;
 }

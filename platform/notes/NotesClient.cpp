@@ -55,18 +55,18 @@ std::wstring DataDirectory()
 
 void WriteOut(const std::string& bytes)
 {
-    HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     DWORD written = 0;
     if (out != nullptr && out != INVALID_HANDLE_VALUE) {
-        ::WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     }
 }
 
 void AppendLog(const Request& request)
 {
     const std::wstring path = DataDirectory() + kLogName;
-    brw::FileHandle log(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    brw::FileHandle log(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!log) {
         return;
     }
@@ -74,7 +74,7 @@ void AppendLog(const Request& request)
     const std::string bytes = lmbcs::FromWide(line);
     WriteOut(bytes);
     DWORD written = 0;
-    ::WriteFile(log.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    WriteFile(log.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 std::wstring Subject(const Request& request)
@@ -103,10 +103,10 @@ std::wstring Subject(const Request& request)
 int Register(bool add)
 {
     if (!add) {
-        return ::RegDeleteTreeW(HKEY_CURRENT_USER, kProtocolKey) == ERROR_SUCCESS ? 0 : 1;
+        return RegDeleteTreeW(HKEY_CURRENT_USER, kProtocolKey) == ERROR_SUCCESS ? 0 : 1;
     }
     wchar_t self[MAX_PATH];
-    const DWORD n = ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) {
         return 1;
     }
@@ -114,20 +114,20 @@ int Register(bool add)
     const std::wstring description = L"URL:Notes Protocol";
     brw::RegKey protocol;
     brw::RegKey open;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kProtocolKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, protocol.put(),
-                          nullptr) != ERROR_SUCCESS ||
-        ::RegCreateKeyExW(HKEY_CURRENT_USER, kCommandKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, open.put(),
-                          nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kProtocolKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, protocol.put(),
+                        nullptr) != ERROR_SUCCESS ||
+        RegCreateKeyExW(HKEY_CURRENT_USER, kCommandKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, open.put(), nullptr) !=
+            ERROR_SUCCESS) {
         return 1;
     }
     const auto bytes = [](const std::wstring& s) { return static_cast<DWORD>((s.size() + 1) * sizeof(wchar_t)); };
     const bool ok =
-        ::RegSetValueExW(protocol.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(description.c_str()),
-                         bytes(description)) == ERROR_SUCCESS &&
-        ::RegSetValueExW(protocol.get(), L"URL Protocol", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""),
-                         sizeof(wchar_t)) == ERROR_SUCCESS &&
-        ::RegSetValueExW(open.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                         bytes(command)) == ERROR_SUCCESS;
+        RegSetValueExW(protocol.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(description.c_str()),
+                       bytes(description)) == ERROR_SUCCESS &&
+        RegSetValueExW(protocol.get(), L"URL Protocol", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""),
+                       sizeof(wchar_t)) == ERROR_SUCCESS &&
+        RegSetValueExW(open.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                       bytes(command)) == ERROR_SUCCESS;
     return ok ? 0 : 1;
 }
 
@@ -136,12 +136,12 @@ int Register(bool add)
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int)
 {
     int argc = 0;
-    LPWSTR* argv = ::CommandLineToArgvW(commandLine, &argc);
+    LPWSTR* argv = CommandLineToArgvW(commandLine, &argc);
     if (argv == nullptr) {
         return 1;
     }
     const std::wstring argument = (argc >= 1 && commandLine[0] != 0) ? argv[0] : L"";
-    ::LocalFree(argv);
+    LocalFree(argv);
     if (argument == L"/register" || argument == L"/unregister") {
         return Register(argument == L"/register");
     }
@@ -155,7 +155,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int)
     AppendLog(request);
     const std::wstring subject = Subject(request);
     WriteOut(lmbcs::FromWide(L"subject=" + subject + L"\r\n"));
-    ::MessageBoxW(nullptr, subject.c_str(), kTitle, MB_OK | MB_ICONINFORMATION);
+    MessageBoxW(nullptr, subject.c_str(), kTitle, MB_OK | MB_ICONINFORMATION);
     NotesTerm();
     return 0;
 }

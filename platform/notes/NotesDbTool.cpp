@@ -1,5 +1,6 @@
 // notesdb: creates data directories and databases for tests, benchmarks and
 // the demo. Run without arguments for the commands.
+#include "platform/notes/CdRecords.h"
 #include "platform/notes/DxlExport.h"
 #include "platform/notes/DxlImport.h"
 #include "platform/notes/Generator.h"
@@ -8,7 +9,6 @@
 #include "platform/notes/PasswordPrompt.h"
 #include "platform/notes/TimeDate.h"
 #include "platform/notes/Values.h"
-#include "platform/notes/CdRecords.h"
 
 #include <objbase.h>
 
@@ -41,7 +41,10 @@ int Fail(const wchar_t* message, const std::wstring& detail = std::wstring())
     return 1;
 }
 
-std::string L(const std::wstring& text) { return lmbcs::FromWide(text); }
+std::string L(const std::wstring& text)
+{
+    return lmbcs::FromWide(text);
+}
 
 bool Load(const std::wstring& path, nsf::DbData& data)
 {
@@ -68,9 +71,10 @@ nsf::DbData NewDatabase(const std::wstring& title)
 {
     nsf::DbData data;
     FILETIME now;
-    ::GetSystemTimeAsFileTime(&now);
+    GetSystemTimeAsFileTime(&now);
     data.info.created = timedate::FromFileTime(now);
-    data.info.replicaId = TIMEDATE{{now.dwLowDateTime ^ ::GetCurrentProcessId(), 0xC1250000u | (now.dwHighDateTime & 0xFFFF)}};
+    data.info.replicaId =
+        TIMEDATE{{now.dwLowDateTime ^ GetCurrentProcessId(), 0xC1250000u | (now.dwHighDateTime & 0xFFFF)}};
     data.info.title = L(title);
     return data;
 }
@@ -146,8 +150,8 @@ bool Attach(nsf::NoteData& note, const std::wstring& file)
     const size_t slash = file.find_last_of(L"\\/");
     const std::string name = L(slash == std::wstring::npos ? file : file.substr(slash + 1));
     const TIMEDATE now = timedate::Now();
-    SetItem(note, "$FILE", ITEM_SUMMARY | ITEM_SIGN, values::FileObject(name, static_cast<DWORD>(bytes.size()), now, now),
-            bytes);
+    SetItem(note, "$FILE", ITEM_SUMMARY | ITEM_SIGN,
+            values::FileObject(name, static_cast<DWORD>(bytes.size()), now, now), bytes);
     // The body shows the attachment too, as the client's editor does.
     nsf::ItemData* body = note.FindItem("Body");
     std::vector<BYTE> records;
@@ -250,7 +254,7 @@ int Create(int argc, wchar_t** argv)
         return Fail(L"create needs a data directory");
     }
     const std::wstring dir = argv[2];
-    if (!::CreateDirectoryW(dir.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
+    if (!CreateDirectoryW(dir.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
         return Fail(L"cannot create ", dir);
     }
     const std::string user = L(options.Get(L"--user", L"CN=Jane Doe/OU=Sales/O=Acme"));
@@ -293,10 +297,10 @@ int Import(int argc, wchar_t** argv)
     }
     nsf::DbData data = NewDatabase(L"");
     std::wstring error;
-    const HRESULT init = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const bool ok = dxl::Import(argv[2], data, &error);
     if (SUCCEEDED(init)) {
-        ::CoUninitialize();
+        CoUninitialize();
     }
     if (!ok) {
         return Fail(L"import failed: ", error);
@@ -311,10 +315,10 @@ int Export(int argc, wchar_t** argv)
         return Fail(L"export needs a readable database and a DXL path");
     }
     std::wstring error;
-    const HRESULT init = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const bool ok = dxl::Export(data, argv[3], &error);
     if (SUCCEEDED(init)) {
-        ::CoUninitialize();
+        CoUninitialize();
     }
     return ok ? 0 : Fail(L"export failed: ", error);
 }
@@ -423,15 +427,24 @@ int wmain(int argc, wchar_t** argv)
         return 2;
     }
     const std::wstring command = argv[1];
-    if (command == L"create") return Create(argc, argv);
-    if (command == L"newdb") return NewDb(argc, argv);
-    if (command == L"import") return Import(argc, argv);
-    if (command == L"export") return Export(argc, argv);
-    if (command == L"generate") return GenerateCommand(argc, argv);
-    if (command == L"add") return AddOrModify(argc, argv, false);
-    if (command == L"modify") return AddOrModify(argc, argv, true);
-    if (command == L"delete") return Delete(argc, argv);
-    if (command == L"list") return List(argc, argv);
+    if (command == L"create")
+        return Create(argc, argv);
+    if (command == L"newdb")
+        return NewDb(argc, argv);
+    if (command == L"import")
+        return Import(argc, argv);
+    if (command == L"export")
+        return Export(argc, argv);
+    if (command == L"generate")
+        return GenerateCommand(argc, argv);
+    if (command == L"add")
+        return AddOrModify(argc, argv, false);
+    if (command == L"modify")
+        return AddOrModify(argc, argv, true);
+    if (command == L"delete")
+        return Delete(argc, argv);
+    if (command == L"list")
+        return List(argc, argv);
     std::fwprintf(stderr, L"%ls", kUsage);
     return 2;
 }

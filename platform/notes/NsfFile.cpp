@@ -42,8 +42,8 @@ bool CheckItems(const BYTE* record, DWORD recordLength, WORD itemCount) noexcept
         const size_t objectLength = ReadAt<DWORD>(record + pos + 8);
         pos += kItemHeaderSize;
         const size_t left = recordLength - pos;
-        if (nameLength > left || valueLength > left - nameLength ||
-            objectLength > left - nameLength - valueLength || valueLength == 1) {
+        if (nameLength > left || valueLength > left - nameLength || objectLength > left - nameLength - valueLength ||
+            valueLength == 1) {
             return false;
         }
         pos += nameLength + valueLength + objectLength;
@@ -123,8 +123,7 @@ bool DbImage::ParseNotes(DWORD count)
         note.added = ReadAt<TIMEDATE>(r + 48);
         note.itemCount = ReadAt<WORD>(r + 56);
         note.record = r;
-        if (note.id == 0 || (note.id & RRV_DELETED) != 0 ||
-            (!notes_.empty() && notes_.back().id >= note.id)) {
+        if (note.id == 0 || (note.id & RRV_DELETED) != 0 || (!notes_.empty() && notes_.back().id >= note.id)) {
             return false;
         }
         notes_.push_back(note);
@@ -273,10 +272,10 @@ std::vector<BYTE> Serialize(const DbData& data)
 
 bool WriteFileAtomically(const std::wstring& path, const std::vector<BYTE>& bytes)
 {
-    const std::wstring temp = path + L".tmp" + std::to_wstring(::GetCurrentProcessId());
+    const std::wstring temp = path + L".tmp" + std::to_wstring(GetCurrentProcessId());
     {
-        brw::FileHandle file(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+        brw::FileHandle file(
+            CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) {
             return false;
         }
@@ -284,21 +283,21 @@ bool WriteFileAtomically(const std::wstring& path, const std::vector<BYTE>& byte
         while (done < bytes.size()) {
             const DWORD piece = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 24));
             DWORD written = 0;
-            if (!::WriteFile(file.get(), bytes.data() + done, piece, &written, nullptr) || written != piece) {
+            if (!WriteFile(file.get(), bytes.data() + done, piece, &written, nullptr) || written != piece) {
                 file.reset();
-                ::DeleteFileW(temp.c_str());
+                DeleteFileW(temp.c_str());
                 return false;
             }
             done += piece;
         }
-        if (!::FlushFileBuffers(file.get())) {
+        if (!FlushFileBuffers(file.get())) {
             file.reset();
-            ::DeleteFileW(temp.c_str());
+            DeleteFileW(temp.c_str());
             return false;
         }
     }
-    if (!::MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        ::DeleteFileW(temp.c_str());
+    if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileW(temp.c_str());
         return false;
     }
     return true;
@@ -309,13 +308,13 @@ namespace {
 template <typename Buffer>
 bool ReadInto(const std::wstring& path, Buffer& bytes)
 {
-    brw::FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                       OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    brw::FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) {
         return false;
     }
     LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF) {
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF) {
         return false;
     }
     bytes = Buffer(static_cast<size_t>(size.QuadPart));
@@ -323,7 +322,7 @@ bool ReadInto(const std::wstring& path, Buffer& bytes)
     while (done < bytes.size()) {
         DWORD got = 0;
         const DWORD piece = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 24));
-        if (!::ReadFile(file.get(), bytes.data() + done, piece, &got, nullptr) || got == 0) {
+        if (!ReadFile(file.get(), bytes.data() + done, piece, &got, nullptr) || got == 0) {
             return false;
         }
         done += got;
@@ -333,8 +332,14 @@ bool ReadInto(const std::wstring& path, Buffer& bytes)
 
 } // namespace
 
-bool ReadWholeFile(const std::wstring& path, std::vector<BYTE>& bytes) { return ReadInto(path, bytes); }
+bool ReadWholeFile(const std::wstring& path, std::vector<BYTE>& bytes)
+{
+    return ReadInto(path, bytes);
+}
 
-bool ReadWholeFile(const std::wstring& path, ByteBuffer& bytes) { return ReadInto(path, bytes); }
+bool ReadWholeFile(const std::wstring& path, ByteBuffer& bytes)
+{
+    return ReadInto(path, bytes);
+}
 
 } // namespace nsf

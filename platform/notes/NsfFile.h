@@ -31,6 +31,7 @@
 // A deleted note keeps its record with no items: a deletion stub.
 #pragma once
 #include <notesapi.h>
+
 #include <memory>
 #include <string>
 #include <vector>

@@ -53,25 +53,25 @@ struct DialogState {
 
 INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto* state = reinterpret_cast<DialogState*>(::GetWindowLongPtrW(dialog, DWLP_USER));
+    auto* state = reinterpret_cast<DialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
     switch (message) {
     case WM_INITDIALOG:
-        ::SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
         state = reinterpret_cast<DialogState*>(lParam);
-        ::SetDlgItemTextW(dialog, kIdentityItem, state->identity.c_str());
-        ::SendDlgItemMessageW(dialog, kPasswordItem, EM_LIMITTEXT, kMaxPassword, 0);
+        SetDlgItemTextW(dialog, kIdentityItem, state->identity.c_str());
+        SendDlgItemMessageW(dialog, kPasswordItem, EM_LIMITTEXT, kMaxPassword, 0);
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK) {
             wchar_t typed[kMaxPassword + 1] = {};
-            ::GetDlgItemTextW(dialog, kPasswordItem, typed, static_cast<int>(kMaxPassword + 1));
+            GetDlgItemTextW(dialog, kPasswordItem, typed, static_cast<int>(kMaxPassword + 1));
             const bool right = PasswordHash(state->userName, lmbcs::FromWide(typed)) == state->expectedHash;
             ::SecureZeroMemory(typed, sizeof(typed));
-            ::EndDialog(dialog, right ? IDOK : IDRETRY);
+            EndDialog(dialog, right ? IDOK : IDRETRY);
             return TRUE;
         }
         if (LOWORD(wParam) == IDCANCEL) {
-            ::EndDialog(dialog, IDCANCEL);
+            EndDialog(dialog, IDCANCEL);
             return TRUE;
         }
         break;
@@ -159,8 +159,8 @@ STATUS PromptIfNeeded()
     state.identity = L"User " + lmbcs::ToWide(id.name);
     const TemplateBuilder dialogTemplate = BuildTemplate();
     for (;;) {
-        const INT_PTR result = ::DialogBoxIndirectParamW(nullptr, dialogTemplate.Get(), nullptr, DialogProc,
-                                                         reinterpret_cast<LPARAM>(&state));
+        const INT_PTR result = DialogBoxIndirectParamW(nullptr, dialogTemplate.Get(), nullptr, DialogProc,
+                                                       reinterpret_cast<LPARAM>(&state));
         if (result == IDOK) {
             return NOERROR_STATUS;
         }

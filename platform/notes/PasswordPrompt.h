@@ -5,6 +5,7 @@
 // password is typed or the user cancels.
 #pragma once
 #include <notesapi.h>
+
 #include <string>
 
 namespace password {

@@ -51,7 +51,7 @@ std::string LowerNarrow(std::string text)
 std::wstring ModuleFolder()
 {
     wchar_t path[MAX_PATH];
-    const DWORD n = ::GetModuleFileNameW(reinterpret_cast<HMODULE>(&__ImageBase), path, MAX_PATH);
+    const DWORD n = GetModuleFileNameW(reinterpret_cast<HMODULE>(&__ImageBase), path, MAX_PATH);
     std::wstring folder(path, n < MAX_PATH ? n : 0);
     const size_t slash = folder.find_last_of(L"\\/");
     return slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash);
@@ -101,7 +101,7 @@ void ReadIni(const std::wstring& path, Settings& settings)
 bool SameFileState(const State::CachedFile& cached, const WIN32_FILE_ATTRIBUTE_DATA& data)
 {
     const ULONGLONG size = (ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    return cached.size == size && ::CompareFileTime(&cached.written, &data.ftLastWriteTime) == 0;
+    return cached.size == size && CompareFileTime(&cached.written, &data.ftLastWriteTime) == 0;
 }
 
 } // namespace
@@ -213,7 +213,7 @@ std::wstring ResolvePath(const char* lmbcsPath)
         path = path.empty() ? data : data + L"\\" + path;
     }
     wchar_t full[MAX_PATH];
-    const DWORD n = ::GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+    const DWORD n = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
     return (n > 0 && n < MAX_PATH) ? std::wstring(full, n) : path;
 }
 
@@ -258,8 +258,7 @@ bool Remove(DHANDLE handle, Kind kind)
     {
         State& s = Global();
         std::lock_guard<std::mutex> guard(s.lock);
-        if (handle == 0 || handle > s.slots.size() || !s.slots[handle - 1] ||
-            s.slots[handle - 1]->GetKind() != kind) {
+        if (handle == 0 || handle > s.slots.size() || !s.slots[handle - 1] || s.slots[handle - 1]->GetKind() != kind) {
             return false;
         }
         doomed = std::move(s.slots[handle - 1]);
@@ -294,7 +293,7 @@ DHANDLE AddMemoryView(const void* data, size_t size, std::shared_ptr<const nsf::
 std::shared_ptr<const nsf::DbImage> LoadImage(const std::wstring& path, STATUS* status)
 {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         *status = ERR_NOEXIST;
         return nullptr;

@@ -16,7 +16,7 @@ namespace runtime {
 struct Settings {
     std::wstring iniPath;
     std::map<std::string, std::string> values; // names in lower case, LMBCS values
-    std::wstring dataDirectory;                 // no trailing backslash
+    std::wstring dataDirectory;                // no trailing backslash
 };
 
 // Reads notes.ini beside this module, or the one named by an "=path" argument.

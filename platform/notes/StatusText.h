@@ -5,4 +5,4 @@
 namespace statustext {
 // Never null; an unknown code gets a generic text naming no code.
 const char* Find(STATUS code) noexcept;
-}
+} // namespace statustext

@@ -39,7 +39,7 @@ DWORD ZoneBits(int minutesEast, bool dst) noexcept
 int LocalZoneMinutesEast(bool* dst) noexcept
 {
     TIME_ZONE_INFORMATION tz{};
-    const DWORD which = ::GetTimeZoneInformation(&tz);
+    const DWORD which = GetTimeZoneInformation(&tz);
     *dst = which == TIME_ZONE_ID_DAYLIGHT || tz.DaylightBias != 0;
     return -static_cast<int>(tz.Bias);
 }
@@ -234,12 +234,27 @@ bool ParseTime(const INTLFORMAT& intl, Scanner& s, int* hour, int* minute, int* 
 
 } // namespace
 
-bool IsWildcard(const TIMEDATE& t) noexcept { return t.Innards[0] == ALLDAY && t.Innards[1] == ANYDAY; }
-bool IsMinimum(const TIMEDATE& t) noexcept { return t.Innards[0] == 0 && t.Innards[1] == 0; }
-TIMEDATE Minimum() noexcept { return TIMEDATE{{0, 0}}; }
+bool IsWildcard(const TIMEDATE& t) noexcept
+{
+    return t.Innards[0] == ALLDAY && t.Innards[1] == ANYDAY;
+}
+bool IsMinimum(const TIMEDATE& t) noexcept
+{
+    return t.Innards[0] == 0 && t.Innards[1] == 0;
+}
+TIMEDATE Minimum() noexcept
+{
+    return TIMEDATE{{0, 0}};
+}
 // The last hundredth of the last day the 24-bit day number can hold.
-TIMEDATE Maximum() noexcept { return TIMEDATE{{kTicksPerDay - 1, kDayMask - 1}}; }
-TIMEDATE Wildcard() noexcept { return TIMEDATE{{ALLDAY, ANYDAY}}; }
+TIMEDATE Maximum() noexcept
+{
+    return TIMEDATE{{kTicksPerDay - 1, kDayMask - 1}};
+}
+TIMEDATE Wildcard() noexcept
+{
+    return TIMEDATE{{ALLDAY, ANYDAY}};
+}
 
 ULONGLONG Ticks(const TIMEDATE& t) noexcept
 {
@@ -303,7 +318,7 @@ TIMEDATE FromUtcParts(int year, int month, int day, int hour, int minute, int se
 TIMEDATE Now() noexcept
 {
     FILETIME ft;
-    ::GetSystemTimeAsFileTime(&ft);
+    GetSystemTimeAsFileTime(&ft);
     return FromFileTime(ft);
 }
 
@@ -325,7 +340,10 @@ INTLFORMAT IntlOrDefault(const void* intl) noexcept
     return copy;
 }
 
-TFMT DefaultFormat() noexcept { return TFMT{TDFMT_FULL, TTFMT_FULL, TZFMT_NEVER, TSFMT_DATETIME}; }
+TFMT DefaultFormat() noexcept
+{
+    return TFMT{TDFMT_FULL, TTFMT_FULL, TZFMT_NEVER, TSFMT_DATETIME};
+}
 
 std::string ToText(const INTLFORMAT& intl, const TFMT& format, const TIMEDATE& t)
 {
@@ -338,8 +356,8 @@ std::string ToText(const INTLFORMAT& intl, const TFMT& format, const TIMEDATE& t
     if (t.Innards[1] != ANYDAY) {
         FILETIME utc;
         SYSTEMTIME st;
-        if (!ToFileTime(t, &utc) || !::FileTimeToSystemTime(&utc, &st) ||
-            !::SystemTimeToTzSpecificLocalTime(nullptr, &st, &local)) {
+        if (!ToFileTime(t, &utc) || !FileTimeToSystemTime(&utc, &st) ||
+            !SystemTimeToTzSpecificLocalTime(nullptr, &st, &local)) {
             return std::string();
         }
     } else {
@@ -400,7 +418,7 @@ size_t FromText(const INTLFORMAT& intl, const char* text, size_t maxLength, TIME
     local.wSecond = static_cast<WORD>(second);
     SYSTEMTIME utc;
     FILETIME ft;
-    if (!::TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) || !::SystemTimeToFileTime(&utc, &ft)) {
+    if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) || !SystemTimeToFileTime(&utc, &ft)) {
         return 0;
     }
     *result = FromFileTime(ft);

@@ -1,6 +1,7 @@
 // TIMEDATE arithmetic and its text forms.
 #pragma once
 #include <notesapi.h>
+
 #include <string>
 
 namespace timedate {

@@ -208,12 +208,12 @@ std::string FormatDxlTime(const TIMEDATE& t)
 {
     FILETIME ft;
     SYSTEMTIME st;
-    if (!timedate::ToFileTime(t, &ft) || !::FileTimeToSystemTime(&ft, &st)) {
+    if (!timedate::ToFileTime(t, &ft) || !FileTimeToSystemTime(&ft, &st)) {
         return std::string();
     }
     char buffer[40];
-    std::snprintf(buffer, sizeof(buffer), "%04u%02u%02uT%02u%02u%02u,%02u+00", st.wYear, st.wMonth, st.wDay,
-                  st.wHour, st.wMinute, st.wSecond, static_cast<unsigned>((t.Innards[0] % 100)));
+    std::snprintf(buffer, sizeof(buffer), "%04u%02u%02uT%02u%02u%02u,%02u+00", st.wYear, st.wMonth, st.wDay, st.wHour,
+                  st.wMinute, st.wSecond, static_cast<unsigned>((t.Innards[0] % 100)));
     return buffer;
 }
 

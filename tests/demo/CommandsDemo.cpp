@@ -2,14 +2,14 @@
 // pipe server does, and prints each reply (long ones cut):
 //   brw_demo_commands <Notes program folder> <product folder> <request element>...
 // A request element may use {first-id}: the first id of the last document list.
+#include "common/PipeProtocol.h"
+#include "common/WideString.h"
+
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
-
-#include "common/PipeProtocol.h"
-#include "common/WideString.h"
 
 namespace {
 
@@ -59,7 +59,7 @@ std::wstring FirstId(const std::wstring& reply)
     const size_t start = reply.find(L"<d>");
     const size_t end = reply.find(L"</d>", start);
     return start == std::wstring::npos || end == std::wstring::npos ? std::wstring()
-                                                                     : reply.substr(start + 3, end - start - 3);
+                                                                    : reply.substr(start + 3, end - start - 3);
 }
 
 void Show(const std::wstring& element, std::wstring reply)
@@ -73,7 +73,7 @@ void Show(const std::wstring& element, std::wstring reply)
                 reply.size() > kShownCharacters ? "..." : "", reply.size());
 }
 
-}  // namespace
+} // namespace
 
 int wmain(int argc, wchar_t** argv)
 {

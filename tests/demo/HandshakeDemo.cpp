@@ -1,26 +1,29 @@
 // Shows the console host handshake as the connector performs it: BRWHC is
 // started in a console of its own, this program attaches to that console
 // and releases BRWHC, then reports what the console shows.
+#include "connector/ConsoleHostLink.h"
+#include "tests/support/ConsoleText.h"
+
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
-
-#include "connector/ConsoleHostLink.h"
-#include "tests/support/ConsoleText.h"
 
 namespace {
 
 const char* Describe(brw::ConsoleSource source)
 {
     switch (source) {
-    case brw::ConsoleSource::HostConsole: return "attached to the console host's console";
-    case brw::ConsoleSource::OwnConsole: return "fell back to a hidden console of its own";
-    default: return "has no console at all";
+    case brw::ConsoleSource::HostConsole:
+        return "attached to the console host's console";
+    case brw::ConsoleSource::OwnConsole:
+        return "fell back to a hidden console of its own";
+    default:
+        return "has no console at all";
     }
 }
 
-}  // namespace
+} // namespace
 
 int wmain(int argc, wchar_t** argv)
 {

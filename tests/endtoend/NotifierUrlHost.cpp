@@ -3,8 +3,11 @@
 //   brw_notifier_url_host <notes.ini> <identity> <database path> <note id, hex>
 // Opens the database as the crawl does, hands the note id to an
 // IndexNotifier and prints the URL it sends to the catalogue, one line.
-#include <windows.h>
+#include "common/WideString.h"
+#include "notesdata/crawl/IndexNotifier.h"
+#include "notesdata/notes/Db.h"
 
+#include <windows.h>
 #include <notesapi.h>
 #include <searchapi.h>
 
@@ -12,10 +15,6 @@
 #include <cwchar>
 #include <string>
 #include <vector>
-
-#include "common/WideString.h"
-#include "notesdata/Db.h"
-#include "notesdata/IndexNotifier.h"
 
 namespace {
 

@@ -2,15 +2,14 @@
 // protocol handler's side:
 //   brw_pipe_server_host <notes.ini> <pipe name>
 // Prints "ready" once the pipe exists, then serves until it is ended.
-#include <windows.h>
+#include "common/WideString.h"
+#include "connector/PipeServer.h"
 
+#include <windows.h>
 #include <notesapi.h>
 
 #include <cstdio>
 #include <string>
-
-#include "common/WideString.h"
-#include "connector/PipeServer.h"
 
 int wmain(int argc, wchar_t** argv)
 {

@@ -18,7 +18,7 @@ std::wstring FromUnixPath(const char* unixPath)
     return path;
 }
 
-}  // namespace
+} // namespace
 
 std::wstring BinaryIn32BitTree(const std::wstring& relativePath)
 {
@@ -44,4 +44,4 @@ std::wstring Quoted(const std::wstring& path)
     return L"\"" + path + L"\"";
 }
 
-}  // namespace brwtest
+} // namespace brwtest

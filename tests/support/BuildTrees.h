@@ -16,4 +16,4 @@ std::wstring ThisProgramFolder();
 // "path" with quotes, for a command line.
 std::wstring Quoted(const std::wstring& path);
 
-}  // namespace brwtest
+} // namespace brwtest

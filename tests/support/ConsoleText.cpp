@@ -1,8 +1,8 @@
 #include "tests/support/ConsoleText.h"
 
-#include <windows.h>
-
 #include "common/Handles.h"
+
+#include <windows.h>
 
 namespace brwtest {
 
@@ -28,4 +28,4 @@ std::wstring ConsoleText()
     return text;
 }
 
-}  // namespace brwtest
+} // namespace brwtest

@@ -7,4 +7,4 @@ namespace brwtest {
 
 std::wstring ConsoleText();
 
-}  // namespace brwtest
+} // namespace brwtest

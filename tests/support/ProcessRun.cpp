@@ -24,8 +24,8 @@ RunningProcess::RunningProcess(const ProcessSpec& launch)
     }
     std::wstring commandLine = launch.commandLine;
     PROCESS_INFORMATION pi{};
-    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, launch.captureOutput,
-                       launch.creationFlags, nullptr, nullptr, &si, &pi)) {
+    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, launch.captureOutput, launch.creationFlags,
+                       nullptr, nullptr, &si, &pi)) {
         process_.reset(pi.hProcess);
         processId_ = pi.dwProcessId;
         CloseHandle(pi.hThread);
@@ -140,4 +140,4 @@ std::vector<ProcessResult> RunTogether(const std::vector<ProcessSpec>& launches,
     return results;
 }
 
-}  // namespace brwtest
+} // namespace brwtest

@@ -1,20 +1,20 @@
 #pragma once
 // Starts Windows programs from a test, captures what they print and waits for
 // them, so a test can run a 32-bit and a 64-bit program side by side.
+#include "common/Handles.h"
+
 #include <windows.h>
 
 #include <mutex>
 #include <string>
 #include <vector>
 
-#include "common/Handles.h"
-
 namespace brwtest {
 
 struct ProcessSpec {
-    std::wstring commandLine;       // program path first, quoted as needed
-    DWORD creationFlags = 0;        // e.g. CREATE_NEW_CONSOLE
-    bool captureOutput = true;      // standard output and error into `output`
+    std::wstring commandLine;  // program path first, quoted as needed
+    DWORD creationFlags = 0;   // e.g. CREATE_NEW_CONSOLE
+    bool captureOutput = true; // standard output and error into `output`
 };
 
 struct ProcessResult {
@@ -22,7 +22,7 @@ struct ProcessResult {
     DWORD startError = 0;
     bool timedOut = false;
     DWORD exitCode = STILL_ACTIVE;
-    std::string output;             // standard output and error, interleaved
+    std::string output; // standard output and error, interleaved
 };
 
 // A started program. Destroying it kills the program if it still runs.
@@ -51,7 +51,7 @@ private:
 
     brw::KernelHandle process_;
     brw::FileHandle outputRead_;
-    brw::KernelHandle outputArrived_;  // auto-reset, set after each read
+    brw::KernelHandle outputArrived_; // auto-reset, set after each read
     brw::KernelHandle reader_;
     DWORD processId_ = 0;
     DWORD startError_ = 0;
@@ -63,4 +63,4 @@ private:
 // Runs every program at once and waits for all of them.
 std::vector<ProcessResult> RunTogether(const std::vector<ProcessSpec>& launches, DWORD timeoutMs);
 
-}  // namespace brwtest
+} // namespace brwtest

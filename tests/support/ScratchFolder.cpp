@@ -1,9 +1,9 @@
 #include "tests/support/ScratchFolder.h"
 
-#include <atomic>
-
 #include "common/Handles.h"
 #include "common/WideString.h"
+
+#include <atomic>
 
 namespace brwtest {
 namespace {
@@ -17,7 +17,7 @@ struct FindTraits {
 
 std::atomic<unsigned long> g_counter{0};
 
-}  // namespace
+} // namespace
 
 ScratchFolder::ScratchFolder(const wchar_t* prefix)
 {
@@ -57,4 +57,4 @@ void RemoveTree(const std::wstring& folder)
     RemoveDirectoryW(folder.c_str());
 }
 
-}  // namespace brwtest
+} // namespace brwtest

@@ -24,4 +24,4 @@ private:
 // Deletes a folder and everything below it; read-only files too.
 void RemoveTree(const std::wstring& folder);
 
-}  // namespace brwtest
+} // namespace brwtest

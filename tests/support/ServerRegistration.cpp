@@ -25,4 +25,4 @@ HRESULT ServerRegistration::Call(const char* entry)
     return function ? function() : HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
 }
 
-}  // namespace brwtest
+} // namespace brwtest

@@ -1,11 +1,11 @@
 #pragma once
 // A self-registering COM server library, registered in the prefix for the
 // life of the holder as regsvr32 would register it, and unregistered after.
+#include "common/Handles.h"
+
 #include <windows.h>
 
 #include <string>
-
-#include "common/Handles.h"
 
 namespace brwtest {
 
@@ -28,4 +28,4 @@ private:
     HRESULT result_;
 };
 
-}  // namespace brwtest
+} // namespace brwtest

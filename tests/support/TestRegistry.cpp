@@ -14,18 +14,21 @@ bool Open(HKEY root, const std::wstring& path, RegistryView view, Key& key)
 
 bool Create(HKEY root, const std::wstring& path, RegistryView view, Key& key)
 {
-    return RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE | ViewFlag(view), nullptr,
-                           key.put(), nullptr) == ERROR_SUCCESS;
+    return RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE | ViewFlag(view), nullptr, key.put(),
+                           nullptr) == ERROR_SUCCESS;
 }
 
-}  // namespace
+} // namespace
 
 REGSAM ViewFlag(RegistryView view)
 {
     switch (view) {
-    case RegistryView::View32: return KEY_WOW64_32KEY;
-    case RegistryView::View64: return KEY_WOW64_64KEY;
-    default: return 0;
+    case RegistryView::View32:
+        return KEY_WOW64_32KEY;
+    case RegistryView::View64:
+        return KEY_WOW64_64KEY;
+    default:
+        return 0;
     }
 }
 
@@ -37,8 +40,8 @@ bool SetString(HKEY root, const std::wstring& path, const std::wstring& name, co
         return false;
     }
     auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-    return RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                          bytes) == ERROR_SUCCESS;
+    return RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), bytes) ==
+           ERROR_SUCCESS;
 }
 
 bool SetDword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD value, RegistryView view)
@@ -49,8 +52,7 @@ bool SetDword(HKEY root, const std::wstring& path, const std::wstring& name, DWO
                           sizeof(value)) == ERROR_SUCCESS;
 }
 
-std::optional<std::wstring> GetString(HKEY root, const std::wstring& path, const std::wstring& name,
-                                      RegistryView view)
+std::optional<std::wstring> GetString(HKEY root, const std::wstring& path, const std::wstring& name, RegistryView view)
 {
     Key key;
     if (!Open(root, path, view, key)) {
@@ -63,8 +65,8 @@ std::optional<std::wstring> GetString(HKEY root, const std::wstring& path, const
         return std::nullopt;
     }
     std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
-    if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
-                         &bytes) != ERROR_SUCCESS) {
+    if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &bytes) !=
+        ERROR_SUCCESS) {
         return std::nullopt;
     }
     text.resize(wcsnlen(text.c_str(), bytes / sizeof(wchar_t)));
@@ -116,4 +118,4 @@ ScratchKey::~ScratchKey()
     DeleteTree(root_, path_, view_);
 }
 
-}  // namespace brwtest
+} // namespace brwtest

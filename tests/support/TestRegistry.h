@@ -13,8 +13,8 @@ enum class RegistryView { Native, View32, View64 };
 REGSAM ViewFlag(RegistryView view);
 
 // Writes (creating the key) a REG_SZ / REG_DWORD value; true on success.
-bool SetString(HKEY root, const std::wstring& path, const std::wstring& name,
-               const std::wstring& value, RegistryView view = RegistryView::Native);
+bool SetString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& value,
+               RegistryView view = RegistryView::Native);
 bool SetDword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD value,
               RegistryView view = RegistryView::Native);
 
@@ -45,4 +45,4 @@ private:
     RegistryView view_;
 };
 
-}  // namespace brwtest
+} // namespace brwtest

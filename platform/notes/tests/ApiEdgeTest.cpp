@@ -1,11 +1,10 @@
 // The entry points at their edges: handles closed or of the wrong kind, ids
 // that are missing or stubs, buffers too small for a whole character,
 // damaged rich text, unwritable targets and the tool's refusals.
-#include "platform/notes/tests/NotesFixture.h"
-
 #include "platform/notes/CdRecords.h"
 #include "platform/notes/TimeDate.h"
 #include "platform/notes/Values.h"
+#include "platform/notes/tests/NotesFixture.h"
 #include "tests/support/BuildTrees.h"
 #include "tests/support/ProcessRun.h"
 
@@ -218,11 +217,11 @@ TEST_F(EdgeTest, ExtractToAnUnwritablePathFailsAndLeavesNothing)
     ASSERT_EQ(NOERROR_STATUS, NSFItemInfo(note, "$FILE", 5, &item, nullptr, nullptr, nullptr));
     const std::string missingFolder = NarrowPath(L"no-such-folder\\out.pdf");
     EXPECT_EQ(ERR_FILE_WRITE, NSFNoteExtractFile(note, item, missingFolder.c_str(), nullptr));
-    ASSERT_TRUE(::CreateDirectoryW(Path(L"taken").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(Path(L"taken").c_str(), nullptr));
     EXPECT_EQ(ERR_FILE_WRITE, NSFNoteExtractFile(note, item, NarrowPath(L"taken").c_str(), nullptr))
         << "a folder stands where the file would go";
     EXPECT_EQ(ERR_BAD_PARAMETER, NSFNoteExtractFile(note, BLOCKID{note, 999}, NarrowPath(L"x").c_str(), nullptr));
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(Path(L"x").c_str()));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(Path(L"x").c_str()));
     EXPECT_EQ(ERR_ITEM_NOT_FOUND, NSFItemCDToFile(note, "NoSuchItem", NarrowPath(L"y").c_str()));
     EXPECT_EQ(ERR_FILE_WRITE, NSFItemCDToFile(note, "Body", missingFolder.c_str()));
     NSFNoteClose(note);
@@ -280,7 +279,7 @@ TEST_F(EdgeTest, ToolRefusesBadCommandLinesAndBadDxlWritingNothing)
         ASSERT_TRUE(result.started);
         EXPECT_EQ(c.exitCode, result.exitCode) << result.output;
         EXPECT_NE(std::string::npos, result.output.find(c.message)) << result.output;
-        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(Path(L"out.nsf").c_str())) << result.output;
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(Path(L"out.nsf").c_str())) << result.output;
     }
 }
 
@@ -298,7 +297,8 @@ TEST(NotesEdges, TimeTextRoundTripsAndMalformedTextIsRefused)
         ASSERT_EQ(NOERROR_STATUS, ConvertTextToTIMEDATE(nullptr, nullptr, &cursor, length, &back)) << text;
         EXPECT_EQ(timedate::Ticks(t), timedate::Ticks(back)) << text;
     }
-    for (std::string bad : {std::string(), std::string("   "), std::string("abc"), std::string("13/45/2024 10:00:00")}) {
+    for (std::string bad :
+         {std::string(), std::string("   "), std::string("abc"), std::string("13/45/2024 10:00:00")}) {
         bad.push_back('\0');
         char* cursor = bad.data();
         TIMEDATE untouched{{1, 2}};

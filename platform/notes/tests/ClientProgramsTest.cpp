@@ -1,10 +1,9 @@
 // The programs around the library: the database tool, nxrtf.dll's ExportRTF,
 // notes.exe and the ID password prompt.
-#include "platform/notes/tests/NotesFixture.h"
-
 #include "platform/notes/CdRecords.h"
 #include "platform/notes/Lmbcs.h"
 #include "platform/notes/PasswordPrompt.h"
+#include "platform/notes/tests/NotesFixture.h"
 #include "tests/support/BuildTrees.h"
 #include "tests/support/ProcessRun.h"
 
@@ -22,7 +21,10 @@ brwtest::ProcessResult RunTool(const std::wstring& arguments)
     return process.Wait(kTimeoutMs);
 }
 
-std::wstring Q(const std::wstring& path) { return brwtest::Quoted(path); }
+std::wstring Q(const std::wstring& path)
+{
+    return brwtest::Quoted(path);
+}
 
 std::vector<DWORD> ModifiedSince(DBHANDLE db, const TIMEDATE& since)
 {
@@ -53,39 +55,40 @@ LRESULT CALLBACK AnswerPrompt(int code, WPARAM wParam, LPARAM lParam)
     if (code == HCBT_ACTIVATE && g_script != nullptr) {
         HWND dialog = reinterpret_cast<HWND>(wParam);
         wchar_t name[64] = {};
-        ::GetClassNameW(dialog, name, 64);
-        if (::GetDlgItem(dialog, password::kPasswordItem) != nullptr) {
+        GetClassNameW(dialog, name, 64);
+        if (GetDlgItem(dialog, password::kPasswordItem) != nullptr) {
             g_script->className = name;
             wchar_t identity[260] = {};
-            ::GetDlgItemTextW(dialog, password::kIdentityItem, identity, 260);
+            GetDlgItemTextW(dialog, password::kIdentityItem, identity, 260);
             g_script->identity = identity;
             const size_t turn = g_script->shown++;
             if (turn < g_script->passwords.size()) {
-                ::SetDlgItemTextW(dialog, password::kPasswordItem, g_script->passwords[turn].c_str());
-                ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+                SetDlgItemTextW(dialog, password::kPasswordItem, g_script->passwords[turn].c_str());
+                PostMessageW(dialog, WM_COMMAND, IDOK, 0);
             } else {
-                ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
             }
         }
     }
-    return ::CallNextHookEx(g_hook, code, wParam, lParam);
+    return CallNextHookEx(g_hook, code, wParam, lParam);
 }
 
 class PromptTest : public NotesTest {
 protected:
     STATUS OpenWithPrompt(PromptScript& script)
     {
-        const std::string id = "Name=CN=Jane Doe/O=Acme\r\nPasswordHash=" +
-                               password::PasswordHash("CN=Jane Doe/O=Acme", "s3cret") + "\r\n";
+        const std::string id =
+            "Name=CN=Jane Doe/O=Acme\r\nPasswordHash=" + password::PasswordHash("CN=Jane Doe/O=Acme", "s3cret") +
+            "\r\n";
         EXPECT_TRUE(nsf::WriteFileAtomically(Path(L"user.id"), std::vector<BYTE>(id.begin(), id.end())));
         WriteDb(L"db.nsf", SampleDb());
         StartNotes("KeyFilename=user.id\r\n");
         g_script = &script;
-        g_hook = ::SetWindowsHookExW(WH_CBT, AnswerPrompt, nullptr, ::GetCurrentThreadId());
+        g_hook = SetWindowsHookExW(WH_CBT, AnswerPrompt, nullptr, GetCurrentThreadId());
         EXPECT_NE(nullptr, g_hook);
         DBHANDLE db = 0;
         const STATUS status = NSFDbOpen("db.nsf", &db);
-        ::UnhookWindowsHookEx(g_hook);
+        UnhookWindowsHookEx(g_hook);
         g_script = nullptr;
         if (db != 0) {
             NSFDbClose(db);
@@ -99,12 +102,12 @@ protected:
 TEST_F(NotesTest, ToolBuildsADataDirectoryAndEditsDocuments)
 {
     ASSERT_EQ(0u, RunTool(L"create " + Q(dataDir_) + L" --user \"CN=Jane Doe/O=Acme\" --mailfile mail\\jdoe").exitCode);
-    ::CreateDirectoryW(Path(L"mail").c_str(), nullptr);
+    CreateDirectoryW(Path(L"mail").c_str(), nullptr);
     ASSERT_EQ(0u, RunTool(L"generate mail " + Q(Path(L"mail\\jdoe.nsf")) + L" --count 30 --seed 5").exitCode);
     const std::wstring attachment = Path(L"notes.txt");
     ASSERT_TRUE(nsf::WriteFileAtomically(attachment, {'h', 'i'}));
-    const brwtest::ProcessResult added = RunTool(L"add " + Q(Path(L"mail\\jdoe.nsf")) +
-                                                 L" --form Memo --text Subject=Added --attach " + Q(attachment));
+    const brwtest::ProcessResult added =
+        RunTool(L"add " + Q(Path(L"mail\\jdoe.nsf")) + L" --form Memo --text Subject=Added --attach " + Q(attachment));
     ASSERT_EQ(0u, added.exitCode) << added.output;
     const DWORD id = strtoul(added.output.c_str(), nullptr, 16);
 
@@ -161,10 +164,10 @@ TEST_F(NotesTest, ExportRtfWritesTextStylesTablesAndAttachments)
     cd::AppendTableEnd(records);
     cd::AppendAttachmentHotspot(records, "x.pdf", "Report.pdf");
     ASSERT_TRUE(nsf::WriteFileAtomically(Path(L"in.cd"), records));
-    HMODULE module = ::LoadLibraryW(L"nxrtf.dll");
+    HMODULE module = LoadLibraryW(L"nxrtf.dll");
     ASSERT_NE(nullptr, module);
     using ExportRtf = STATUS(WINAPI*)(char*, WORD, DWORD*, char*, char*);
-    auto exportRtf = reinterpret_cast<ExportRtf>(reinterpret_cast<void*>(::GetProcAddress(module, "ExportRTF")));
+    auto exportRtf = reinterpret_cast<ExportRtf>(reinterpret_cast<void*>(GetProcAddress(module, "ExportRTF")));
     ASSERT_NE(nullptr, exportRtf);
     std::string source = NarrowPath(L"in.cd");
     std::string target = NarrowPath(L"out.rtf");
@@ -186,12 +189,12 @@ TEST_F(NotesTest, ExportRtfWritesTextStylesTablesAndAttachments)
     std::string bad = NarrowPath(L"bad.cd");
     EXPECT_EQ(NOERROR_STATUS, exportRtf(bad.data(), 0, nullptr, nullptr, target.data()))
         << "damaged records end the text; the file is still valid RTF";
-    ::FreeLibrary(module);
+    FreeLibrary(module);
 }
 
 TEST_F(NotesTest, ClientLogsTheDatabaseAndNoteItWasAskedToOpen)
 {
-    ::CreateDirectoryW(Path(L"mail").c_str(), nullptr);
+    CreateDirectoryW(Path(L"mail").c_str(), nullptr);
     WriteDb(L"mail\\jdoe.nsf", SampleDb());
     // notes.exe reads the notes.ini beside nnotes.dll, as the client does.
     const std::wstring ini = brwtest::ThisProgramFolder() + L"\\notes.ini";
@@ -208,7 +211,7 @@ TEST_F(NotesTest, ClientLogsTheDatabaseAndNoteItWasAskedToOpen)
         // until the process is ended with the holder.
         EXPECT_TRUE(client.WaitForOutput("subject=Quarterly report\r\n", kTimeoutMs));
     }
-    ::DeleteFileW(ini.c_str());
+    DeleteFileW(ini.c_str());
     std::vector<BYTE> log;
     ASSERT_TRUE(nsf::ReadWholeFile(Path(L"notes-client.log"), log));
     char expected[96];

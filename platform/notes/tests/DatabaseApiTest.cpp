@@ -1,9 +1,8 @@
 // Databases, the data directory, directory searches, modified-note tables.
-#include "platform/notes/tests/NotesFixture.h"
-
 #include "platform/notes/Lmbcs.h"
 #include "platform/notes/TimeDate.h"
 #include "platform/notes/Values.h"
+#include "platform/notes/tests/NotesFixture.h"
 
 #include <cstring>
 #include <map>
@@ -63,7 +62,7 @@ std::vector<DWORD> ModifiedIds(DBHANDLE db, const TIMEDATE& since, TIMEDATE* unt
 
 TEST_F(NotesTest, OpenReportsInfoTitleReplicaAndPaths)
 {
-    ::CreateDirectoryW(Path(L"mail").c_str(), nullptr);
+    CreateDirectoryW(Path(L"mail").c_str(), nullptr);
     WriteDb(L"mail\\sample.nsf", SampleDb());
     StartNotes();
     DBHANDLE db = 0;
@@ -157,8 +156,8 @@ TEST_F(NotesTest, DamagedOrMissingFilesFailTheOpen)
 
 TEST_F(NotesTest, DirectorySearchListsEveryDatabaseWithItsSummary)
 {
-    ::CreateDirectoryW(Path(L"mail").c_str(), nullptr);
-    ::CreateDirectoryW(Path(L"mail\\old").c_str(), nullptr);
+    CreateDirectoryW(Path(L"mail").c_str(), nullptr);
+    CreateDirectoryW(Path(L"mail\\old").c_str(), nullptr);
     WriteDb(L"mail\\sample.nsf", SampleDb());
     nsf::DbData other = SampleDb();
     other.info.title = "Old \x14\x01\x0A mail"; // U+010A in the title
@@ -234,12 +233,12 @@ TEST_F(NotesTest, AnOpenDatabaseSeesItsFileReplaced)
     // Replacing the file changes its size and time; make sure the time moves
     // even on a coarse clock.
     FILETIME later;
-    ::GetSystemTimeAsFileTime(&later);
+    GetSystemTimeAsFileTime(&later);
     later.dwHighDateTime += 1;
-    HANDLE f = ::CreateFileW(Path(L"db.nsf").c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                             nullptr);
-    ::SetFileTime(f, nullptr, nullptr, &later);
-    ::CloseHandle(f);
+    HANDLE f = CreateFileW(Path(L"db.nsf").c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    SetFileTime(f, nullptr, nullptr, &later);
+    CloseHandle(f);
     EXPECT_EQ(2u, ModifiedIds(first, minimum).size()) << "the table of an open handle follows the file";
     DBHANDLE second = OpenDb(L"db.nsf");
     EXPECT_EQ(2u, ModifiedIds(second, minimum).size());

@@ -1,11 +1,11 @@
 // DXL import: what real exports contain, read through the API afterwards.
-#include "platform/notes/tests/NotesFixture.h"
+#include "platform/notes/DxlImport.h"
 
 #include "platform/notes/DxlExport.h"
-#include "platform/notes/DxlImport.h"
 #include "platform/notes/Generator.h"
 #include "platform/notes/Lmbcs.h"
 #include "platform/notes/TimeDate.h"
+#include "platform/notes/tests/NotesFixture.h"
 
 #include <objbase.h>
 
@@ -63,12 +63,12 @@ protected:
     void SetUp() override
     {
         NotesTest::SetUp();
-        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     }
     void TearDown() override
     {
         NotesTest::TearDown();
-        ::CoUninitialize();
+        CoUninitialize();
     }
     bool ImportText(const char* text, size_t size, nsf::DbData& data, std::wstring* error)
     {
@@ -109,8 +109,8 @@ TEST_F(DxlImportTest, DatabaseExportBecomesADatabase)
     NOTEHANDLE note = 0;
     ASSERT_EQ(NOERROR_STATUS, NSFNoteOpen(db, 0x8FA, 0, &note)) << "the exported note id is kept";
     EXPECT_EQ("Memo", ItemText(note, "Form")) << "the form attribute becomes the Form item";
-    EXPECT_EQ(std::string("Line one\0line two", 17), std::string(ItemText(note, "Subject").c_str(), 8) +
-                                                         std::string(1, '\0') + "line two");
+    EXPECT_EQ(std::string("Line one\0line two", 17),
+              std::string(ItemText(note, "Subject").c_str(), 8) + std::string(1, '\0') + "line two");
     EXPECT_EQ("CN=A/O=B,CN=C/O=D", ItemText(note, "SendTo"));
     EXPECT_EQ("12.5", ItemText(note, "Size"));
     EXPECT_EQ("1,2", ItemText(note, "Numbers"));
@@ -206,9 +206,8 @@ TEST_F(DxlImportTest, ExportAndImportGiveBackTheSameNotes)
         for (size_t k = 0; k < a.items.size(); ++k) {
             // A profile's $Name is rebuilt last from the element, so its
             // items are matched by name; everything else keeps its order.
-            const nsf::ItemData* item = (a.flags & nsf::kNoteProfile)
-                                            ? const_cast<nsf::NoteData&>(b).FindItem(a.items[k].name)
-                                            : &b.items[k];
+            const nsf::ItemData* item =
+                (a.flags & nsf::kNoteProfile) ? const_cast<nsf::NoteData&>(b).FindItem(a.items[k].name) : &b.items[k];
             ASSERT_NE(nullptr, item);
             EXPECT_EQ(a.items[k].name, item->name);
             EXPECT_EQ(a.items[k].value, item->value) << a.items[k].name;

@@ -1,11 +1,10 @@
 // Notes and items, text conversion, attachments, design notes, profiles,
 // @MailDbName, the compound-text builder and threads.
-#include "platform/notes/tests/NotesFixture.h"
-
 #include "platform/notes/CdRecords.h"
 #include "platform/notes/Lmbcs.h"
 #include "platform/notes/TimeDate.h"
 #include "platform/notes/Values.h"
+#include "platform/notes/tests/NotesFixture.h"
 
 #include <cstring>
 #include <thread>
@@ -43,8 +42,8 @@ std::string Converted(NOTEHANDLE note, const char* itemName, const char* delimit
     BLOCKID value{};
     WORD type = 0;
     DWORD length = 0;
-    EXPECT_EQ(NOERROR_STATUS, NSFItemInfo(note, itemName, static_cast<WORD>(strlen(itemName)), &item, &type, &value,
-                                          &length));
+    EXPECT_EQ(NOERROR_STATUS,
+              NSFItemInfo(note, itemName, static_cast<WORD>(strlen(itemName)), &item, &type, &value, &length));
     DHANDLE buffer = 0;
     DWORD size = 0;
     EXPECT_EQ(NOERROR_STATUS, ConvertItemToText(value, length, delimiter, lineLength, &buffer, &size, FALSE));
@@ -225,8 +224,9 @@ TEST_F(NoteTest, LargeRichTextConvertsWhole)
 TEST_F(NoteTest, AttachmentsExtractAndOtherObjectsDoNot)
 {
     nsf::NoteData& memo = data_.notes[0];
-    memo.items.insert(memo.items.begin() + 1,
-                      nsf::ItemData{"$FILE", 0, values::FileObject("ole", 0, memo.modified, memo.modified, 0x0010), {}});
+    memo.items.insert(
+        memo.items.begin() + 1,
+        nsf::ItemData{"$FILE", 0, values::FileObject("ole", 0, memo.modified, memo.modified, 0x0010), {}});
     Open();
     NOTEHANDLE note = OpenNote(memo.id);
     BLOCKID item{};
@@ -292,8 +292,8 @@ TEST_F(NoteTest, MailDbNameGivesServerAndFile)
     WORD formulaLength = 0;
     STATUS compileError = 0;
     WORD line = 0, column = 0, offset = 0, errLength = 0;
-    ASSERT_EQ(NOERROR_STATUS, NSFFormulaCompile(nullptr, 0, "@MailDbName", 11, &formula, &formulaLength,
-                                                &compileError, &line, &column, &offset, &errLength));
+    ASSERT_EQ(NOERROR_STATUS, NSFFormulaCompile(nullptr, 0, "@MailDbName", 11, &formula, &formulaLength, &compileError,
+                                                &line, &column, &offset, &errLength));
     HCOMPUTE compute = 0;
     ASSERT_EQ(NOERROR_STATUS, NSFComputeStart(0, OSLockObject(formula), &compute));
     DHANDLE result = 0;
@@ -411,29 +411,70 @@ TEST(NotesRuntime, EveryOrdinalTheProductImportsIsExportedByName)
         const char* name;
     };
     static const Export kExports[] = {
-        {13, "NotesTerm"}, {15, "NotesInitExtended"}, {16, "NotesInitThread"}, {17, "NotesTermThread"},
-        {143, "OSMemFree"}, {182, "OSLockObject"}, {183, "OSUnlockObject"}, {223, "ConvertTextToTIMEDATE"},
-        {224, "ConvertTIMEDATEToText"}, {323, "IDScan"}, {391, "OSTranslate"}, {416, "OSGetEnvironmentString"},
-        {435, "ODSReadMemory"}, {441, "OSGetLMBCSCLS"}, {451, "TimeConstant"}, {531, "NLS_goto_prev"},
-        {707, "OSLoadString"}, {708, "OSGetIntlSettings"}, {861, "IDDestroyTable"}, {2001, "NSFDbClose"},
-        {2005, "NSFDbOpen"}, {2008, "NSFNoteClose"}, {2009, "NSFNoteCreate"}, {2040, "NSFFormulaCompile"},
-        {2050, "NSFNoteGetInfo"}, {2051, "NSFNoteSetInfo"}, {2062, "NSFItemInfo"}, {2073, "NSFNoteExtractFile"},
-        {2086, "NSFDbInfoGet"}, {2088, "NSFDbReplicaInfoGet"}, {2100, "NSFDbInfoParse"},
-        {2118, "NSFDbGetModifiedNoteTable"}, {2124, "ConvertItemToText"}, {2130, "NSFDbLocateByReplicaID"},
-        {2133, "NSFDbOpenExtended"}, {2145, "NSFNoteIsSignedOrSealed"}, {2164, "NSFItemInfoNext"},
-        {2177, "NSFItemGetText"}, {2194, "NSFItemQuery"}, {2195, "NSFSearch"}, {2196, "NSFItemConvertToText"},
-        {2258, "EnumCompositeBuffer"}, {2259, "CompoundTextCreate"}, {2260, "CompoundTextClose"},
-        {2261, "CompoundTextDiscard"}, {2412, "NSFComputeStart"}, {2413, "NSFComputeStop"},
-        {2429, "NSFComputeEvaluate"}, {2441, "CompoundTextAddRenderedNote"}, {2444, "CompoundTextAddCDRecords"},
-        {2638, "NSFDbPathGet"}, {2709, "NSFProfileOpen"}, {2856, "NIFFindDesignNote"},
-        {2878, "NIFFindPrivateDesignNote"}, {2910, "NIFFindDesignNoteExt"}, {3846, "NSFItemCDToFile"},
-        {5799, "NSFNoteOpen"}, {6331, "NSFNoteOpenExt"},
+        {13, "NotesTerm"},
+        {15, "NotesInitExtended"},
+        {16, "NotesInitThread"},
+        {17, "NotesTermThread"},
+        {143, "OSMemFree"},
+        {182, "OSLockObject"},
+        {183, "OSUnlockObject"},
+        {223, "ConvertTextToTIMEDATE"},
+        {224, "ConvertTIMEDATEToText"},
+        {323, "IDScan"},
+        {391, "OSTranslate"},
+        {416, "OSGetEnvironmentString"},
+        {435, "ODSReadMemory"},
+        {441, "OSGetLMBCSCLS"},
+        {451, "TimeConstant"},
+        {531, "NLS_goto_prev"},
+        {707, "OSLoadString"},
+        {708, "OSGetIntlSettings"},
+        {861, "IDDestroyTable"},
+        {2001, "NSFDbClose"},
+        {2005, "NSFDbOpen"},
+        {2008, "NSFNoteClose"},
+        {2009, "NSFNoteCreate"},
+        {2040, "NSFFormulaCompile"},
+        {2050, "NSFNoteGetInfo"},
+        {2051, "NSFNoteSetInfo"},
+        {2062, "NSFItemInfo"},
+        {2073, "NSFNoteExtractFile"},
+        {2086, "NSFDbInfoGet"},
+        {2088, "NSFDbReplicaInfoGet"},
+        {2100, "NSFDbInfoParse"},
+        {2118, "NSFDbGetModifiedNoteTable"},
+        {2124, "ConvertItemToText"},
+        {2130, "NSFDbLocateByReplicaID"},
+        {2133, "NSFDbOpenExtended"},
+        {2145, "NSFNoteIsSignedOrSealed"},
+        {2164, "NSFItemInfoNext"},
+        {2177, "NSFItemGetText"},
+        {2194, "NSFItemQuery"},
+        {2195, "NSFSearch"},
+        {2196, "NSFItemConvertToText"},
+        {2258, "EnumCompositeBuffer"},
+        {2259, "CompoundTextCreate"},
+        {2260, "CompoundTextClose"},
+        {2261, "CompoundTextDiscard"},
+        {2412, "NSFComputeStart"},
+        {2413, "NSFComputeStop"},
+        {2429, "NSFComputeEvaluate"},
+        {2441, "CompoundTextAddRenderedNote"},
+        {2444, "CompoundTextAddCDRecords"},
+        {2638, "NSFDbPathGet"},
+        {2709, "NSFProfileOpen"},
+        {2856, "NIFFindDesignNote"},
+        {2878, "NIFFindPrivateDesignNote"},
+        {2910, "NIFFindDesignNoteExt"},
+        {3846, "NSFItemCDToFile"},
+        {5799, "NSFNoteOpen"},
+        {6331, "NSFNoteOpenExt"},
     };
-    HMODULE module = ::GetModuleHandleW(L"nnotes.dll");
+    HMODULE module = GetModuleHandleW(L"nnotes.dll");
     ASSERT_NE(nullptr, module);
     for (const Export& e : kExports) {
-        FARPROC byOrdinal = ::GetProcAddress(module, MAKEINTRESOURCEA(e.ordinal));
+        FARPROC byOrdinal = GetProcAddress(module, MAKEINTRESOURCEA(e.ordinal));
         EXPECT_NE(nullptr, byOrdinal) << e.ordinal;
-        EXPECT_EQ(byOrdinal, ::GetProcAddress(module, e.name)) << e.name << " is not ordinal " << e.ordinal;
+        EXPECT_EQ(byOrdinal, GetProcAddress(module, e.name)) << e.name << " is not ordinal " << e.ordinal;
     }
 }

@@ -13,8 +13,8 @@ std::wstring UniqueFolder()
 {
     static int counter = 0;
     wchar_t temp[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, temp);
-    return std::wstring(temp) + L"brwnotes-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+    GetTempPathW(MAX_PATH, temp);
+    return std::wstring(temp) + L"brwnotes-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
            std::to_wstring(++counter);
 }
 
@@ -26,7 +26,7 @@ void RemoveTree(const std::wstring& folder)
     op.wFunc = FO_DELETE;
     op.pFrom = from.c_str();
     op.fFlags = FOF_NO_UI;
-    ::SHFileOperationW(&op);
+    SHFileOperationW(&op);
 }
 
 } // namespace
@@ -34,7 +34,7 @@ void RemoveTree(const std::wstring& folder)
 void NotesTest::SetUp()
 {
     dataDir_ = UniqueFolder();
-    ASSERT_TRUE(::CreateDirectoryW(dataDir_.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(dataDir_.c_str(), nullptr));
 }
 
 void NotesTest::TearDown()
@@ -56,7 +56,10 @@ void NotesTest::StartNotes(const std::string& extraIni)
     started_ = true;
 }
 
-std::string NotesTest::NarrowPath(const std::wstring& relative) const { return lmbcs::FromWide(Path(relative)); }
+std::string NotesTest::NarrowPath(const std::wstring& relative) const
+{
+    return lmbcs::FromWide(Path(relative));
+}
 
 void NotesTest::WriteDb(const std::wstring& relative, const nsf::DbData& data)
 {
@@ -88,7 +91,8 @@ nsf::DbData NotesTest::SampleDb()
     data.info.replicaId = TIMEDATE{{0x004B6231, 0xC12585B4}};
     data.info.created = data.info.dataModified = timedate::FromUtcParts(2024, 1, 2, 3, 4, 5, 0, 0, false);
     nsf::NoteData& memo = AddDocument(data, "Quarterly report");
-    memo.items.push_back(nsf::ItemData{"SendTo", ITEM_SUMMARY, values::TextList({"CN=A B/O=Acme", "CN=C D/O=Acme"}), {}});
+    memo.items.push_back(
+        nsf::ItemData{"SendTo", ITEM_SUMMARY, values::TextList({"CN=A B/O=Acme", "CN=C D/O=Acme"}), {}});
     memo.items.push_back(nsf::ItemData{"PostedDate", ITEM_SUMMARY, values::Time(memo.modified), {}});
     std::vector<BYTE> body;
     cd::AppendPabDefinition(body, 1);
@@ -99,9 +103,8 @@ nsf::DbData NotesTest::SampleDb()
     cd::AppendAttachmentHotspot(body, "report.pdf", "Report Final.pdf");
     memo.items.push_back(nsf::ItemData{"Body", 0, values::RichText(body), {}});
     const std::vector<BYTE> file = {'%', 'P', 'D', 'F', 0, 1, 2, 3};
-    memo.items.push_back(nsf::ItemData{"$FILE", ITEM_SUMMARY,
-                                       values::FileObject("report.pdf", static_cast<DWORD>(file.size()), memo.modified,
-                                                          memo.modified),
-                                       file});
+    memo.items.push_back(nsf::ItemData{
+        "$FILE", ITEM_SUMMARY,
+        values::FileObject("report.pdf", static_cast<DWORD>(file.size()), memo.modified, memo.modified), file});
     return data;
 }

@@ -8,12 +8,11 @@
 //   BRWSearchAdmin identity | reset | count
 //
 // Every command prints "result 0x..." last; the exit code is 0 on success.
-#include <searchapi.h>
-
 #include "common/ComHolders.h"
 #include "common/WideString.h"
 
 #include <objbase.h>
+#include <searchapi.h>
 
 #include <cwchar>
 #include <string>
@@ -28,14 +27,14 @@ void Print(const std::wstring& text)
 {
     const std::string bytes = brw::WideToUtf8(text + L"\n");
     DWORD written = 0;
-    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 HRESULT OpenCatalog(ISearchCatalogManager** catalog)
 {
     ComPtr<ISearchManager> manager;
-    HRESULT hr = ::CoCreateInstance(CLSID_CSearchManager, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                    IID_ISearchManager, manager.put_void());
+    HRESULT hr = CoCreateInstance(CLSID_CSearchManager, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                  IID_ISearchManager, manager.put_void());
     return SUCCEEDED(hr) ? manager->GetCatalog(L"SystemIndex", catalog) : hr;
 }
 
@@ -52,7 +51,7 @@ HRESULT AddRoot(const wchar_t* url, bool notificationsOnly)
     ComPtr<ISearchRoot> root;
     HRESULT hr = OpenScope(scope.put());
     if (SUCCEEDED(hr)) {
-        hr = ::CoCreateInstance(CLSID_CSearchRoot, nullptr, CLSCTX_ALL, IID_ISearchRoot, root.put_void());
+        hr = CoCreateInstance(CLSID_CSearchRoot, nullptr, CLSCTX_ALL, IID_ISearchRoot, root.put_void());
     }
     if (SUCCEEDED(hr)) {
         hr = root->put_RootURL(url);
@@ -215,11 +214,11 @@ HRESULT Run(int argc, wchar_t** argv)
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
         return 2;
     }
     const HRESULT hr = Run(argc, argv);
     Print(FormatText(L"result 0x%08X", static_cast<unsigned>(hr)));
-    ::CoUninitialize();
+    CoUninitialize();
     return SUCCEEDED(hr) ? 0 : 1;
 }

@@ -7,13 +7,12 @@
 // 2. Writes a catalogue of --query-items items (default 100,000), then times
 //    queries on it, in-process and through the query command (target: a
 //    query within 100 ms).
+#include "common/WideString.h"
 #include "platform/winsearch/core/Catalogue.h"
 #include "platform/winsearch/core/CatalogueSnapshot.h"
 #include "platform/winsearch/core/SharedState.h"
 #include "platform/winsearch/core/StateLock.h"
 #include "platform/winsearch/tests/StandInHarness.h"
-
-#include "common/WideString.h"
 
 #include <algorithm>
 #include <cmath>
@@ -29,21 +28,21 @@ using brwtest::ProcessResult;
 double Seconds(LARGE_INTEGER start, LARGE_INTEGER end)
 {
     LARGE_INTEGER frequency{};
-    ::QueryPerformanceFrequency(&frequency);
+    QueryPerformanceFrequency(&frequency);
     return static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
 LARGE_INTEGER Now()
 {
     LARGE_INTEGER now{};
-    ::QueryPerformanceCounter(&now);
+    QueryPerformanceCounter(&now);
     return now;
 }
 
 bool BenchIndexing(unsigned items)
 {
     brwtest::StateSandbox sandbox;
-    ::SetEnvironmentVariableW(L"BRW_TESTHANDLER_LOG", nullptr);
+    SetEnvironmentVariableW(L"BRW_TESTHANDLER_LOG", nullptr);
     const unsigned fanout = static_cast<unsigned>(std::ceil(std::sqrt(static_cast<double>(items))));
     const std::wstring root = brw::FormatText(L"brwtest://t%ux2/", fanout);
     if (brwtest::RunAdmin64(L"addroot " + root).exitCode != 0) {
@@ -59,9 +58,9 @@ bool BenchIndexing(unsigned items)
     return result.exitCode == 0 && total / seconds >= 500;
 }
 
-const wchar_t* const kVocabulary[] = {L"budget", L"review", L"meeting", L"project", L"invoice", L"travel",
-                                      L"contract", L"report", L"summary", L"holiday", L"schedule", L"customer",
-                                      L"supplier", L"quarter", L"design", L"release"};
+const wchar_t* const kVocabulary[] = {L"budget",   L"review",  L"meeting", L"project", L"invoice",  L"travel",
+                                      L"contract", L"report",  L"summary", L"holiday", L"schedule", L"customer",
+                                      L"supplier", L"quarter", L"design",  L"release"};
 
 ItemRecord BenchItem(unsigned i)
 {

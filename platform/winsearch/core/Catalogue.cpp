@@ -19,14 +19,14 @@ constexpr std::uint32_t kMaxRecordBytes = 96 * 1024 * 1024;
 
 HRESULT LastError()
 {
-    const DWORD error = ::GetLastError();
+    const DWORD error = GetLastError();
     return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
 }
 
 HRESULT ReadWhole(HANDLE file, std::string* bytes)
 {
     LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file, &size)) {
+    if (!GetFileSizeEx(file, &size)) {
         return LastError();
     }
     if (static_cast<std::uint64_t>(size.QuadPart) > kMaxCatalogueBytes) {
@@ -37,7 +37,7 @@ HRESULT ReadWhole(HANDLE file, std::string* bytes)
     while (done < bytes->size()) {
         DWORD read = 0;
         const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes->size() - done, 1 << 24));
-        if (!::ReadFile(file, bytes->data() + done, want, &read, nullptr)) {
+        if (!ReadFile(file, bytes->data() + done, want, &read, nullptr)) {
             return LastError();
         }
         if (read == 0) {
@@ -51,9 +51,8 @@ HRESULT ReadWhole(HANDLE file, std::string* bytes)
 
 bool EqualsNoCase(const std::wstring& a, const std::wstring& b)
 {
-    return a.size() == b.size() &&
-           ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
-               CSTR_EQUAL;
+    return a.size() == b.size() && CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                                        static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
 bool ContainsNoCase(const std::wstring& text, const std::wstring& part)
@@ -62,15 +61,16 @@ bool ContainsNoCase(const std::wstring& text, const std::wstring& part)
         return false;
     }
     for (size_t i = 0; i + part.size() <= text.size(); ++i) {
-        if (::CompareStringOrdinal(text.data() + i, static_cast<int>(part.size()), part.data(),
-                                   static_cast<int>(part.size()), TRUE) == CSTR_EQUAL) {
+        if (CompareStringOrdinal(text.data() + i, static_cast<int>(part.size()), part.data(),
+                                 static_cast<int>(part.size()), TRUE) == CSTR_EQUAL) {
             return true;
         }
     }
     return false;
 }
 
-bool AnyText(const PropertyValue* value, const std::wstring& wanted, bool (*compare)(const std::wstring&, const std::wstring&))
+bool AnyText(const PropertyValue* value, const std::wstring& wanted,
+             bool (*compare)(const std::wstring&, const std::wstring&))
 {
     if (!value) {
         return false;
@@ -102,10 +102,10 @@ HRESULT Catalogue::Load(const std::wstring& path)
     byUrl_.clear();
     words_.Clear();
     validBytes_ = 0;
-    FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) {
-        const DWORD error = ::GetLastError();
+        const DWORD error = GetLastError();
         return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? S_FALSE : HRESULT_FROM_WIN32(error);
     }
     std::string bytes;
@@ -140,14 +140,14 @@ HRESULT Catalogue::OpenForWriting(const std::wstring& path)
     if (FAILED(hr)) {
         return hr;
     }
-    file_.reset(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    file_.reset(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file_) {
         return LastError();
     }
     LARGE_INTEGER end{};
     end.QuadPart = static_cast<LONGLONG>(validBytes_);
-    if (!::SetFilePointerEx(file_.get(), end, nullptr, FILE_BEGIN) || !::SetEndOfFile(file_.get())) {
+    if (!SetFilePointerEx(file_.get(), end, nullptr, FILE_BEGIN) || !SetEndOfFile(file_.get())) {
         hr = LastError();
         file_.reset();
         return hr;
@@ -174,7 +174,7 @@ HRESULT Catalogue::Append(std::uint8_t operation, const std::string& payload)
     // not at all when this process dies.
     DWORD written = 0;
     const std::string& bytes = frame.Bytes();
-    if (!::WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+    if (!WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
         written != bytes.size()) {
         return LastError();
     }

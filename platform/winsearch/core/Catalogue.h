@@ -5,10 +5,9 @@
 // writer cuts off: a crash costs at most the item being written.
 #pragma once
 
+#include "common/Handles.h"
 #include "platform/winsearch/core/ItemRecord.h"
 #include "platform/winsearch/core/WordIndex.h"
-
-#include "common/Handles.h"
 
 #include <cstdint>
 #include <memory>

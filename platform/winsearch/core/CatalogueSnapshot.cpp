@@ -131,19 +131,19 @@ HRESULT WriteSnapshot(const Catalogue& catalogue, const std::wstring& path)
 
     const std::wstring temporary = path + L".new";
     {
-        FileHandle file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        FileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         DWORD written = 0;
-        if (!file || !::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        if (!file || !WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
             written != bytes.size()) {
-            const HRESULT hr = HRESULT_FROM_WIN32(::GetLastError());
+            const HRESULT hr = HRESULT_FROM_WIN32(GetLastError());
             file.reset();
-            ::DeleteFileW(temporary.c_str());
+            DeleteFileW(temporary.c_str());
             return FAILED(hr) ? hr : E_FAIL;
         }
     }
-    if (!::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        const HRESULT hr = HRESULT_FROM_WIN32(::GetLastError());
-        ::DeleteFileW(temporary.c_str());
+    if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        const HRESULT hr = HRESULT_FROM_WIN32(GetLastError());
+        DeleteFileW(temporary.c_str());
         return hr;
     }
     return S_OK;
@@ -152,21 +152,21 @@ HRESULT WriteSnapshot(const Catalogue& catalogue, const std::wstring& path)
 CatalogueSnapshot::~CatalogueSnapshot()
 {
     if (view_) {
-        ::UnmapViewOfFile(view_);
+        UnmapViewOfFile(view_);
     }
 }
 
 HRESULT CatalogueSnapshot::Open(const std::wstring& path, std::uint64_t catalogueBytes)
 {
-    file_.reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    file_.reset(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
-    if (!file_ || !::GetFileSizeEx(file_.get(), &size) || static_cast<std::uint64_t>(size.QuadPart) < sizeof(Header) ||
+    if (!file_ || !GetFileSizeEx(file_.get(), &size) || static_cast<std::uint64_t>(size.QuadPart) < sizeof(Header) ||
         size.QuadPart > (1LL << 31)) {
         return S_FALSE;
     }
-    mapping_.reset(::CreateFileMappingW(file_.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-    view_ = mapping_ ? static_cast<const char*>(::MapViewOfFile(mapping_.get(), FILE_MAP_READ, 0, 0, 0)) : nullptr;
+    mapping_.reset(CreateFileMappingW(file_.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    view_ = mapping_ ? static_cast<const char*>(MapViewOfFile(mapping_.get(), FILE_MAP_READ, 0, 0, 0)) : nullptr;
     if (!view_) {
         return S_FALSE;
     }
@@ -204,7 +204,8 @@ bool CatalogueSnapshot::FindWord(const std::wstring& word, const std::uint32_t**
         const WordEntry& entry = words_[middle];
         const int order = Text(entry.text.offset, entry.text.length).compare(word);
         if (order == 0) {
-            if (entry.firstPosting > header_->postingCount || entry.postingCount > header_->postingCount - entry.firstPosting) {
+            if (entry.firstPosting > header_->postingCount ||
+                entry.postingCount > header_->postingCount - entry.firstPosting) {
                 return false;
             }
             *begin = postings_ + entry.firstPosting;

@@ -6,9 +6,8 @@
 // since, it is stale and the query reads the catalogue itself.
 #pragma once
 
-#include "platform/winsearch/core/Catalogue.h"
-
 #include "common/Handles.h"
+#include "platform/winsearch/core/Catalogue.h"
 
 #include <cstdint>
 #include <string>

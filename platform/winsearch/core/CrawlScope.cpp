@@ -1,8 +1,7 @@
 #include "platform/winsearch/core/CrawlScope.h"
 
-#include "platform/winsearch/core/StateFile.h"
-
 #include "common/WideString.h"
+#include "platform/winsearch/core/StateFile.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -113,8 +112,8 @@ void CrawlScope::AddRoot(const RootEntry& root)
 
 bool CrawlScope::RemoveRoot(const std::wstring& url)
 {
-    const auto root = std::find_if(roots_.begin(), roots_.end(),
-                                   [&](const RootEntry& entry) { return SameUrl(entry.url, url); });
+    const auto root =
+        std::find_if(roots_.begin(), roots_.end(), [&](const RootEntry& entry) { return SameUrl(entry.url, url); });
     if (root == roots_.end()) {
         return false;
     }
@@ -152,9 +151,10 @@ void CrawlScope::AddRule(const RuleEntry& rule, bool overrideChildren)
 bool CrawlScope::RemoveRule(const std::wstring& url, bool isDefault)
 {
     const size_t before = rules_.size();
-    rules_.erase(std::remove_if(rules_.begin(), rules_.end(),
-                                [&](const RuleEntry& rule) { return rule.isDefault == isDefault && SameUrl(rule.url, url); }),
-                 rules_.end());
+    rules_.erase(
+        std::remove_if(rules_.begin(), rules_.end(),
+                       [&](const RuleEntry& rule) { return rule.isDefault == isDefault && SameUrl(rule.url, url); }),
+        rules_.end());
     return rules_.size() != before;
 }
 
@@ -186,16 +186,14 @@ bool CrawlScope::IsIncluded(const std::wstring& url, CLUSION_REASON* reason) con
 
 bool CrawlScope::HasParentRule(const std::wstring& url) const
 {
-    return std::any_of(rules_.begin(), rules_.end(), [&](const RuleEntry& rule) {
-        return !SameUrl(rule.url, url) && RuleCovers(rule.url, url);
-    });
+    return std::any_of(rules_.begin(), rules_.end(),
+                       [&](const RuleEntry& rule) { return !SameUrl(rule.url, url) && RuleCovers(rule.url, url); });
 }
 
 bool CrawlScope::HasChildRule(const std::wstring& url) const
 {
-    return std::any_of(rules_.begin(), rules_.end(), [&](const RuleEntry& rule) {
-        return !SameUrl(rule.url, url) && IsSameOrBelow(url, rule.url);
-    });
+    return std::any_of(rules_.begin(), rules_.end(),
+                       [&](const RuleEntry& rule) { return !SameUrl(rule.url, url) && IsSameOrBelow(url, rule.url); });
 }
 
 std::wstring CrawlScope::Serialize() const
@@ -203,13 +201,13 @@ std::wstring CrawlScope::Serialize() const
     std::wstring text = FormatText(L"version\t%lu\n", version_);
     for (const RootEntry& root : roots_) {
         text += FormatText(L"root\t%d\t%d\t%d\t%lu\t%lu\t%d\t%d\t%s\t%s\n", root.isHierarchical ? 1 : 0,
-                           root.providesNotifications ? 1 : 0, root.useNotificationsOnly ? 1 : 0,
-                           root.enumerationDepth, root.hostDepth, root.followDirectories ? 1 : 0,
-                           static_cast<int>(root.authenticationType), root.schedule.c_str(), root.url.c_str());
+                           root.providesNotifications ? 1 : 0, root.useNotificationsOnly ? 1 : 0, root.enumerationDepth,
+                           root.hostDepth, root.followDirectories ? 1 : 0, static_cast<int>(root.authenticationType),
+                           root.schedule.c_str(), root.url.c_str());
     }
     for (const RuleEntry& rule : rules_) {
-        text += FormatText(L"rule\t%d\t%d\t%lu\t%s\n", rule.include ? 1 : 0, rule.isDefault ? 1 : 0,
-                           rule.followFlags, rule.url.c_str());
+        text += FormatText(L"rule\t%d\t%d\t%lu\t%s\n", rule.include ? 1 : 0, rule.isDefault ? 1 : 0, rule.followFlags,
+                           rule.url.c_str());
     }
     return text;
 }

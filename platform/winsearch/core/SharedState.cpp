@@ -1,10 +1,9 @@
 #include "platform/winsearch/core/SharedState.h"
 
-#include "platform/winsearch/core/StateFile.h"
-#include "platform/winsearch/core/StateFolder.h"
-
 #include "common/Handles.h"
 #include "common/WideString.h"
+#include "platform/winsearch/core/StateFile.h"
+#include "platform/winsearch/core/StateFolder.h"
 
 #include <objbase.h>
 
@@ -21,14 +20,14 @@ constexpr wchar_t kTakenQueueFile[] = L"queue-taken.txt";
 
 bool ParseGuid(const std::wstring& text, GUID* guid)
 {
-    return text.size() == kGuidTextLength && SUCCEEDED(::CLSIDFromString(text.c_str(), guid));
+    return text.size() == kGuidTextLength && SUCCEEDED(CLSIDFromString(text.c_str(), guid));
 }
 
 HRESULT NewIdentity(CatalogueIdentity* identity)
 {
-    HRESULT hr = ::CoCreateGuid(&identity->resetSignature);
+    HRESULT hr = CoCreateGuid(&identity->resetSignature);
     if (SUCCEEDED(hr)) {
-        hr = ::CoCreateGuid(&identity->checkpointSignature);
+        hr = CoCreateGuid(&identity->checkpointSignature);
     }
     identity->lastCheckpointNumber = 0;
     identity->nextDocId = 1;
@@ -109,10 +108,10 @@ HRESULT LoadIdentity(const std::wstring& folder, CatalogueIdentity* identity)
 
 HRESULT SaveIdentity(const std::wstring& folder, const CatalogueIdentity& identity)
 {
-    const std::wstring text = L"reset\t" + GuidToString(identity.resetSignature) + L"\ncheckpoint\t" +
-                              GuidToString(identity.checkpointSignature) +
-                              FormatText(L"\ncheckpointnumber\t%lu\nnextdocid\t%lu\n", identity.lastCheckpointNumber,
-                                         identity.nextDocId);
+    const std::wstring text =
+        L"reset\t" + GuidToString(identity.resetSignature) + L"\ncheckpoint\t" +
+        GuidToString(identity.checkpointSignature) +
+        FormatText(L"\ncheckpointnumber\t%lu\nnextdocid\t%lu\n", identity.lastCheckpointNumber, identity.nextDocId);
     return ReplaceStateFile(StatePath(folder, kIdentityFile), text);
 }
 
@@ -159,7 +158,7 @@ HRESULT TakeChanges(const std::wstring& folder, std::vector<QueuedChange>* chang
         if (FAILED(hr)) {
             return hr;
         }
-        ::DeleteFileW(queue.c_str());
+        DeleteFileW(queue.c_str());
     }
     ParseChanges(leftOver + waiting, changes);
     return S_OK;
@@ -168,8 +167,8 @@ HRESULT TakeChanges(const std::wstring& folder, std::vector<QueuedChange>* chang
 HRESULT FinishChanges(const std::wstring& folder)
 {
     const std::wstring taken = StatePath(folder, kTakenQueueFile);
-    if (!::DeleteFileW(taken.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
-        return HRESULT_FROM_WIN32(::GetLastError());
+    if (!DeleteFileW(taken.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
+        return HRESULT_FROM_WIN32(GetLastError());
     }
     return S_OK;
 }
@@ -200,9 +199,9 @@ std::wstring WorkEventName(const std::wstring& folder)
 
 void SignalWork(const std::wstring& folder) noexcept
 {
-    KernelHandle event(::CreateEventW(nullptr, FALSE, FALSE, WorkEventName(folder).c_str()));
+    KernelHandle event(CreateEventW(nullptr, FALSE, FALSE, WorkEventName(folder).c_str()));
     if (event) {
-        ::SetEvent(event.get());
+        SetEvent(event.get());
     }
 }
 

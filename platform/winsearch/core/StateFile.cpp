@@ -9,7 +9,7 @@ namespace {
 
 HRESULT LastError()
 {
-    const DWORD error = ::GetLastError();
+    const DWORD error = GetLastError();
     return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
 }
 
@@ -19,7 +19,7 @@ HRESULT WriteAll(HANDLE file, const std::string& bytes)
         return E_INVALIDARG;
     }
     DWORD written = 0;
-    if (!::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+    if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
         written != bytes.size()) {
         return LastError();
     }
@@ -31,14 +31,14 @@ HRESULT WriteAll(HANDLE file, const std::string& bytes)
 HRESULT ReadStateFile(const std::wstring& path, std::wstring* text)
 {
     text->clear();
-    FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
-        const DWORD error = ::GetLastError();
+        const DWORD error = GetLastError();
         return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? S_FALSE : HRESULT_FROM_WIN32(error);
     }
     LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file.get(), &size)) {
+    if (!GetFileSizeEx(file.get(), &size)) {
         return LastError();
     }
     if (size.QuadPart > kMaxStateFileBytes) {
@@ -46,7 +46,7 @@ HRESULT ReadStateFile(const std::wstring& path, std::wstring* text)
     }
     std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
     DWORD read = 0;
-    if (!bytes.empty() && (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))) {
+    if (!bytes.empty() && (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))) {
         return LastError();
     }
     bytes.resize(read);
@@ -58,21 +58,21 @@ HRESULT ReplaceStateFile(const std::wstring& path, const std::wstring& text)
 {
     const std::wstring temporary = path + L".new";
     {
-        FileHandle file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        FileHandle file(
+            CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) {
             return LastError();
         }
         const HRESULT hr = WriteAll(file.get(), WideToUtf8(text));
         if (FAILED(hr)) {
             file.reset();
-            ::DeleteFileW(temporary.c_str());
+            DeleteFileW(temporary.c_str());
             return hr;
         }
     }
-    if (!::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const HRESULT hr = LastError();
-        ::DeleteFileW(temporary.c_str());
+        DeleteFileW(temporary.c_str());
         return hr;
     }
     return S_OK;
@@ -80,13 +80,14 @@ HRESULT ReplaceStateFile(const std::wstring& path, const std::wstring& text)
 
 HRESULT AppendStateFile(const std::wstring& path, const std::wstring& text)
 {
-    FileHandle file(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return LastError();
     }
     LARGE_INTEGER size{};
-    if (::GetFileSizeEx(file.get(), &size) && size.QuadPart + static_cast<LONGLONG>(text.size()) * 3 > kMaxStateFileBytes) {
+    if (GetFileSizeEx(file.get(), &size) &&
+        size.QuadPart + static_cast<LONGLONG>(text.size()) * 3 > kMaxStateFileBytes) {
         return HRESULT_FROM_WIN32(ERROR_DISK_FULL);
     }
     return WriteAll(file.get(), WideToUtf8(text));
@@ -110,7 +111,8 @@ std::vector<std::vector<std::wstring>> SplitRecords(const std::wstring& text)
             size_t fieldStart = 0;
             for (;;) {
                 const size_t tab = line.find(L'\t', fieldStart);
-                fields.push_back(line.substr(fieldStart, tab == std::wstring::npos ? std::wstring::npos : tab - fieldStart));
+                fields.push_back(
+                    line.substr(fieldStart, tab == std::wstring::npos ? std::wstring::npos : tab - fieldStart));
                 if (tab == std::wstring::npos) {
                     break;
                 }

@@ -15,14 +15,14 @@ constexpr DWORD kMaxFolderLength = 1024;
 bool CreateFolderChain(const std::wstring& folder)
 {
     // SHCreateDirectoryExW also makes the parents and accepts an existing one.
-    const int result = ::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+    const int result = SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
     return result == ERROR_SUCCESS || result == ERROR_ALREADY_EXISTS || result == ERROR_FILE_EXISTS;
 }
 
 std::wstring DefaultFolder()
 {
     wchar_t common[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, common))) {
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, common))) {
         return std::wstring();
     }
     return std::wstring(common) + L"\\Brimlow Search Stand-in\\SystemIndex";
@@ -33,8 +33,9 @@ std::wstring DefaultFolder()
 std::wstring StateFolder()
 {
     wchar_t configured[kMaxFolderLength] = {};
-    const DWORD length = ::GetEnvironmentVariableW(kStateFolderVariable, configured, kMaxFolderLength);
-    std::wstring folder = (length > 0 && length < kMaxFolderLength) ? std::wstring(configured, length) : DefaultFolder();
+    const DWORD length = GetEnvironmentVariableW(kStateFolderVariable, configured, kMaxFolderLength);
+    std::wstring folder =
+        (length > 0 && length < kMaxFolderLength) ? std::wstring(configured, length) : DefaultFolder();
     while (folder.size() > 3 && (folder.back() == L'\\' || folder.back() == L'/')) {
         folder.pop_back();
     }

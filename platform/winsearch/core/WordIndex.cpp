@@ -13,7 +13,7 @@ bool IsWordCharacter(wchar_t c)
     if (c < 0x80) {
         return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9');
     }
-    return ::IsCharAlphaNumericW(c) != FALSE;
+    return IsCharAlphaNumericW(c) != FALSE;
 }
 
 void Lower(std::wstring* word)
@@ -24,7 +24,7 @@ void Lower(std::wstring* word)
         }
     }
     if (std::any_of(word->begin(), word->end(), [](wchar_t c) { return c >= 0x80; })) {
-        ::CharLowerBuffW(word->data(), static_cast<DWORD>(word->size()));
+        CharLowerBuffW(word->data(), static_cast<DWORD>(word->size()));
     }
 }
 

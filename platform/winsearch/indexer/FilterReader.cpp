@@ -34,7 +34,7 @@ bool ReadString(const PROPVARIANT& value, std::wstring* text)
         return true;
     }
     if (value.vt == VT_BSTR && value.bstrVal) {
-        text->assign(value.bstrVal, std::min<size_t>(::SysStringLen(value.bstrVal), kMaxValueText));
+        text->assign(value.bstrVal, std::min<size_t>(SysStringLen(value.bstrVal), kMaxValueText));
         return true;
     }
     return false;
@@ -43,15 +43,34 @@ bool ReadString(const PROPVARIANT& value, std::wstring* text)
 bool ReadInteger(const PROPVARIANT& value, std::int64_t* number)
 {
     switch (value.vt) {
-    case VT_I1: *number = value.cVal; return true;
-    case VT_UI1: *number = value.bVal; return true;
-    case VT_I2: *number = value.iVal; return true;
-    case VT_UI2: *number = value.uiVal; return true;
-    case VT_I4: case VT_INT: *number = value.lVal; return true;
-    case VT_UI4: case VT_UINT: *number = value.ulVal; return true;
-    case VT_I8: *number = value.hVal.QuadPart; return true;
-    case VT_UI8: *number = static_cast<std::int64_t>(value.uhVal.QuadPart); return true;
-    default: return false;
+    case VT_I1:
+        *number = value.cVal;
+        return true;
+    case VT_UI1:
+        *number = value.bVal;
+        return true;
+    case VT_I2:
+        *number = value.iVal;
+        return true;
+    case VT_UI2:
+        *number = value.uiVal;
+        return true;
+    case VT_I4:
+    case VT_INT:
+        *number = value.lVal;
+        return true;
+    case VT_UI4:
+    case VT_UINT:
+        *number = value.ulVal;
+        return true;
+    case VT_I8:
+        *number = value.hVal.QuadPart;
+        return true;
+    case VT_UI8:
+        *number = static_cast<std::int64_t>(value.uhVal.QuadPart);
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -136,8 +155,8 @@ void ReadValue(IFilter* filter, const STAT_CHUNK& chunk, GatherReply* reply)
             }
         }
     }
-    ::PropVariantClear(value);
-    ::CoTaskMemFree(value);
+    PropVariantClear(value);
+    CoTaskMemFree(value);
 }
 
 void ReadText(IFilter* filter, const STAT_CHUNK& chunk, std::wstring* text)

@@ -7,8 +7,8 @@
 
 #include "platform/winsearch/indexer/WorkerMessages.h"
 
-#include <filter.h>
 #include <objidl.h>
+#include <filter.h>
 
 namespace brw::winsearch {
 

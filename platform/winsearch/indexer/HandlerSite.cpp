@@ -1,9 +1,8 @@
 #include "platform/winsearch/indexer/HandlerSite.h"
 
+#include "common/ComObject.h"
 #include "platform/winsearch/indexer/RegistryLookup.h"
 #include "platform/winsearch/indexer/TextFilter.h"
-
-#include "common/ComObject.h"
 
 #include <shlwapi.h>
 
@@ -17,7 +16,7 @@ constexpr size_t kMaxSelectorLength = 128;
 
 bool Equals(const wchar_t* a, const wchar_t* b)
 {
-    return ::CompareStringOrdinal(a, -1, b, -1, TRUE) == CSTR_EQUAL;
+    return CompareStringOrdinal(a, -1, b, -1, TRUE) == CSTR_EQUAL;
 }
 
 bool IsUsable(const wchar_t* text)
@@ -50,7 +49,8 @@ public:
             return FilterForContentType(contentType, filter);
         }
         if (clsid && !IsEqualCLSID(*clsid, CLSID_NULL)) {
-            return ::CoCreateInstance(*clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IFilter, reinterpret_cast<void**>(filter));
+            return CoCreateInstance(*clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IFilter,
+                                    reinterpret_cast<void**>(filter));
         }
         if (extension && wcsnlen(extension, kMaxSelectorLength + 1) <= kMaxSelectorLength) {
             return FilterForExtension(extension, filter);
@@ -93,12 +93,13 @@ HRESULT FilterForExtension(const wchar_t* extension, IFilter** filter)
     if (FAILED(hr)) {
         return hr;
     }
-    return ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IFilter, reinterpret_cast<void**>(filter));
+    return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IFilter, reinterpret_cast<void**>(filter));
 }
 
 HRESULT CreateHandlerSite(IProtocolHandlerSite** site)
 {
-    return InitializeAndQuery(new (std::nothrow) HandlerSite(), IID_IProtocolHandlerSite, reinterpret_cast<void**>(site));
+    return InitializeAndQuery(new (std::nothrow) HandlerSite(), IID_IProtocolHandlerSite,
+                              reinterpret_cast<void**>(site));
 }
 
 } // namespace brw::winsearch

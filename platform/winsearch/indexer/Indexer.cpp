@@ -1,10 +1,9 @@
 #include "platform/winsearch/indexer/Indexer.h"
 
-#include "platform/winsearch/core/CatalogueSnapshot.h"
-#include "platform/winsearch/core/StateLock.h"
-
 #include "common/DebugConsole.h"
 #include "common/WideString.h"
+#include "platform/winsearch/core/CatalogueSnapshot.h"
+#include "platform/winsearch/core/StateLock.h"
 
 #include <deque>
 
@@ -18,7 +17,7 @@ void WriteLine(const std::wstring& line)
 {
     const std::string bytes = WideToUtf8(line + L"\n");
     DWORD written = 0;
-    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 } // namespace
@@ -127,7 +126,8 @@ void Indexer::Crawl(const std::wstring& start, bool removeUnvisited)
             }
         }
         for (ChildLink& child : children) {
-            if (!IsAcceptableUrl(child.url.c_str()) || !scope_.IsIncluded(child.url) || !visited.insert(child.url).second) {
+            if (!IsAcceptableUrl(child.url.c_str()) || !scope_.IsIncluded(child.url) ||
+                !visited.insert(child.url).second) {
                 continue;
             }
             const ItemRecord* known = catalogue_.Find(child.url);
@@ -232,9 +232,9 @@ HRESULT Indexer::RunOnce()
 
 HRESULT Indexer::RunLoop(HANDLE stop)
 {
-    KernelHandle work(::CreateEventW(nullptr, FALSE, FALSE, WorkEventName(folder_).c_str()));
+    KernelHandle work(CreateEventW(nullptr, FALSE, FALSE, WorkEventName(folder_).c_str()));
     if (!work) {
-        return HRESULT_FROM_WIN32(::GetLastError());
+        return HRESULT_FROM_WIN32(GetLastError());
     }
     for (unsigned long pass = 1;; ++pass) {
         bool changed = false;
@@ -251,7 +251,7 @@ HRESULT Indexer::RunLoop(HANDLE stop)
         Snapshot();
         WriteLine(FormatText(L"idle %lu", pass));
         const HANDLE handles[] = {stop, work.get()};
-        if (::WaitForMultipleObjects(2, handles, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) {
+        if (WaitForMultipleObjects(2, handles, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) {
             break;
         }
     }

@@ -5,12 +5,11 @@
 //
 // --once (the default) processes what is queued, crawls the roots and exits;
 // --loop keeps waiting for notifications and scope changes.
+#include "common/Handles.h"
+#include "common/WideString.h"
 #include "platform/winsearch/core/StateFolder.h"
 #include "platform/winsearch/indexer/Indexer.h"
 #include "platform/winsearch/indexer/WorkerMain.h"
-
-#include "common/Handles.h"
-#include "common/WideString.h"
 
 #include <objbase.h>
 
@@ -59,7 +58,7 @@ void Print(const std::wstring& text)
 {
     const std::string bytes = brw::WideToUtf8(text);
     DWORD written = 0;
-    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 int Run(const Options& options)
@@ -69,15 +68,15 @@ int Run(const Options& options)
         Print(L"no state folder\n");
         return 2;
     }
-    brw::KernelHandle stop(::CreateEventW(nullptr, TRUE, FALSE, StateObjectName(folder, L"Stop").c_str()));
+    brw::KernelHandle stop(CreateEventW(nullptr, TRUE, FALSE, StateObjectName(folder, L"Stop").c_str()));
     if (!stop) {
         return 2;
     }
     if (options.stop) {
-        ::SetEvent(stop.get());
+        SetEvent(stop.get());
         return 0;
     }
-    ::ResetEvent(stop.get());
+    ResetEvent(stop.get());
     Indexer indexer(folder, options.itemTimeoutMs);
     const HRESULT hr = options.loop ? indexer.RunLoop(stop.get()) : indexer.RunOnce();
     const IndexerCounts& counts = indexer.Counts();
@@ -98,10 +97,10 @@ int wmain(int argc, wchar_t** argv)
         Print(L"usage: BRWSearchIndexer [--once | --loop] [--item-timeout-ms N] | --stop\n");
         return 2;
     }
-    if (FAILED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {
+    if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {
         return 2;
     }
     const int result = Run(options);
-    ::CoUninitialize();
+    CoUninitialize();
     return result;
 }

@@ -1,10 +1,9 @@
 #include "platform/winsearch/indexer/ProtocolHost.h"
 
+#include "common/WideString.h"
 #include "platform/winsearch/indexer/FilterReader.h"
 #include "platform/winsearch/indexer/HandlerSite.h"
 #include "platform/winsearch/indexer/RegistryLookup.h"
-
-#include "common/WideString.h"
 
 #include <cwctype>
 
@@ -108,7 +107,7 @@ HRESULT ProtocolHost::HandlerFor(const std::wstring& url, ISearchProtocol** hand
     HRESULT hr = FindProtocolHandler(scheme, &clsid);
     ComPtr<ISearchProtocol> created;
     if (SUCCEEDED(hr)) {
-        hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_ISearchProtocol, created.put_void());
+        hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_ISearchProtocol, created.put_void());
     }
     if (SUCCEEDED(hr)) {
         TIMEOUT_INFO timeouts{sizeof(TIMEOUT_INFO), kConnectTimeoutSeconds, kDataTimeoutSeconds};

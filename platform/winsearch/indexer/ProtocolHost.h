@@ -3,9 +3,8 @@
 // down when the worker ends.
 #pragma once
 
-#include "platform/winsearch/indexer/WorkerMessages.h"
-
 #include "common/ComHolders.h"
+#include "platform/winsearch/indexer/WorkerMessages.h"
 
 #include <searchapi.h>
 

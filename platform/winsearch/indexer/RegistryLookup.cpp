@@ -1,8 +1,7 @@
 #include "platform/winsearch/indexer/RegistryLookup.h"
 
-#include <windowssearcherrors.h>
-
 #include <objbase.h>
+#include <windowssearcherrors.h>
 
 namespace brw::winsearch {
 
@@ -16,7 +15,7 @@ bool ReadText(HKEY root, const std::wstring& path, const wchar_t* name, std::wst
 {
     wchar_t buffer[kMaxRegistryText] = {};
     DWORD bytes = sizeof(buffer);
-    if (::RegGetValueW(root, path.c_str(), name, RRF_RT_REG_SZ, nullptr, buffer, &bytes) != ERROR_SUCCESS) {
+    if (RegGetValueW(root, path.c_str(), name, RRF_RT_REG_SZ, nullptr, buffer, &bytes) != ERROR_SUCCESS) {
         return false;
     }
     *text = buffer;
@@ -26,7 +25,7 @@ bool ReadText(HKEY root, const std::wstring& path, const wchar_t* name, std::wst
 bool ReadGuid(HKEY root, const std::wstring& path, const wchar_t* name, GUID* guid)
 {
     std::wstring text;
-    return ReadText(root, path, name, &text) && text.size() == 38 && SUCCEEDED(::CLSIDFromString(text.c_str(), guid));
+    return ReadText(root, path, name, &text) && text.size() == 38 && SUCCEEDED(CLSIDFromString(text.c_str(), guid));
 }
 
 bool IsPlainName(const std::wstring& text, size_t maxLength)
@@ -76,7 +75,7 @@ HRESULT FindProtocolHandler(const std::wstring& scheme, CLSID* clsid)
         !ReadText(HKEY_CURRENT_USER, kProtocolHandlersKey, scheme.c_str(), &progId)) {
         return GTHR_E_UNKNOWN_PROTOCOL;
     }
-    if (progId.size() > 200 || FAILED(::CLSIDFromProgID(progId.c_str(), clsid))) {
+    if (progId.size() > 200 || FAILED(CLSIDFromProgID(progId.c_str(), clsid))) {
         return GTHR_E_PRT_HNDLR_PROGID_MISSING;
     }
     return S_OK;
@@ -97,14 +96,14 @@ HRESULT FindFilterForExtension(const std::wstring& extension, CLSID* clsid)
         wchar_t classText[40] = {};
         if (!ReadText(HKEY_LOCAL_MACHINE, extensionKey, nullptr, &progId) || progId.size() > 200 ||
             !ReadGuid(HKEY_LOCAL_MACHINE, ClassesPath(progId + L"\\CLSID"), nullptr, &documentClass) ||
-            !::StringFromGUID2(documentClass, classText, 40) ||
+            !StringFromGUID2(documentClass, classText, 40) ||
             !ReadGuid(HKEY_LOCAL_MACHINE, ClassesPath(std::wstring(L"CLSID\\") + classText + L"\\PersistentHandler"),
                       nullptr, &handler)) {
             return REGDB_E_CLASSNOTREG;
         }
     }
     wchar_t handlerText[40] = {};
-    ::StringFromGUID2(handler, handlerText, 40);
+    StringFromGUID2(handler, handlerText, 40);
     if (!ReadGuid(HKEY_LOCAL_MACHINE, ClassesPath(std::wstring(L"CLSID\\") + handlerText + kFilterAddinKey), nullptr,
                   clsid)) {
         return REGDB_E_CLASSNOTREG;

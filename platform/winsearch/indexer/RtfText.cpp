@@ -19,10 +19,11 @@ struct GroupState {
     int unicodeSkip = 1; // \ucN: fallback characters after each \uN
 };
 
-const char* const kSkippedDestinations[] = {"fonttbl", "colortbl", "stylesheet", "info", "pict", "object",
-                                            "header", "footer", "headerl", "headerr", "footerl", "footerr",
-                                            "listtable", "listoverridetable", "rsidtbl", "generator", "themedata",
-                                            "datastore", "latentstyles", "xmlnstbl", "filetbl", "revtbl"};
+const char* const kSkippedDestinations[] = {
+    "fonttbl", "colortbl",  "stylesheet", "info",      "pict",         "object",    "header",
+    "footer",  "headerl",   "headerr",    "footerl",   "footerr",      "listtable", "listoverridetable",
+    "rsidtbl", "generator", "themedata",  "datastore", "latentstyles", "xmlnstbl",  "filetbl",
+    "revtbl"};
 
 bool IsSkippedDestination(const std::string& word)
 {
@@ -38,7 +39,7 @@ wchar_t FromCodePage1252(unsigned char byte)
 {
     wchar_t c = L'?';
     const char narrow = static_cast<char>(byte);
-    ::MultiByteToWideChar(1252, 0, &narrow, 1, &c, 1);
+    MultiByteToWideChar(1252, 0, &narrow, 1, &c, 1);
     return c;
 }
 

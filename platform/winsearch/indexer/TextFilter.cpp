@@ -1,11 +1,10 @@
 #include "platform/winsearch/indexer/TextFilter.h"
 
-#include "platform/winsearch/core/ItemRecord.h"
-#include "platform/winsearch/indexer/RtfText.h"
-
 #include "common/ComObject.h"
 #include "common/Handles.h"
 #include "common/WideString.h"
+#include "platform/winsearch/core/ItemRecord.h"
+#include "platform/winsearch/indexer/RtfText.h"
 
 #include <filterr.h>
 #include <propsys.h>
@@ -44,15 +43,15 @@ HRESULT ReadFileBytes(const wchar_t* path, std::string* bytes)
     if (!path) {
         return E_POINTER;
     }
-    FileHandle file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    FileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) {
-        return HRESULT_FROM_WIN32(::GetLastError());
+        return HRESULT_FROM_WIN32(GetLastError());
     }
     bytes->clear();
     char buffer[65536];
     DWORD read = 0;
-    while (bytes->size() < kMaxTextDocumentBytes && ::ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) &&
+    while (bytes->size() < kMaxTextDocumentBytes && ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) &&
            read > 0) {
         bytes->append(buffer, std::min<size_t>(read, kMaxTextDocumentBytes - bytes->size()));
     }
@@ -91,7 +90,7 @@ public:
         chunk->idChunk = 1;
         chunk->breakType = CHUNK_NO_BREAK;
         chunk->flags = CHUNK_TEXT;
-        chunk->locale = ::GetUserDefaultLCID();
+        chunk->locale = GetUserDefaultLCID();
         chunk->attribute.guidPropSet = kKeyContents.fmtid;
         chunk->attribute.psProperty.ulKind = PRSPEC_PROPID;
         chunk->attribute.psProperty.propid = kKeyContents.pid;
@@ -199,12 +198,14 @@ private:
 
 std::wstring DecodePlainText(std::string_view bytes)
 {
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+        static_cast<unsigned char>(bytes[1]) == 0xFE) {
         std::wstring text((bytes.size() - 2) / 2, L'\0');
         std::memcpy(text.data(), bytes.data() + 2, text.size() * 2);
         return text;
     }
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFE && static_cast<unsigned char>(bytes[1]) == 0xFF) {
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFE &&
+        static_cast<unsigned char>(bytes[1]) == 0xFF) {
         std::wstring text((bytes.size() - 2) / 2, L'\0');
         for (size_t i = 0; i < text.size(); ++i) {
             text[i] = static_cast<wchar_t>((static_cast<unsigned char>(bytes[2 + 2 * i]) << 8) |

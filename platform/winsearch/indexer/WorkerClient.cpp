@@ -17,14 +17,14 @@ constexpr DWORD kPipeBufferBytes = 64 * 1024;
 std::wstring NewPipeName()
 {
     static std::atomic<unsigned> counter{0};
-    return FormatText(L"\\\\.\\pipe\\BrwSearchStandIn.Worker.%lu.%u.%llu", ::GetCurrentProcessId(), ++counter,
-                      static_cast<unsigned long long>(::GetTickCount64()));
+    return FormatText(L"\\\\.\\pipe\\BrwSearchStandIn.Worker.%lu.%u.%llu", GetCurrentProcessId(), ++counter,
+                      static_cast<unsigned long long>(GetTickCount64()));
 }
 
 std::wstring ThisProgram()
 {
     wchar_t path[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
     return (length == 0 || length >= MAX_PATH) ? std::wstring() : std::wstring(path, length);
 }
 
@@ -42,24 +42,25 @@ HRESULT WorkerClient::Start()
     if (program.empty()) {
         return E_FAIL;
     }
-    FileHandle pipe(::CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
-                                       PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
-                                       kPipeBufferBytes, kPipeBufferBytes, 0, nullptr));
+    FileHandle pipe(CreateNamedPipeW(name.c_str(),
+                                     PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+                                     PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
+                                     kPipeBufferBytes, kPipeBufferBytes, 0, nullptr));
     if (!pipe) {
-        return HRESULT_FROM_WIN32(::GetLastError());
+        return HRESULT_FROM_WIN32(GetLastError());
     }
     std::wstring commandLine = L"\"" + program + L"\" " + kWorkerSwitch + L" " + name;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &info)) {
-        return HRESULT_FROM_WIN32(::GetLastError());
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info)) {
+        return HRESULT_FROM_WIN32(GetLastError());
     }
-    ::CloseHandle(info.hThread);
+    CloseHandle(info.hThread);
     process_.reset(info.hProcess);
     pipe_ = std::make_unique<OverlappedPipe>(std::move(pipe), process_.get());
-    const HRESULT hr = pipe_->Connect(::GetTickCount64() + kStartTimeoutMs);
+    const HRESULT hr = pipe_->Connect(GetTickCount64() + kStartTimeoutMs);
     if (FAILED(hr)) {
         Kill();
     }
@@ -70,8 +71,8 @@ void WorkerClient::Kill()
 {
     pipe_.reset();
     if (process_) {
-        ::TerminateProcess(process_.get(), static_cast<UINT>(GTHR_E_FILTER_PROCESS_TERMINATED));
-        ::WaitForSingleObject(process_.get(), kShutdownGraceMs);
+        TerminateProcess(process_.get(), static_cast<UINT>(GTHR_E_FILTER_PROCESS_TERMINATED));
+        WaitForSingleObject(process_.get(), kShutdownGraceMs);
         process_.reset();
     }
 }
@@ -79,7 +80,7 @@ void WorkerClient::Kill()
 void WorkerClient::Stop()
 {
     pipe_.reset();
-    if (process_ && ::WaitForSingleObject(process_.get(), kShutdownGraceMs) != WAIT_OBJECT_0) {
+    if (process_ && WaitForSingleObject(process_.get(), kShutdownGraceMs) != WAIT_OBJECT_0) {
         Kill();
     }
     process_.reset();
@@ -93,7 +94,7 @@ HRESULT WorkerClient::Gather(const GatherRequest& request, GatherReply* reply)
             return hr;
         }
     }
-    const ULONGLONG deadline = ::GetTickCount64() + itemTimeoutMs_;
+    const ULONGLONG deadline = GetTickCount64() + itemTimeoutMs_;
     std::string bytes;
     HRESULT hr = pipe_->Write(EncodeRequest(request), deadline);
     if (SUCCEEDED(hr)) {

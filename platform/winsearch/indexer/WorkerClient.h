@@ -5,10 +5,9 @@
 // item it was reading.
 #pragma once
 
+#include "common/Handles.h"
 #include "platform/winsearch/indexer/WorkerMessages.h"
 #include "platform/winsearch/indexer/WorkerPipe.h"
-
-#include "common/Handles.h"
 
 #include <memory>
 #include <string>

@@ -1,13 +1,11 @@
 #include "platform/winsearch/indexer/WorkerMain.h"
 
+#include "common/Handles.h"
 #include "platform/winsearch/indexer/ProtocolHost.h"
 #include "platform/winsearch/indexer/WorkerPipe.h"
 
-#include "common/Handles.h"
-
-#include <windowssearcherrors.h>
-
 #include <objbase.h>
+#include <windowssearcherrors.h>
 
 namespace brw::winsearch {
 
@@ -18,9 +16,9 @@ namespace {
 // gives up on that item only.
 LONG WINAPI EndOnCrash(EXCEPTION_POINTERS* exception)
 {
-    ::TerminateProcess(::GetCurrentProcess(), exception && exception->ExceptionRecord
-                                                  ? exception->ExceptionRecord->ExceptionCode
-                                                  : static_cast<UINT>(GTHR_E_FILTER_PROCESS_TERMINATED));
+    TerminateProcess(GetCurrentProcess(), exception && exception->ExceptionRecord
+                                              ? exception->ExceptionRecord->ExceptionCode
+                                              : static_cast<UINT>(GTHR_E_FILTER_PROCESS_TERMINATED));
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
@@ -50,17 +48,17 @@ int Serve(HANDLE pipe)
 
 int RunWorker(const wchar_t* pipeName)
 {
-    ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
-    ::SetUnhandledExceptionFilter(EndOnCrash);
-    FileHandle pipe(::CreateFileW(pipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    SetUnhandledExceptionFilter(EndOnCrash);
+    FileHandle pipe(CreateFileW(pipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!pipe) {
         return 2;
     }
-    if (FAILED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {
+    if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {
         return 3;
     }
     const int result = Serve(pipe.get());
-    ::CoUninitialize();
+    CoUninitialize();
     return result;
 }
 

@@ -12,7 +12,7 @@ namespace {
 
 HRESULT LastError()
 {
-    const DWORD error = ::GetLastError();
+    const DWORD error = GetLastError();
     return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
 }
 
@@ -20,7 +20,7 @@ HRESULT WriteAll(HANDLE pipe, const char* data, DWORD size)
 {
     while (size > 0) {
         DWORD written = 0;
-        if (!::WriteFile(pipe, data, size, &written, nullptr)) {
+        if (!WriteFile(pipe, data, size, &written, nullptr)) {
             return LastError();
         }
         data += written;
@@ -35,8 +35,8 @@ HRESULT ReadAll(HANDLE pipe, char* data, DWORD size)
     DWORD done = 0;
     while (done < size) {
         DWORD read = 0;
-        if (!::ReadFile(pipe, data + done, size - done, &read, nullptr)) {
-            const DWORD error = ::GetLastError();
+        if (!ReadFile(pipe, data + done, size - done, &read, nullptr)) {
+            const DWORD error = GetLastError();
             if ((error == ERROR_BROKEN_PIPE || error == ERROR_PIPE_NOT_CONNECTED) && done == 0) {
                 return S_FALSE;
             }
@@ -75,25 +75,25 @@ HRESULT ReadFrame(HANDLE pipe, std::string* bytes)
 }
 
 OverlappedPipe::OverlappedPipe(FileHandle pipe, HANDLE process)
-    : pipe_(std::move(pipe)), process_(process), event_(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
+    : pipe_(std::move(pipe)), process_(process), event_(CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
 }
 
 HRESULT OverlappedPipe::Wait(OVERLAPPED* overlapped, ULONGLONG deadline, DWORD* transferred)
 {
-    const ULONGLONG now = ::GetTickCount64();
+    const ULONGLONG now = GetTickCount64();
     const DWORD timeout = deadline > now ? static_cast<DWORD>(deadline - now) : 0;
     const HANDLE handles[] = {event_.get(), process_};
-    const DWORD wait = ::WaitForMultipleObjects(2, handles, FALSE, timeout);
+    const DWORD wait = WaitForMultipleObjects(2, handles, FALSE, timeout);
     if (wait != WAIT_OBJECT_0) {
-        ::CancelIo(pipe_.get());
+        CancelIo(pipe_.get());
         // The cancelled operation must be finished before its buffer goes.
         DWORD ignored = 0;
-        ::GetOverlappedResult(pipe_.get(), overlapped, &ignored, TRUE);
+        GetOverlappedResult(pipe_.get(), overlapped, &ignored, TRUE);
         return wait == WAIT_TIMEOUT ? HRESULT_FROM_WIN32(ERROR_TIMEOUT) : GTHR_E_FILTER_PROCESS_TERMINATED;
     }
-    if (!::GetOverlappedResult(pipe_.get(), overlapped, transferred, FALSE)) {
-        const DWORD error = ::GetLastError();
+    if (!GetOverlappedResult(pipe_.get(), overlapped, transferred, FALSE)) {
+        const DWORD error = GetLastError();
         return error == ERROR_BROKEN_PIPE ? GTHR_E_FILTER_PROCESS_TERMINATED : HRESULT_FROM_WIN32(error);
     }
     return S_OK;
@@ -106,11 +106,11 @@ HRESULT OverlappedPipe::Connect(ULONGLONG deadline)
     }
     OVERLAPPED overlapped{};
     overlapped.hEvent = event_.get();
-    ::ResetEvent(event_.get());
-    if (::ConnectNamedPipe(pipe_.get(), &overlapped)) {
+    ResetEvent(event_.get());
+    if (ConnectNamedPipe(pipe_.get(), &overlapped)) {
         return S_OK;
     }
-    const DWORD error = ::GetLastError();
+    const DWORD error = GetLastError();
     if (error == ERROR_PIPE_CONNECTED) {
         return S_OK;
     }
@@ -126,12 +126,12 @@ HRESULT OverlappedPipe::Transfer(bool write, char* data, DWORD size, ULONGLONG d
     while (size > 0) {
         OVERLAPPED overlapped{};
         overlapped.hEvent = event_.get();
-        ::ResetEvent(event_.get());
+        ResetEvent(event_.get());
         DWORD transferred = 0;
-        const BOOL done = write ? ::WriteFile(pipe_.get(), data, size, nullptr, &overlapped)
-                                : ::ReadFile(pipe_.get(), data, size, nullptr, &overlapped);
-        if (!done && ::GetLastError() != ERROR_IO_PENDING) {
-            const DWORD error = ::GetLastError();
+        const BOOL done = write ? WriteFile(pipe_.get(), data, size, nullptr, &overlapped)
+                                : ReadFile(pipe_.get(), data, size, nullptr, &overlapped);
+        if (!done && GetLastError() != ERROR_IO_PENDING) {
+            const DWORD error = GetLastError();
             return error == ERROR_BROKEN_PIPE ? GTHR_E_FILTER_PROCESS_TERMINATED : HRESULT_FROM_WIN32(error);
         }
         const HRESULT hr = Wait(&overlapped, deadline, &transferred);

@@ -1,6 +1,7 @@
 // BRWSearchQuery: searches the stand-in's catalogue (see QueryOptions.h for
 // the command line). Exit code 0 with results or none, 2 for a bad command
 // line or an unreadable catalogue.
+#include "common/WideString.h"
 #include "platform/winsearch/core/Catalogue.h"
 #include "platform/winsearch/core/CatalogueSnapshot.h"
 #include "platform/winsearch/core/SharedState.h"
@@ -8,8 +9,6 @@
 #include "platform/winsearch/core/StateLock.h"
 #include "platform/winsearch/query/QueryOptions.h"
 #include "platform/winsearch/query/ResultFormat.h"
-
-#include "common/WideString.h"
 
 namespace {
 
@@ -19,13 +18,13 @@ void Print(const std::wstring& text)
 {
     const std::string bytes = brw::WideToUtf8(text);
     DWORD written = 0;
-    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 std::uint64_t FileLength(const std::wstring& path)
 {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
         return 0;
     }
     return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;

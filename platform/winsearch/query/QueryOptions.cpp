@@ -27,11 +27,11 @@ bool ParseDate(const std::wstring& text, bool endOfDay, std::uint64_t* count)
     time.wMonth = static_cast<WORD>(std::wcstoul(text.substr(5, 2).c_str(), nullptr, 10));
     time.wDay = static_cast<WORD>(std::wcstoul(text.substr(8, 2).c_str(), nullptr, 10));
     FILETIME file{};
-    if (!::SystemTimeToFileTime(&time, &file)) {
+    if (!SystemTimeToFileTime(&time, &file)) {
         return false; // no such day
     }
     SYSTEMTIME check{};
-    if (!::FileTimeToSystemTime(&file, &check) || check.wDay != time.wDay || check.wMonth != time.wMonth) {
+    if (!FileTimeToSystemTime(&file, &check) || check.wDay != time.wDay || check.wMonth != time.wMonth) {
         return false;
     }
     *count = (static_cast<std::uint64_t>(file.dwHighDateTime) << 32) | file.dwLowDateTime;

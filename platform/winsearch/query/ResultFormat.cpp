@@ -9,14 +9,14 @@ namespace {
 std::wstring DateText(const ItemRecord& item)
 {
     const PropertyValue* date = item.Find(kKeyDateModified);
-    const std::uint64_t count = (date && date->type == ValueType::FileTime) ? static_cast<std::uint64_t>(date->number)
-                                                                             : item.lastModified;
+    const std::uint64_t count =
+        (date && date->type == ValueType::FileTime) ? static_cast<std::uint64_t>(date->number) : item.lastModified;
     if (count == 0) {
         return std::wstring();
     }
     FILETIME file{static_cast<DWORD>(count), static_cast<DWORD>(count >> 32)};
     SYSTEMTIME time{};
-    if (!::FileTimeToSystemTime(&file, &time)) {
+    if (!FileTimeToSystemTime(&file, &time)) {
         return std::wstring();
     }
     return FormatText(L"%04u-%02u-%02uT%02u:%02u:%02uZ", time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute,

@@ -1,12 +1,10 @@
 // The catalogue manager of "SystemIndex".
-#include "platform/winsearch/service/ServiceObjects.h"
-
+#include "common/ComObject.h"
+#include "common/WideString.h"
 #include "platform/winsearch/core/Catalogue.h"
 #include "platform/winsearch/core/SharedState.h"
 #include "platform/winsearch/core/StateLock.h"
-
-#include "common/ComObject.h"
-#include "common/WideString.h"
+#include "platform/winsearch/service/ServiceObjects.h"
 
 #include <shlwapi.h>
 
@@ -46,15 +44,15 @@ public:
         }
         const std::wstring oldFile = CatalogueFilePath(folder_, identity.resetSignature);
         const std::wstring oldSnapshot = SnapshotFilePath(folder_, identity.resetSignature);
-        hr = ::CoCreateGuid(&identity.resetSignature);
+        hr = CoCreateGuid(&identity.resetSignature);
         if (SUCCEEDED(hr)) {
             hr = SaveIdentity(folder_, identity);
         }
         if (SUCCEEDED(hr)) {
             // The new signature names a new, empty catalogue file; a host
             // still writing the old one moves over when it next looks.
-            ::DeleteFileW(oldFile.c_str());
-            ::DeleteFileW(oldSnapshot.c_str());
+            DeleteFileW(oldFile.c_str());
+            DeleteFileW(oldSnapshot.c_str());
             SignalWork(folder_);
         }
         return hr;

@@ -2,12 +2,10 @@
 // to the saved scope, freshly read under the state lock, at SaveAll: so
 // nothing takes effect before SaveAll, as on Windows, and two processes that
 // edit the scope at once both keep their edits.
-#include "platform/winsearch/service/ServiceObjects.h"
-
+#include "common/ComObject.h"
 #include "platform/winsearch/core/SharedState.h"
 #include "platform/winsearch/core/StateLock.h"
-
-#include "common/ComObject.h"
+#include "platform/winsearch/service/ServiceObjects.h"
 
 #include <shlwapi.h>
 
@@ -83,11 +81,13 @@ public:
     }
     IFACEMETHODIMP HasParentScopeRule(LPCWSTR url, BOOL* has) override
     {
-        return Ask(url, has, [](const CrawlScope& scope, const std::wstring& text) { return scope.HasParentRule(text); });
+        return Ask(url, has,
+                   [](const CrawlScope& scope, const std::wstring& text) { return scope.HasParentRule(text); });
     }
     IFACEMETHODIMP HasChildScopeRule(LPCWSTR url, BOOL* has) override
     {
-        return Ask(url, has, [](const CrawlScope& scope, const std::wstring& text) { return scope.HasChildRule(text); });
+        return Ask(url, has,
+                   [](const CrawlScope& scope, const std::wstring& text) { return scope.HasChildRule(text); });
     }
     IFACEMETHODIMP IncludedInCrawlScope(LPCWSTR url, BOOL* included) override
     {

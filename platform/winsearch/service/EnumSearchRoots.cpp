@@ -1,7 +1,6 @@
 // The root enumerator: a snapshot of the saved roots, taken when it is made.
-#include "platform/winsearch/service/ServiceObjects.h"
-
 #include "common/ComObject.h"
+#include "platform/winsearch/service/ServiceObjects.h"
 
 #include <shlwapi.h>
 

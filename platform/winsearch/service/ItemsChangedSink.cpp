@@ -1,13 +1,11 @@
 // The items-changed sink: accepts notifications for URLs in the saved crawl
 // scope, numbers them, and queues them in the state folder for the indexer
 // host, which it wakes.
-#include "platform/winsearch/service/ServiceObjects.h"
-
-#include "platform/winsearch/core/SharedState.h"
-#include "platform/winsearch/core/StateLock.h"
-
 #include "common/ComHolders.h"
 #include "common/ComObject.h"
+#include "platform/winsearch/core/SharedState.h"
+#include "platform/winsearch/core/StateLock.h"
+#include "platform/winsearch/service/ServiceObjects.h"
 
 #include <shlwapi.h>
 

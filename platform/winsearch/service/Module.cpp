@@ -2,11 +2,10 @@
 // exported entry points. Registration writes HKCR\CLSID entries for Windows
 // Search's own class ids, in the registry view of the DLL's architecture, so
 // both 32-bit and 64-bit callers find an in-process server of their own.
-#include "platform/winsearch/service/ServiceObjects.h"
-
 #include "common/ClassFactory.h"
 #include "common/ModuleLock.h"
 #include "common/Registrar.h"
+#include "platform/winsearch/service/ServiceObjects.h"
 
 #include <windows.h>
 
@@ -22,17 +21,22 @@ const brw::ClassEntry kClasses[] = {
 brw::ScriptKey ClassKey(const GUID& clsid, const wchar_t* description)
 {
     wchar_t text[40] = {};
-    ::StringFromGUID2(clsid, text, 40);
-    return brw::ScriptKey{HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + text, brw::KeyMode::ForceRemove,
+    StringFromGUID2(clsid, text, 40);
+    return brw::ScriptKey{HKEY_CLASSES_ROOT,
+                          std::wstring(L"CLSID\\") + text,
+                          brw::KeyMode::ForceRemove,
                           {brw::ScriptValue::Default(description)}};
 }
 
 brw::ScriptKey ServerKey(const GUID& clsid)
 {
     wchar_t text[40] = {};
-    ::StringFromGUID2(clsid, text, 40);
-    return brw::ScriptKey{HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + text + L"\\InprocServer32", brw::KeyMode::Normal,
-                          {brw::ScriptValue::Default(L"%MODULE%"), brw::ScriptValue::String(L"ThreadingModel", L"Both")}};
+    StringFromGUID2(clsid, text, 40);
+    return brw::ScriptKey{
+        HKEY_CLASSES_ROOT,
+        std::wstring(L"CLSID\\") + text + L"\\InprocServer32",
+        brw::KeyMode::Normal,
+        {brw::ScriptValue::Default(L"%MODULE%"), brw::ScriptValue::String(L"ThreadingModel", L"Both")}};
 }
 
 brw::RegistryScript Script()
@@ -44,7 +48,7 @@ brw::RegistryScript Script()
 std::wstring ModulePath()
 {
     wchar_t path[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameW(g_module, path, MAX_PATH);
+    const DWORD length = GetModuleFileNameW(g_module, path, MAX_PATH);
     return (length == 0 || length >= MAX_PATH) ? std::wstring() : std::wstring(path, length);
 }
 
@@ -68,7 +72,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
     if (reason == DLL_PROCESS_ATTACH) {
         g_module = instance;
-        ::DisableThreadLibraryCalls(instance);
+        DisableThreadLibraryCalls(instance);
     }
     return TRUE;
 }

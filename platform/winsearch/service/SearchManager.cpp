@@ -1,10 +1,8 @@
 // CSearchManager: the entry point; hands out the one catalogue.
-#include "platform/winsearch/service/ServiceObjects.h"
-
-#include "platform/winsearch/core/StateFolder.h"
-
 #include "common/ComObject.h"
 #include "common/WideString.h"
+#include "platform/winsearch/core/StateFolder.h"
+#include "platform/winsearch/service/ServiceObjects.h"
 
 #include <shlwapi.h>
 
@@ -49,7 +47,7 @@ public:
         if (!name) {
             return E_INVALIDARG;
         }
-        if (::CompareStringOrdinal(name, -1, kCatalogName, -1, TRUE) != CSTR_EQUAL) {
+        if (CompareStringOrdinal(name, -1, kCatalogName, -1, TRUE) != CSTR_EQUAL) {
             return kCatalogNotFound;
         }
         const std::wstring folder = StateFolder();

@@ -1,11 +1,9 @@
 // CSearchRoot: a crawl root's settings, held until it is given to AddRoot.
-#include "platform/winsearch/service/ServiceObjects.h"
-
-#include "platform/winsearch/core/StateFile.h"
-
 #include "common/ComHolders.h"
 #include "common/ComObject.h"
 #include "common/WideString.h"
+#include "platform/winsearch/core/StateFile.h"
+#include "platform/winsearch/service/ServiceObjects.h"
 
 #include <shlwapi.h>
 
@@ -68,7 +66,10 @@ public:
     }
     IFACEMETHODIMP put_IsHierarchical(BOOL value) override { return PutBool(value, &root_.isHierarchical); }
     IFACEMETHODIMP get_IsHierarchical(BOOL* value) override { return Get(root_.isHierarchical, value); }
-    IFACEMETHODIMP put_ProvidesNotifications(BOOL value) override { return PutBool(value, &root_.providesNotifications); }
+    IFACEMETHODIMP put_ProvidesNotifications(BOOL value) override
+    {
+        return PutBool(value, &root_.providesNotifications);
+    }
     IFACEMETHODIMP get_ProvidesNotifications(BOOL* value) override { return Get(root_.providesNotifications, value); }
     IFACEMETHODIMP put_UseNotificationsOnly(BOOL value) override { return PutBool(value, &root_.useNotificationsOnly); }
     IFACEMETHODIMP get_UseNotificationsOnly(BOOL* value) override { return Get(root_.useNotificationsOnly, value); }

@@ -1,9 +1,9 @@
 // The catalogue store: records, crash recovery, the word index and queries.
 #include "platform/winsearch/core/Catalogue.h"
-#include "platform/winsearch/core/CatalogueSnapshot.h"
-#include "platform/winsearch/core/RecordCodec.h"
 
 #include "common/WideString.h"
+#include "platform/winsearch/core/CatalogueSnapshot.h"
+#include "platform/winsearch/core/RecordCodec.h"
 
 #include <gtest/gtest.h>
 
@@ -20,11 +20,11 @@ protected:
     {
         static std::atomic<unsigned> counter{0};
         wchar_t temp[MAX_PATH] = {};
-        ::GetTempPathW(MAX_PATH, temp);
-        path_ = FormatText(L"%scatalogue-%lu-%u.dat", temp, ::GetCurrentProcessId(), ++counter);
-        ::DeleteFileW(path_.c_str());
+        GetTempPathW(MAX_PATH, temp);
+        path_ = FormatText(L"%scatalogue-%lu-%u.dat", temp, GetCurrentProcessId(), ++counter);
+        DeleteFileW(path_.c_str());
     }
-    void TearDown() override { ::DeleteFileW(path_.c_str()); }
+    void TearDown() override { DeleteFileW(path_.c_str()); }
 
     static ItemRecord Item(const wchar_t* url, const wchar_t* text, const wchar_t* kind = L"email",
                            const wchar_t* author = L"Ann Smith", std::uint64_t day = 1)
@@ -53,16 +53,16 @@ protected:
     std::uint64_t FileSize() const
     {
         WIN32_FILE_ATTRIBUTE_DATA data{};
-        ::GetFileAttributesExW(path_.c_str(), GetFileExInfoStandard, &data);
+        GetFileAttributesExW(path_.c_str(), GetFileExInfoStandard, &data);
         return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     }
 
     void Truncate(std::uint64_t size) const
     {
-        FileHandle file(::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        FileHandle file(CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         LARGE_INTEGER at{};
         at.QuadPart = static_cast<LONGLONG>(size);
-        ASSERT_TRUE(::SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN) && ::SetEndOfFile(file.get()));
+        ASSERT_TRUE(SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN) && SetEndOfFile(file.get()));
     }
 
     std::wstring path_;
@@ -136,13 +136,13 @@ TEST_F(CatalogueTest, AFlippedByteStopsReadingAtThatRecord)
         ASSERT_EQ(S_OK, catalogue.Put(Item(L"brw://a/1", L"one")));
         ASSERT_EQ(S_OK, catalogue.Put(Item(L"brw://a/2", L"two")));
     }
-    FileHandle file(::CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    FileHandle file(CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     LARGE_INTEGER at{};
     at.QuadPart = static_cast<LONGLONG>(FileSize() - 6);
-    ASSERT_TRUE(::SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN));
     const char flipped = 'Z';
     DWORD written = 0;
-    ASSERT_TRUE(::WriteFile(file.get(), &flipped, 1, &written, nullptr));
+    ASSERT_TRUE(WriteFile(file.get(), &flipped, 1, &written, nullptr));
     file.reset();
     Catalogue reread;
     ASSERT_EQ(S_OK, reread.Load(path_));
@@ -223,14 +223,14 @@ TEST_F(CatalogueTest, TheSnapshotAnswersAsTheCatalogueDoesAndOnlyWhileItIsCurren
         EXPECT_EQ(S_FALSE, missing.Open(snapshotPath + L".none", catalogue.ValidBytes()));
     }
     // A damaged snapshot is refused, not read past its end.
-    FileHandle file(::CreateFileW(snapshotPath.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    FileHandle file(CreateFileW(snapshotPath.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     LARGE_INTEGER at{};
     at.QuadPart = 40;
-    ASSERT_TRUE(::SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN) && ::SetEndOfFile(file.get()));
+    ASSERT_TRUE(SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN) && SetEndOfFile(file.get()));
     file.reset();
     CatalogueSnapshot damaged;
     EXPECT_EQ(S_FALSE, damaged.Open(snapshotPath, catalogue.ValidBytes()));
-    ::DeleteFileW(snapshotPath.c_str());
+    DeleteFileW(snapshotPath.c_str());
 }
 
 TEST(RecordCodec, EveryTruncationOfARecordIsRefused)

@@ -1,12 +1,10 @@
 // The indexer host as a whole: the 64-bit host crawling the tests'
 // handler, processing notifications sent by callers of either architecture,
 // surviving bad filters, and the query command over what it indexed.
+#include "common/WideString.h"
 #include "platform/winsearch/tests/StandInHarness.h"
 #include "platform/winsearch/tests/TestHandlerIds.h"
-
 #include "tests/support/BuildTrees.h"
-
-#include "common/WideString.h"
 
 #include <gtest/gtest.h>
 
@@ -65,8 +63,8 @@ TEST_F(IndexerTest, ACrawlOfThreeLevelsIndexesEveryLeafOnceAndSkipsUnchangedLeav
     for (int i = 1; i <= 3; ++i) {
         for (int j = 1; j <= 3; ++j) {
             for (int k = 1; k <= 3; ++k) {
-                EXPECT_EQ(1, sandbox_.CountCalls(brw::WideToUtf8(
-                                 FormatText(L"CreateAccessor brwtest://t3x3/n%d/n%d/n%d", i, j, k))));
+                EXPECT_EQ(1, sandbox_.CountCalls(
+                                 brw::WideToUtf8(FormatText(L"CreateAccessor brwtest://t3x3/n%d/n%d/n%d", i, j, k))));
             }
         }
     }
@@ -90,7 +88,7 @@ TEST_F(IndexerTest, AddModifyAndDeleteNotificationsUpdateTheCatalogue)
     EXPECT_EQ(0, sandbox_.CountCalls("CreateAccessor brwtest://t2x2/")) << "a notification-only root is not crawled";
     EXPECT_EQ(2, QueryCount(L"alpha gen0"));
 
-    ::SetEnvironmentVariableW(kGenerationVariable, L"1");
+    SetEnvironmentVariableW(kGenerationVariable, L"1");
     Notify(L"modify", L"brwtest://t2x2/n1/n1");
     IndexOnce();
     EXPECT_EQ(1, QueryCount(L"alpha gen1"));
@@ -165,10 +163,10 @@ TEST_F(IndexerTest, TheQueryCommandFiltersByKindAuthorTypeAndDate)
 
     // Without the host's snapshot the command reads the catalogue itself.
     WIN32_FIND_DATAW data{};
-    HANDLE find = ::FindFirstFileW((sandbox_.Folder() + L"\\*.idx").c_str(), &data);
+    HANDLE find = FindFirstFileW((sandbox_.Folder() + L"\\*.idx").c_str(), &data);
     ASSERT_NE(INVALID_HANDLE_VALUE, find);
-    ::FindClose(find);
-    ASSERT_TRUE(::DeleteFileW((sandbox_.Folder() + L"\\" + data.cFileName).c_str()));
+    FindClose(find);
+    ASSERT_TRUE(DeleteFileW((sandbox_.Folder() + L"\\" + data.cFileName).c_str()));
     EXPECT_EQ(2, QueryCount(L"--kind EMAIL alpha"));
     EXPECT_EQ(1, QueryCount(L"--to 2020-01-04 alpha"));
 }

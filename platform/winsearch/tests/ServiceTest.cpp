@@ -1,12 +1,10 @@
 // The search manager's objects, created through the registry as a client
 // creates them, in this (64-bit) process.
+#include "common/ComHolders.h"
 #include "platform/winsearch/tests/StandInHarness.h"
 
-#include <searchapi.h>
-
-#include "common/ComHolders.h"
-
 #include <gtest/gtest.h>
+#include <searchapi.h>
 
 #include <vector>
 
@@ -23,16 +21,16 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(RegisterStandIn());
-        ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-        ASSERT_EQ(S_OK, ::CoCreateInstance(CLSID_CSearchManager, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                           IID_ISearchManager, manager_.put_void()));
+        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+        ASSERT_EQ(S_OK, CoCreateInstance(CLSID_CSearchManager, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                         IID_ISearchManager, manager_.put_void()));
         ASSERT_EQ(S_OK, manager_->GetCatalog(L"SystemIndex", catalog_.put()));
     }
     void TearDown() override
     {
         catalog_.reset();
         manager_.reset();
-        ::CoUninitialize();
+        CoUninitialize();
     }
 
     ComPtr<ISearchCrawlScopeManager> Scope()
@@ -45,7 +43,7 @@ protected:
     static ComPtr<ISearchRoot> Root(const wchar_t* url, BOOL notifications)
     {
         ComPtr<ISearchRoot> root;
-        EXPECT_EQ(S_OK, ::CoCreateInstance(CLSID_CSearchRoot, nullptr, CLSCTX_ALL, IID_ISearchRoot, root.put_void()));
+        EXPECT_EQ(S_OK, CoCreateInstance(CLSID_CSearchRoot, nullptr, CLSCTX_ALL, IID_ISearchRoot, root.put_void()));
         EXPECT_EQ(S_OK, root->put_RootURL(url));
         EXPECT_EQ(S_OK, root->put_ProvidesNotifications(notifications));
         return root;
@@ -149,7 +147,7 @@ TEST_F(ServiceTest, BadArgumentsAreRefused)
     ComPtr<ISearchCrawlScopeManager> scope = Scope();
     EXPECT_EQ(E_POINTER, scope->AddRoot(nullptr));
     ComPtr<ISearchRoot> empty;
-    ASSERT_EQ(S_OK, ::CoCreateInstance(CLSID_CSearchRoot, nullptr, CLSCTX_ALL, IID_ISearchRoot, empty.put_void()));
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_CSearchRoot, nullptr, CLSCTX_ALL, IID_ISearchRoot, empty.put_void()));
     EXPECT_EQ(E_INVALIDARG, scope->AddRoot(empty.get())) << "a root without a URL";
     EXPECT_EQ(E_INVALIDARG, empty->put_RootURL(L"brw://a\nb"));
     EXPECT_EQ(E_INVALIDARG, scope->AddUserScopeRule(nullptr, TRUE, FALSE, 0));

@@ -1,10 +1,10 @@
 // The state folder's files: identity, queue hand-over, damage.
 #include "platform/winsearch/core/SharedState.h"
+
+#include "common/WideString.h"
 #include "platform/winsearch/core/StateFile.h"
 #include "platform/winsearch/core/StateFolder.h"
 #include "platform/winsearch/core/StateLock.h"
-
-#include "common/WideString.h"
 
 #include <gtest/gtest.h>
 
@@ -19,16 +19,16 @@ protected:
     {
         static std::atomic<unsigned> counter{0};
         wchar_t temp[MAX_PATH] = {};
-        ::GetTempPathW(MAX_PATH, temp);
-        folder_ = FormatText(L"%sbrwws-state-%lu-%u", temp, ::GetCurrentProcessId(), ++counter);
-        ::CreateDirectoryW(folder_.c_str(), nullptr);
+        GetTempPathW(MAX_PATH, temp);
+        folder_ = FormatText(L"%sbrwws-state-%lu-%u", temp, GetCurrentProcessId(), ++counter);
+        CreateDirectoryW(folder_.c_str(), nullptr);
     }
     void TearDown() override
     {
         for (const wchar_t* name : {L"identity.txt", L"queue.txt", L"queue-taken.txt", L"scope.txt"}) {
-            ::DeleteFileW(StatePath(folder_, name).c_str());
+            DeleteFileW(StatePath(folder_, name).c_str());
         }
-        ::RemoveDirectoryW(folder_.c_str());
+        RemoveDirectoryW(folder_.c_str());
     }
 
     static QueuedChange Change(const wchar_t* url, SEARCH_NOTIFICATION_PRIORITY priority = SEARCH_NORMAL_PRIORITY)
@@ -96,10 +96,10 @@ TEST_F(SharedStateTest, AnOversizedStateFileIsRefused)
 {
     const std::wstring path = StatePath(folder_, L"scope.txt");
     {
-        FileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         LARGE_INTEGER size{};
         size.QuadPart = kMaxStateFileBytes + 1;
-        ASSERT_TRUE(::SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN) && ::SetEndOfFile(file.get()));
+        ASSERT_TRUE(SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN) && SetEndOfFile(file.get()));
     }
     CrawlScope scope;
     EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE), LoadScope(folder_, &scope));

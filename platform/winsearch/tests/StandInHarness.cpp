@@ -1,11 +1,9 @@
 #include "platform/winsearch/tests/StandInHarness.h"
 
+#include "common/WideString.h"
 #include "platform/winsearch/core/StateFolder.h"
 #include "platform/winsearch/tests/TestHandlerIds.h"
-
 #include "tests/support/BuildTrees.h"
-
-#include "common/WideString.h"
 
 #include <shellapi.h>
 
@@ -19,34 +17,34 @@ namespace {
 void RemoveFolder(const std::wstring& folder)
 {
     WIN32_FIND_DATAW data{};
-    HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
     if (find != INVALID_HANDLE_VALUE) {
         do {
             const std::wstring name = data.cFileName;
             if (name != L"." && name != L"..") {
-                ::DeleteFileW((folder + L"\\" + name).c_str());
+                DeleteFileW((folder + L"\\" + name).c_str());
             }
-        } while (::FindNextFileW(find, &data));
-        ::FindClose(find);
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
     }
-    ::RemoveDirectoryW(folder.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 std::vector<std::string> CallLines(const std::wstring& path)
 {
     std::vector<std::string> lines;
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                0, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return lines;
     }
     std::string text;
     char buffer[65536];
     DWORD read = 0;
-    while (::ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) {
         text.append(buffer, read);
     }
-    ::CloseHandle(file);
+    CloseHandle(file);
     size_t start = 0;
     while (start < text.size()) {
         const size_t end = text.find('\n', start);
@@ -58,12 +56,13 @@ std::vector<std::string> CallLines(const std::wstring& path)
 
 HRESULT RegisterDll(const std::wstring& path)
 {
-    HMODULE module = ::LoadLibraryW(path.c_str());
+    HMODULE module = LoadLibraryW(path.c_str());
     if (!module) {
-        return HRESULT_FROM_WIN32(::GetLastError());
+        return HRESULT_FROM_WIN32(GetLastError());
     }
     using Register = HRESULT(STDAPICALLTYPE*)();
-    auto registerServer = reinterpret_cast<Register>(reinterpret_cast<void*>(::GetProcAddress(module, "DllRegisterServer")));
+    auto registerServer =
+        reinterpret_cast<Register>(reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer")));
     const HRESULT hr = registerServer ? registerServer() : E_FAIL;
     // Kept loaded: the test program creates the stand-in's objects in-process.
     return hr;
@@ -75,20 +74,20 @@ StateSandbox::StateSandbox()
 {
     static std::atomic<unsigned> counter{0};
     wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    folder_ = brw::FormatText(L"%sbrwws-%lu-%u", temp, ::GetCurrentProcessId(), ++counter);
+    GetTempPathW(MAX_PATH, temp);
+    folder_ = brw::FormatText(L"%sbrwws-%lu-%u", temp, GetCurrentProcessId(), ++counter);
     RemoveFolder(folder_);
-    ::CreateDirectoryW(folder_.c_str(), nullptr);
-    ::SetEnvironmentVariableW(brw::winsearch::kStateFolderVariable, folder_.c_str());
-    ::SetEnvironmentVariableW(kCallLogVariable, CallLog().c_str());
-    ::SetEnvironmentVariableW(kGenerationVariable, nullptr);
+    CreateDirectoryW(folder_.c_str(), nullptr);
+    SetEnvironmentVariableW(brw::winsearch::kStateFolderVariable, folder_.c_str());
+    SetEnvironmentVariableW(kCallLogVariable, CallLog().c_str());
+    SetEnvironmentVariableW(kGenerationVariable, nullptr);
 }
 
 StateSandbox::~StateSandbox()
 {
-    ::SetEnvironmentVariableW(brw::winsearch::kStateFolderVariable, nullptr);
-    ::SetEnvironmentVariableW(kCallLogVariable, nullptr);
-    ::SetEnvironmentVariableW(kGenerationVariable, nullptr);
+    SetEnvironmentVariableW(brw::winsearch::kStateFolderVariable, nullptr);
+    SetEnvironmentVariableW(kCallLogVariable, nullptr);
+    SetEnvironmentVariableW(kGenerationVariable, nullptr);
     RemoveFolder(folder_);
 }
 
@@ -133,7 +132,7 @@ bool RegisterStandIn()
             return false;
         }
         wchar_t windows[MAX_PATH] = {};
-        ::GetWindowsDirectoryW(windows, MAX_PATH);
+        GetWindowsDirectoryW(windows, MAX_PATH);
         const ProcessResult result = RunProgram(std::wstring(windows) + L"\\syswow64\\regsvr32.exe",
                                                 L"/s " + Quoted(StandInBinary32(L"BRWSearchStandIn.dll")));
         return result.exitCode == 0;

@@ -6,18 +6,16 @@
 //                            can fail: ok, text.txt, text8.txt, note.rtf,
 //                            doc.brwt, missing.zzz, fail, garbage, hang,
 //                            crash, after
-#include "platform/winsearch/tests/TestHandlerIds.h"
-
-#include <searchapi.h>
-
 #include "common/ClassFactory.h"
 #include "common/ComHolders.h"
 #include "common/ComObject.h"
 #include "common/ModuleLock.h"
 #include "common/Registrar.h"
 #include "common/WideString.h"
+#include "platform/winsearch/tests/TestHandlerIds.h"
 
 #include <filterr.h>
+#include <searchapi.h>
 #include <shlwapi.h>
 
 #include <cwchar>
@@ -48,7 +46,7 @@ constexpr unsigned long long kDay = 864000000000ULL;
 std::wstring Environment(const wchar_t* name)
 {
     wchar_t value[1024] = {};
-    const DWORD length = ::GetEnvironmentVariableW(name, value, 1024);
+    const DWORD length = GetEnvironmentVariableW(name, value, 1024);
     return (length > 0 && length < 1024) ? std::wstring(value, length) : std::wstring();
 }
 
@@ -58,12 +56,12 @@ void LogCall(const std::wstring& line)
     if (path.empty()) {
         return;
     }
-    FileHandle file(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     const std::string bytes = WideToUtf8(line + L"\n");
     DWORD written = 0;
     if (file) {
-        ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     }
 }
 
@@ -122,9 +120,8 @@ TestUrl ParseUrl(const std::wstring& url)
         parsed.valid = parsed.segments.size() <= 1;
         return parsed;
     }
-    parsed.valid = std::swscanf(parts[0].c_str(), L"t%ux%u", &parsed.fanout, &parsed.depth) == 2 &&
-                   parsed.fanout > 0 && parsed.fanout <= 1000 && parsed.depth <= 6 &&
-                   parsed.segments.size() <= parsed.depth;
+    parsed.valid = std::swscanf(parts[0].c_str(), L"t%ux%u", &parsed.fanout, &parsed.depth) == 2 && parsed.fanout > 0 &&
+                   parsed.fanout <= 1000 && parsed.depth <= 6 && parsed.segments.size() <= parsed.depth;
     return parsed;
 }
 
@@ -154,7 +151,7 @@ enum class Behaviour { Normal, FailAfterFirst, Garbage, Hang, Crash };
 struct Chunk {
     bool isText = false;
     PROPERTYKEY key{};
-    std::wstring text;      // text chunks, string values, link URLs
+    std::wstring text; // text chunks, string values, link URLs
     bool isLink = false;
     bool isFileTime = false;
     unsigned long long time = 0;
@@ -162,7 +159,9 @@ struct Chunk {
 
 class ScriptedFilter final : public ComObject<IFilter> {
 public:
-    ScriptedFilter(std::vector<Chunk> chunks, Behaviour behaviour) : chunks_(std::move(chunks)), behaviour_(behaviour) {}
+    ScriptedFilter(std::vector<Chunk> chunks, Behaviour behaviour) : chunks_(std::move(chunks)), behaviour_(behaviour)
+    {
+    }
 
     IFACEMETHODIMP Init(ULONG, ULONG, const FULLPROPSPEC*, ULONG* flags) override
     {
@@ -175,11 +174,11 @@ public:
     IFACEMETHODIMP GetChunk(STAT_CHUNK* stat) override
     {
         if (behaviour_ == Behaviour::Hang) {
-            KernelHandle never(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-            ::WaitForSingleObject(never.get(), INFINITE);
+            KernelHandle never(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+            WaitForSingleObject(never.get(), INFINITE);
         }
         if (behaviour_ == Behaviour::Crash) {
-            ::RaiseException(EXCEPTION_ACCESS_VIOLATION, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+            RaiseException(EXCEPTION_ACCESS_VIOLATION, EXCEPTION_NONCONTINUABLE, 0, nullptr);
         }
         if (behaviour_ == Behaviour::FailAfterFirst && next_ == 1) {
             return E_FAIL;
@@ -234,17 +233,17 @@ public:
             return FILTER_E_NO_MORE_VALUES;
         }
         valueGiven_ = true;
-        auto* result = static_cast<PROPVARIANT*>(::CoTaskMemAlloc(sizeof(PROPVARIANT)));
+        auto* result = static_cast<PROPVARIANT*>(CoTaskMemAlloc(sizeof(PROPVARIANT)));
         if (!result) {
             return E_OUTOFMEMORY;
         }
-        ::PropVariantInit(result);
+        PropVariantInit(result);
         if (current_->isLink) {
-            auto* items = static_cast<PROPVARIANT*>(::CoTaskMemAlloc(2 * sizeof(PROPVARIANT)));
+            auto* items = static_cast<PROPVARIANT*>(CoTaskMemAlloc(2 * sizeof(PROPVARIANT)));
             wchar_t* url = nullptr;
             if (!items || FAILED(DuplicateCoTaskMemString(current_->text.c_str(), &url))) {
-                ::CoTaskMemFree(items);
-                ::CoTaskMemFree(result);
+                CoTaskMemFree(items);
+                CoTaskMemFree(result);
                 return E_OUTOFMEMORY;
             }
             items[0].vt = VT_LPWSTR;
@@ -259,7 +258,7 @@ public:
             result->filetime = ToFileTime(current_->time);
         } else {
             result->vt = VT_BSTR;
-            result->bstrVal = ::SysAllocString(current_->text.c_str());
+            result->bstrVal = SysAllocString(current_->text.c_str());
         }
         *value = result;
         return S_OK;
@@ -351,8 +350,10 @@ public:
 protected:
     HRESULT QueryOwnInterface(REFIID riid, void** ppv) override
     {
-        static const QITAB kInterfaces[] = {QITABENT(ContentFilter, IFilter), QITABENT(ContentFilter, IPersistStream),
-                                            QITABENTMULTI(ContentFilter, IPersist, IPersistStream), {}};
+        static const QITAB kInterfaces[] = {QITABENT(ContentFilter, IFilter),
+                                            QITABENT(ContentFilter, IPersistStream),
+                                            QITABENTMULTI(ContentFilter, IPersist, IPersistStream),
+                                            {}};
         return QISearch(this, kInterfaces, riid, ppv);
     }
 
@@ -384,7 +385,7 @@ HRESULT LoadFromMemory(IFilter* filter, const std::string& bytes)
         return hr;
     }
     ComPtr<IStream> stream;
-    stream.Attach(::SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
+    stream.Attach(SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
     return stream ? persist->Load(stream.get()) : E_OUTOFMEMORY;
 }
 
@@ -392,7 +393,9 @@ HRESULT LoadFromMemory(IFilter* filter, const std::string& bytes)
 
 class Accessor final : public ComObject<IUrlAccessor2> {
 public:
-    Accessor(std::wstring url, IProtocolHandlerSite* site) : url_(std::move(url)), parsed_(ParseUrl(url_)), site_(site) {}
+    Accessor(std::wstring url, IProtocolHandlerSite* site) : url_(std::move(url)), parsed_(ParseUrl(url_)), site_(site)
+    {
+    }
 
     IFACEMETHODIMP AddRequestParameter(PROPSPEC*, PROPVARIANT*) override { return E_NOTIMPL; }
     IFACEMETHODIMP GetDocFormat(WCHAR[], DWORD, DWORD*) override { return E_NOTIMPL; }
@@ -437,7 +440,7 @@ public:
         } else {
             return E_NOTIMPL;
         }
-        *stream = ::SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size()));
+        *stream = SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size()));
         return *stream ? S_OK : E_OUTOFMEMORY;
     }
     IFACEMETHODIMP BindToFilter(IFilter** filter) override
@@ -462,8 +465,8 @@ public:
 protected:
     HRESULT QueryOwnInterface(REFIID riid, void** ppv) override
     {
-        static const QITAB kInterfaces[] = {QITABENTMULTI(Accessor, IUrlAccessor, IUrlAccessor2),
-                                            QITABENT(Accessor, IUrlAccessor2), {}};
+        static const QITAB kInterfaces[] = {
+            QITABENTMULTI(Accessor, IUrlAccessor, IUrlAccessor2), QITABENT(Accessor, IUrlAccessor2), {}};
         return QISearch(this, kInterfaces, riid, ppv);
     }
 
@@ -475,8 +478,8 @@ private:
         std::vector<Chunk> chunks{Value(kName, L"Container " + url_)};
         std::vector<std::wstring> names;
         if (parsed_.special) {
-            names = {L"ok", L"text.txt", L"text8.txt", L"note.rtf", L"doc.brwt", L"missing.zzz",
-                     L"fail", L"garbage", L"hang", L"crash", L"after"};
+            names = {L"ok",   L"text.txt", L"text8.txt", L"note.rtf", L"doc.brwt", L"missing.zzz",
+                     L"fail", L"garbage",  L"hang",      L"crash",    L"after"};
         } else {
             for (unsigned i = 1; i <= parsed_.fanout; ++i) {
                 names.push_back(FormatText(L"n%u", i));
@@ -484,14 +487,15 @@ private:
         }
         const bool childrenAreLeaves = parsed_.special || parsed_.segments.size() + 1 == parsed_.depth;
         FILETIME now{};
-        ::GetSystemTimeAsFileTime(&now);
+        GetSystemTimeAsFileTime(&now);
         for (const std::wstring& name : names) {
             Chunk link;
             link.key = kLink;
             link.isLink = true;
             link.text = parsed_.base + L"/" + name;
-            link.time = childrenAreLeaves ? LeafModified()
-                                          : ((static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+            link.time = childrenAreLeaves
+                            ? LeafModified()
+                            : ((static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
             chunks.push_back(link);
         }
         return chunks;
@@ -635,29 +639,40 @@ RegistryScript Script()
     const std::wstring classes = L"Software\\Classes\\";
     return {
         {HKEY_CLASSES_ROOT, handler, KeyMode::ForceRemove, {ScriptValue::Default(L"Test protocol handler")}},
-        {HKEY_CLASSES_ROOT, handler + L"\\InprocServer32", KeyMode::Normal,
+        {HKEY_CLASSES_ROOT,
+         handler + L"\\InprocServer32",
+         KeyMode::Normal,
          {ScriptValue::Default(L"%MODULE%"), ScriptValue::String(L"ThreadingModel", L"Both")}},
         {HKEY_CLASSES_ROOT, kTestHandlerProgId, KeyMode::ForceRemove, {ScriptValue::Default(L"Test protocol handler")}},
-        {HKEY_CLASSES_ROOT, std::wstring(kTestHandlerProgId) + L"\\CLSID", KeyMode::Normal,
+        {HKEY_CLASSES_ROOT,
+         std::wstring(kTestHandlerProgId) + L"\\CLSID",
+         KeyMode::Normal,
          {ScriptValue::Default(Braced(kTestHandlerClsid))}},
-        {HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows Search\\ProtocolHandlers", KeyMode::NoRemove,
+        {HKEY_LOCAL_MACHINE,
+         L"Software\\Microsoft\\Windows Search\\ProtocolHandlers",
+         KeyMode::NoRemove,
          {ScriptValue::String(kTestScheme, kTestHandlerProgId)}},
         {HKEY_CLASSES_ROOT, filter, KeyMode::ForceRemove, {ScriptValue::Default(L"Test filter")}},
-        {HKEY_CLASSES_ROOT, filter + L"\\InprocServer32", KeyMode::Normal,
+        {HKEY_CLASSES_ROOT,
+         filter + L"\\InprocServer32",
+         KeyMode::Normal,
          {ScriptValue::Default(L"%MODULE%"), ScriptValue::String(L"ThreadingModel", L"Both")}},
-        {HKEY_LOCAL_MACHINE, classes + L"." + kTestExtension + L"\\PersistentHandler", KeyMode::ForceRemove,
+        {HKEY_LOCAL_MACHINE,
+         classes + L"." + kTestExtension + L"\\PersistentHandler",
+         KeyMode::ForceRemove,
          {ScriptValue::Default(Braced(kTestPersistentHandler))}},
         {HKEY_LOCAL_MACHINE,
          classes + L"CLSID\\" + Braced(kTestPersistentHandler) +
              L"\\PersistentAddinsRegistered\\{89BCB740-6119-101A-BCB7-00DD010655AF}",
-         KeyMode::ForceRemove, {ScriptValue::Default(Braced(kTestFilterClsid))}},
+         KeyMode::ForceRemove,
+         {ScriptValue::Default(Braced(kTestFilterClsid))}},
     };
 }
 
 HRESULT Apply(bool install)
 {
     wchar_t path[MAX_PATH] = {};
-    if (!::GetModuleFileNameW(g_module, path, MAX_PATH)) {
+    if (!GetModuleFileNameW(g_module, path, MAX_PATH)) {
         return E_FAIL;
     }
     const Registrar registrar(RegistrationScope::Machine, {{L"MODULE", path}});
@@ -670,7 +685,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
     if (reason == DLL_PROCESS_ATTACH) {
         g_module = instance;
-        ::DisableThreadLibraryCalls(instance);
+        DisableThreadLibraryCalls(instance);
     }
     return TRUE;
 }

@@ -1,15 +1,14 @@
 // The host's plain-text and RTF filters.
-#include "platform/winsearch/indexer/FilterReader.h"
-#include "platform/winsearch/indexer/RtfText.h"
 #include "platform/winsearch/indexer/TextFilter.h"
 
 #include "common/ComHolders.h"
+#include "platform/winsearch/indexer/FilterReader.h"
+#include "platform/winsearch/indexer/RtfText.h"
 
 #include <filterr.h>
+#include <gtest/gtest.h>
 #include <propsys.h>
 #include <shlwapi.h>
-
-#include <gtest/gtest.h>
 
 namespace brw::winsearch {
 namespace {
@@ -19,16 +18,20 @@ TEST(PlainText, ByteOrderMarksAndUtf8AreDecoded)
     EXPECT_EQ(L"hi", DecodePlainText(std::string("\xFF\xFEh\0i\0", 6)));
     EXPECT_EQ(L"hi", DecodePlainText(std::string("\xFE\xFF\0h\0i", 6)));
     EXPECT_EQ(L"h", DecodePlainText(std::string("\xFF\xFEh\0i", 5))) << "an odd last byte is dropped";
-    EXPECT_EQ(L"caf\u00e9", DecodePlainText("\xEF\xBB\xBF" "caf\xC3\xA9"));
+    EXPECT_EQ(L"caf\u00e9", DecodePlainText("\xEF\xBB\xBF"
+                                            "caf\xC3\xA9"));
     EXPECT_EQ(L"caf\u00e9", DecodePlainText("caf\xC3\xA9"));
-    EXPECT_EQ(L"a\uFFFDb", DecodePlainText("a\xFF" "b")) << "bad UTF-8 stays readable";
+    EXPECT_EQ(L"a\uFFFDb", DecodePlainText("a\xFF"
+                                           "b"))
+        << "bad UTF-8 stays readable";
     EXPECT_EQ(L"", DecodePlainText(""));
 }
 
 TEST(RtfText, ControlWordsAndTablesAreDroppedAndEscapesDecoded)
 {
-    EXPECT_EQ(L"Hello rich text\ncaf\u00e9", RtfToText("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\*\\generator x;}\\f0 Hello "
-                                                      "\\b rich\\b0  text\\par caf\\'e9}"));
+    EXPECT_EQ(L"Hello rich text\ncaf\u00e9",
+              RtfToText("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\*\\generator x;}\\f0 Hello "
+                        "\\b rich\\b0  text\\par caf\\'e9}"));
     EXPECT_EQ(L"\u20AC!", RtfToText("{\\rtf1\\uc1\\u8364?!}")) << "the fallback character is skipped";
     EXPECT_EQ(L"\u00A0{}\\", RtfToText("{\\rtf1\\~\\{\\}\\\\}"));
 }
@@ -49,7 +52,7 @@ TEST(TextFilter, GivesItsTextThroughEveryLoadingInterface)
         ComPtr<IFilter> filter;
         ASSERT_EQ(S_OK, CreateTextFilter(TextFormat::Plain, filter.put()));
         ComPtr<IStream> stream;
-        stream.Attach(::SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
+        stream.Attach(SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
         if (route == 0) {
             ASSERT_EQ(S_OK, LoadFilterFromStream(filter.get(), stream.get()));
         } else {
@@ -66,13 +69,13 @@ TEST(TextFilter, GivesItsTextThroughEveryLoadingInterface)
 TEST(TextFilter, LoadsAFileThroughIPersistFileAndRefusesAMissingOne)
 {
     wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
+    GetTempPathW(MAX_PATH, temp);
     const std::wstring path = std::wstring(temp) + L"brwws-textfilter.rtf";
     {
-        FileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         const char rtf[] = "{\\rtf1 rich \\par body}";
         DWORD written = 0;
-        ASSERT_TRUE(::WriteFile(file.get(), rtf, sizeof(rtf) - 1, &written, nullptr));
+        ASSERT_TRUE(WriteFile(file.get(), rtf, sizeof(rtf) - 1, &written, nullptr));
     }
     ComPtr<IFilter> filter;
     ASSERT_EQ(S_OK, CreateTextFilter(TextFormat::Rtf, filter.put()));
@@ -83,7 +86,7 @@ TEST(TextFilter, LoadsAFileThroughIPersistFileAndRefusesAMissingOne)
     GatherReply reply;
     ASSERT_EQ(S_OK, ReadFilter(filter.get(), &reply));
     EXPECT_EQ(L"rich \nbody", reply.record.text);
-    ::DeleteFileW(path.c_str());
+    DeleteFileW(path.c_str());
 }
 
 TEST(TextFilter, AnEmptyDocumentHasNoChunksAndGetTextOutsideAChunkFails)

@@ -1,9 +1,8 @@
 // What crosses the pipe between the host and its worker is checked whole.
 #include "platform/winsearch/indexer/WorkerMessages.h"
 
-#include <windowssearcherrors.h>
-
 #include <gtest/gtest.h>
+#include <windowssearcherrors.h>
 
 namespace brw::winsearch {
 namespace {
