@@ -9,11 +9,13 @@
 #include "handler/tests/TestPipeServer.h"
 #include "tests/support/BuildTrees.h"
 #include "tests/support/CallerTrace.h"
+#include "tests/support/ProcessRun.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/TestRegistry.h"
 
 #include <windows.h>
 #include <gtest/gtest.h>
+#include <shellapi.h>
 
 #include <atomic>
 #include <fstream>
@@ -36,6 +38,7 @@ constexpr wchar_t kTestProgId[] = L"BrwOpenTest.File";
 constexpr wchar_t kDocumentUrl[] = L"brw://{S-1-5-21-7}/mail/jdoe.nsf/00001A2B";
 constexpr wchar_t kDocumentTarget[] = L"notes:///mail/jdoe.nsf/0/00001A2B";
 constexpr DWORD kLaunchWaitMs = 30000;
+constexpr wchar_t kBrwProtocol[] = L"Brw";
 
 using ProcessUrlFunction = int(WINAPI*)(const wchar_t*, const wchar_t*);
 
@@ -294,6 +297,43 @@ TEST_F(OpenResultShell, AnInjectionUrlReturnsOneAndShowsNothing)
 
     EXPECT_EQ(0, watch_->Shown());
     EXPECT_EQ("", LoggedText());
+}
+
+// BRW registered by its own switch, started by the shell for a link as a
+// browser hands it on, and ProcessURL reached through it.
+class LauncherRegistered {
+public:
+    LauncherRegistered() : program_(brwtest::BinaryIn64BitTree(L"launcher\\BRW.exe")) { result_ = Run(L"/RegServer"); }
+    ~LauncherRegistered() { Run(L"-UnregServer"); }
+    LauncherRegistered(const LauncherRegistered&) = delete;
+    LauncherRegistered& operator=(const LauncherRegistered&) = delete;
+
+    DWORD Result() const { return result_; }
+
+private:
+    DWORD Run(const wchar_t* argument)
+    {
+        brwtest::ProcessSpec spec;
+        spec.commandLine = brwtest::Quoted(program_) + L" " + argument;
+        return brwtest::RunningProcess(spec).Wait(kLaunchWaitMs).exitCode;
+    }
+
+    std::wstring program_;
+    DWORD result_ = STILL_ACTIVE;
+};
+
+TEST_F(OpenResultShell, ABrwLinkOpenedByTheShellReachesNotesThroughTheLauncher)
+{
+    RegisterNotesProtocol();
+    const brwtest::ScratchKey protocol(HKEY_CLASSES_ROOT, kBrwProtocol);
+    const LauncherRegistered launcher;
+    ASSERT_EQ(0u, launcher.Result());
+
+    const auto started = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(nullptr, L"open", L"brw://%7BS-1-5-21-7%7D/mail/jdoe.nsf/00001A2B", nullptr, nullptr, SW_SHOW));
+    EXPECT_LT(32, started);
+
+    EXPECT_EQ(brw::WideToUtf8(kDocumentTarget) + "\n", WaitForLaunch());
 }
 
 } // namespace
