@@ -110,8 +110,9 @@ FileLaunch ShellOpenEnvironment::LaunchAttachment(const std::wstring& path, cons
     if (SUCCEEDED(created)) {
         return LaunchThroughAttachmentServices(services.get(), path, sourceUrl);
     }
-    // Without the attachment services (older systems, and Wine, which does
-    // not register the class) the file is opened as the shell opens any file.
+    // Windows registers the attachment services with the shell; where the
+    // class is missing (Wine 8 does not register it) the file is opened as
+    // the shell opens any file, which is all such a system offers.
     return ShellOpen(path) ? FileLaunch::Launched : FileLaunch::Failed;
 }
 
