@@ -2,6 +2,7 @@
 
 #include "common/ComHolders.h"
 #include "common/WideString.h"
+#include "handler/module/ComForThisCall.h"
 #include "handler/protocol/BrwUrl.h"
 
 #include <searchapi.h>
@@ -12,24 +13,6 @@
 
 namespace brw {
 namespace {
-
-// Registration may run on a thread without COM (regsvr32 initialises it,
-// an installer may not); the thread is left as it was found.
-class ComForThisCall {
-public:
-    ComForThisCall() noexcept : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComForThisCall()
-    {
-        if (SUCCEEDED(result_)) {
-            CoUninitialize();
-        }
-    }
-    ComForThisCall(const ComForThisCall&) = delete;
-    ComForThisCall& operator=(const ComForThisCall&) = delete;
-
-private:
-    HRESULT result_;
-};
 
 // The URLs first, removals after: removing while enumerating would change
 // what the enumerator walks.

@@ -3,7 +3,6 @@
 #include "common/FailureTrail.h"
 #include "common/ModuleLock.h"
 #include "handler/module/ClassTable.h"
-#include "handler/protocol/ProcessUrl.h"
 
 #include <windows.h>
 
@@ -87,9 +86,4 @@ STDAPI DllUnregisterServer()
     } catch (const std::bad_alloc&) {
         return Traced(L"unregister", E_OUTOFMEMORY);
     }
-}
-
-extern "C" int WINAPI ProcessURL(const wchar_t*, const wchar_t*)
-{
-    return 1;
 }

@@ -4,4 +4,4 @@
 // failed.
 #include <windows.h>
 
-extern "C" int WINAPI ProcessURL(const wchar_t* verb, const wchar_t* url);
+extern "C" int WINAPI ProcessURL(const wchar_t* verb, const wchar_t* url) noexcept;
