@@ -1,0 +1,209 @@
+// get_document of Internet mail as Notes stores it: header fields as
+// RFC822 text items, the message as MIME part items. The reply must carry
+// the same fields a classic memo gives, and the body file the message
+// text; damaged descriptors must give a reply, never a read past a value.
+#include "notesdata/tests/DocumentFixture.h"
+
+#include <notesapi.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+using brwtest::CommandResult;
+using brwtest::RawItem;
+
+// Flag bits of the header descriptor, as Notes writes them.
+constexpr unsigned kAddress = 0;
+constexpr unsigned kDate = 1;
+constexpr unsigned kText = 2;
+constexpr unsigned kTextList = 0x10;
+constexpr unsigned kHasBoundary = 1;
+constexpr unsigned kHasHeaders = 2;
+constexpr unsigned kBodyInObject = 4;
+
+void PutWord(std::string& bytes, unsigned value)
+{
+    bytes += static_cast<char>(value & 0xFF);
+    bytes += static_cast<char>(value >> 8 & 0xFF);
+}
+
+void PutDword(std::string& bytes, unsigned long value)
+{
+    PutWord(bytes, value & 0xFFFF);
+    PutWord(bytes, value >> 16 & 0xFFFF);
+}
+
+// A header item's value after its type word: the descriptor, the Notes
+// form, the header name, ": " and the header body.
+std::string HeaderValue(unsigned flags, const std::string& native, const std::string& header, const std::string& body)
+{
+    std::string bytes;
+    PutWord(bytes, 14);
+    PutDword(bytes, flags);
+    PutWord(bytes, static_cast<unsigned>(native.size()));
+    PutWord(bytes, static_cast<unsigned>(header.size()));
+    PutWord(bytes, 2);
+    PutWord(bytes, static_cast<unsigned>(body.size()));
+    return bytes + native + header + ": " + body;
+}
+
+std::string Header(const std::string& item, unsigned flags, const std::string& header, const std::string& body,
+                   const std::string& native = "")
+{
+    return RawItem(item, "502", HeaderValue(flags, native, header, body));
+}
+
+std::string Time(unsigned long ticks, unsigned long days)
+{
+    std::string bytes;
+    PutDword(bytes, ticks);
+    PutDword(bytes, days);
+    return bytes;
+}
+
+// One MIME part item: the descriptor, then boundary, headers and data.
+std::string PartValue(unsigned flags, unsigned type, const std::string& boundary, const std::string& headers,
+                      const std::string& data)
+{
+    std::string bytes;
+    PutWord(bytes, 2);
+    PutDword(bytes, flags);
+    bytes += static_cast<char>(type);
+    bytes += '\0';
+    PutWord(bytes, static_cast<unsigned>(boundary.size() + headers.size() + data.size()));
+    PutWord(bytes, static_cast<unsigned>(boundary.size()));
+    PutWord(bytes, static_cast<unsigned>(headers.size()));
+    PutWord(bytes, 0);
+    PutDword(bytes, 0);
+    return bytes + boundary + headers + data;
+}
+
+std::string Part(unsigned flags, const std::string& boundary, const std::string& headers, const std::string& data)
+{
+    return RawItem("Body", "19", PartValue(flags, 2, boundary, headers, data));
+}
+
+std::string Note(const std::string& items)
+{
+    return "<document form='Memo'><noteinfo noteid='8f6'/><item name='Form'><text>Memo</text></item>" + items +
+           "<item name='$NoteHasNativeMIME'><text>1</text></item></document>";
+}
+
+// The memo of a received mail: headers, then a plain and an HTML
+// alternative spread over three part items.
+std::string ReceivedMemo()
+{
+    return Header("Received", kText, "Received", "from mx.example.com by hub") +
+           Header("SendTo", kAddress | kTextList, "To",
+                  "\"Berg, Anna\" <anna@example.com>,\r\n =?iso-8859-1?Q?J=F6rg?= <joerg@example.de>") +
+           Header("Subject", kText, "Subject", "=?UTF-8?B?UXVhcnRhbHN6YWhsZW4gw7xiZXJwcsO8ZnQ=?=") +
+           Header("From", kAddress, "From", "=?utf-8?Q?Ren=C3=A9_Roux?= <rene@example.fr>") +
+           Header("PostedDate", kDate, "Date", "Fri, 8 Aug 2014 13:18:33 -0400", Time(0x005F1504, 0x04257D2E)) +
+           Part(kHasHeaders, "", "Content-Type: multipart/alternative; boundary=\"b1\"\r\n\r\n", "") +
+           Part(kHasBoundary | kHasHeaders, "\r\n--b1\r\n",
+                "Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n",
+                "Die Zahlen sind gepr=C3=BCft.") +
+           Part(kHasBoundary | kHasHeaders, "\r\n--b1\r\n", "Content-Type: text/html\r\n\r\n",
+                "<p>Die Zahlen sind <b>gepr&uuml;ft</b>.</p>\r\n--b1--\r\n");
+}
+
+class MimeDocument : public brwtest::DocumentFixture {
+protected:
+    std::wstring BodyText(const std::wstring& more = L"")
+    {
+        const std::wstring path = NextBodyFile(L"txt");
+        GetDocument(L"mime.nsf", L"8F6", more);
+        const std::string bytes = brwtest::ReadFileBytes(path);
+        if (bytes.size() < 2 || bytes.size() % 2 != 0) {
+            return L"?";
+        }
+        std::wstring text((bytes.size() - 2) / 2, L'\0');
+        std::memcpy(text.data(), bytes.data() + 2, bytes.size() - 2);
+        return text;
+    }
+};
+
+bool Holds(const std::wstring& text, const std::wstring& part)
+{
+    return text.find(part) != std::wstring::npos;
+}
+
+TEST_F(MimeDocument, HeaderItemsGiveTheFieldsOfAClassicMemo)
+{
+    ImportDatabase(L"mime.nsf", Note(ReceivedMemo()));
+    const CommandResult got = GetDocument(L"mime.nsf", L"8F6");
+    EXPECT_EQ(0, got.result);
+    EXPECT_TRUE(Holds(got.reply, L"<textfield><name>Subject</name><value>Quartalszahlen \u00FCberpr\u00FCft</value>"
+                                 L"</textfield>"))
+        << brw::WideToUtf8(got.reply);
+    EXPECT_TRUE(Holds(got.reply, L"<textfield><name>From</name><value>Ren\u00E9 Roux &lt;rene@example.fr&gt;</value>"
+                                 L"</textfield>"))
+        << brw::WideToUtf8(got.reply);
+    EXPECT_TRUE(Holds(got.reply, L"<textlistfield><name>SendTo</name><value>Berg, Anna &lt;anna@example.com&gt;</value>"
+                                 L"<value>J\u00F6rg &lt;joerg@example.de&gt;</value></textlistfield>"))
+        << brw::WideToUtf8(got.reply);
+    EXPECT_TRUE(Holds(got.reply, L"<datefield><name>PostedDate</name><value>" +
+                                     brwtest::ReplyTime(2014, 8, 8, 17, 18, 33) + L"</value></datefield>"))
+        << brw::WideToUtf8(got.reply);
+}
+
+TEST_F(MimeDocument, OneRecipientWithoutTheListFlagIsAText)
+{
+    ImportDatabase(L"mime.nsf", Note(Header("CopyTo", kAddress, "Cc", "<solo@example.com>")));
+    EXPECT_TRUE(Holds(GetDocument(L"mime.nsf", L"8F6").reply,
+                      L"<textfield><name>CopyTo</name><value>&lt;solo@example.com&gt;</value></textfield>"));
+}
+
+TEST_F(MimeDocument, TheBodyFileHoldsThePlainTextAndNoMarkup)
+{
+    ImportDatabase(L"mime.nsf", Note(ReceivedMemo()));
+    const std::wstring text = BodyText();
+    EXPECT_TRUE(Holds(text, L"Die Zahlen sind gepr\u00FCft.")) << brw::WideToUtf8(text);
+    EXPECT_TRUE(Holds(text, L"Quartalszahlen \u00FCberpr\u00FCft")) << brw::WideToUtf8(text);
+    EXPECT_FALSE(Holds(text, L"<b>")) << brw::WideToUtf8(text);
+    EXPECT_FALSE(Holds(text, L"gepr&uuml;ft")) << brw::WideToUtf8(text);
+    EXPECT_FALSE(Holds(text, L"Content-Type")) << brw::WideToUtf8(text);
+}
+
+TEST_F(MimeDocument, AnHtmlOnlyMailGivesItsVisibleText)
+{
+    ImportDatabase(L"mime.nsf", Note(Part(kHasHeaders, "", "Content-Type: text/html; charset=iso-8859-1\r\n\r\n",
+                                          "<html><style>p{color:red}</style><p>Gr&uuml;\xDF"
+                                          "e <i>aus</i> Bonn</p>")));
+    const std::wstring text = BodyText();
+    EXPECT_TRUE(Holds(text, L"Gr\u00FC\u00DF"
+                            L"e aus Bonn"))
+        << brw::WideToUtf8(text);
+    EXPECT_FALSE(Holds(text, L"color")) << brw::WideToUtf8(text);
+}
+
+TEST_F(MimeDocument, DataKeptInAnAttachedObjectIsNotReadAsText)
+{
+    ImportDatabase(L"mime.nsf",
+                   Note(Part(kHasHeaders | kBodyInObject, "", "Content-Type: text/plain\r\n\r\n", "ATT0123.object")));
+    EXPECT_FALSE(Holds(BodyText(), L"ATT0123"));
+}
+
+// Lengths that point past the value, values shorter than their descriptor:
+// the field or part is left out and the rest of the note still comes.
+TEST_F(MimeDocument, DamagedDescriptorsAreSkipped)
+{
+    std::string tooLong = HeaderValue(kText, "", "Subject", "short");
+    tooLong[12] = '\x7F'; // body length far past the value
+    std::string partTooLong = PartValue(kHasHeaders, 2, "", "", "text");
+    partTooLong[8] = '\x7F';
+    ImportDatabase(L"mime.nsf",
+                   Note(RawItem("Subject", "502", tooLong) + RawItem("Tiny", "502", "\x0E") +
+                        Header("PostedDate", kDate, "Date", "no time value") + RawItem("Body", "19", partTooLong) +
+                        RawItem("Body", "19", "\x02") + "<item name='Keep'><text>still here</text></item>"));
+    const CommandResult got = GetDocument(L"mime.nsf", L"8F6");
+    EXPECT_EQ(0, got.result);
+    EXPECT_FALSE(Holds(got.reply, L"<name>Subject</name>"));
+    EXPECT_FALSE(Holds(got.reply, L"<name>PostedDate</name>"));
+    EXPECT_TRUE(Holds(got.reply, L"<value>still here</value>"));
+    EXPECT_TRUE(Holds(BodyText(), L"still here"));
+}
+
+} // namespace
