@@ -206,4 +206,69 @@ TEST_F(MimeDocument, DamagedDescriptorsAreSkipped)
     EXPECT_TRUE(Holds(BodyText(), L"still here"));
 }
 
+// A mixed mail: text, then two files, the second binary and long enough
+// to span many base64 lines.
+std::string MixedMemo(const std::string& second)
+{
+    std::string encoded = brwtest::Base64(second);
+    for (size_t at = 76; at < encoded.size(); at += 78) {
+        encoded.insert(at, "\r\n");
+    }
+    return Part(kHasHeaders, "", "Content-Type: multipart/mixed; boundary=\"m\"\r\n\r\n", "") +
+           Part(kHasBoundary | kHasHeaders, "\r\n--m\r\n", "Content-Type: text/plain\r\n\r\n", "See the files.") +
+           Part(kHasBoundary | kHasHeaders, "\r\n--m\r\n",
+                "Content-Type: text/csv; name=\"=?utf-8?Q?Zahlen_=C3=BC.csv?=\"\r\n"
+                "Content-Disposition: attachment\r\n\r\n",
+                "a;b\r\n1;2") +
+           Part(kHasBoundary | kHasHeaders, "\r\n--m\r\n",
+                "Content-Type: application/octet-stream; name=\"scan.final.PDF\"\r\n"
+                "Content-Transfer-Encoding: base64\r\n\r\n",
+                encoded + "\r\n--m--\r\n");
+}
+
+const std::string kSecondFile = std::string("%PDF\0\r\n\x1A\xFF", 9) + std::string(3000, '\x5A') + "end";
+
+TEST_F(MimeDocument, MixedMailListsItsFilesAfterTheFileItems)
+{
+    ImportDatabase(L"mime.nsf",
+                   Note(MixedMemo(kSecondFile) + "<item name='$FILE'><object><file name='old.txt'><filedata>" +
+                        brwtest::Base64("classic") + "</filedata></file></object></item>"));
+    const CommandResult got = GetDocument(L"mime.nsf", L"8F6");
+    const std::wstring list = brwtest::ElementText(got.reply, L"attachments");
+    const size_t classic = list.find(L"<originalfilename>old.txt</originalfilename>");
+    const size_t first = list.find(L"<originalfilename>Zahlen \u00FC.csv</originalfilename>"
+                                   L"<attachmentfilesize>8</attachmentfilesize>");
+    const size_t second = list.find(L"<originalfilename>scan.final.PDF</originalfilename><attachmentfilesize>" +
+                                    std::to_wstring(kSecondFile.size()) + L"</attachmentfilesize>");
+    EXPECT_NE(std::wstring::npos, classic) << brw::WideToUtf8(got.reply);
+    EXPECT_NE(std::wstring::npos, first) << brw::WideToUtf8(got.reply);
+    EXPECT_NE(std::wstring::npos, second) << brw::WideToUtf8(got.reply);
+    EXPECT_TRUE(classic < first && first < second) << brw::WideToUtf8(got.reply);
+}
+
+TEST_F(MimeDocument, AttnumExtractsAMimeFileByteForByte)
+{
+    ImportDatabase(L"mime.nsf", Note(MixedMemo(kSecondFile)));
+    const CommandResult got = GetDocument(L"mime.nsf", L"8F6", L"attnum=\"2\"");
+    EXPECT_EQ(0, got.result);
+    const std::wstring path = brwtest::ElementText(got.reply, L"diskfilename");
+    EXPECT_EQ(ReplyFile(std::wstring(brwtest::kDocumentReplica) + L"-8F6-1.PDF"), path);
+    EXPECT_EQ(kSecondFile, brwtest::ReadFileBytes(path));
+    EXPECT_TRUE(brwtest::IsReadOnly(path));
+
+    const std::wstring first =
+        brwtest::ElementText(GetDocument(L"mime.nsf", L"8F6", L"attnum=\"1\"").reply, L"diskfilename");
+    EXPECT_EQ("a;b\r\n1;2", brwtest::ReadFileBytes(first));
+    EXPECT_EQ(1, GetDocument(L"mime.nsf", L"8F6", L"attnum=\"3\"").result);
+}
+
+TEST_F(MimeDocument, TheFilesOfAMixedMailStayOutOfTheBodyText)
+{
+    ImportDatabase(L"mime.nsf", Note(MixedMemo(kSecondFile)));
+    const std::wstring text = BodyText();
+    EXPECT_TRUE(Holds(text, L"See the files.")) << brw::WideToUtf8(text);
+    EXPECT_FALSE(Holds(text, L"a;b")) << brw::WideToUtf8(text);
+    EXPECT_FALSE(Holds(text, L"ZZZ")) << brw::WideToUtf8(text);
+}
+
 } // namespace
