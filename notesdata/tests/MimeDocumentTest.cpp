@@ -2,6 +2,7 @@
 // RFC822 text items, the message as MIME part items. The reply must carry
 // the same fields a classic memo gives, and the body file the message
 // text; damaged descriptors must give a reply, never a read past a value.
+#include "notesdata/files/MimeRtfBody.h"
 #include "notesdata/tests/DocumentFixture.h"
 
 #include <notesapi.h>
@@ -269,6 +270,31 @@ TEST_F(MimeDocument, TheFilesOfAMixedMailStayOutOfTheBodyText)
     EXPECT_TRUE(Holds(text, L"See the files.")) << brw::WideToUtf8(text);
     EXPECT_FALSE(Holds(text, L"a;b")) << brw::WideToUtf8(text);
     EXPECT_FALSE(Holds(text, L"ZZZ")) << brw::WideToUtf8(text);
+}
+
+TEST_F(MimeDocument, ThePreviewIsRtfOfTheTextHeadedBySubjectAndSender)
+{
+    ImportDatabase(L"mime.nsf", Note(ReceivedMemo()));
+    const std::wstring path = NextBodyFile(L"rtf");
+    const CommandResult got = GetDocument(L"mime.nsf", L"8F6", L"preview=\"true\"");
+    EXPECT_EQ(path, brwtest::ElementText(got.reply, L"rtf"));
+    const std::string rtf = brwtest::ReadFileBytes(path);
+    EXPECT_EQ(0u, rtf.find("{\\rtf1")) << rtf;
+    EXPECT_EQ('}', rtf.empty() ? '?' : rtf.back());
+    EXPECT_NE(std::string::npos, rtf.find("{\\b Quartalszahlen \\u252?berpr\\u252?ft\\par\r\nRen\\u233? Roux")) << rtf;
+    EXPECT_NE(std::string::npos, rtf.find("Die Zahlen sind gepr\\u252?ft.")) << rtf;
+    EXPECT_EQ(std::string::npos, rtf.find("<b>")) << rtf;
+    EXPECT_TRUE(brwtest::IsReadOnly(path));
+}
+
+TEST(MimeRtf, RtfMarksAndCharactersBeyondAsciiAreEscaped)
+{
+    EXPECT_EQ("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs20 "
+              "{\\b a\\{b\\}}\\par\r\n\\par\r\n"
+              "x\\\\y\\par\r\n\\u-1?\\u1046?\\tab z}",
+              brw::RtfOfText(L"a{b}", L"x\\y\r\n\uFFFF\u0416\tz\x01"));
+    EXPECT_EQ("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs20 }",
+              brw::RtfOfText(L"", L""));
 }
 
 } // namespace
