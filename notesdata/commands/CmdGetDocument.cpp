@@ -306,8 +306,7 @@ bool CmdGetDocument::OnMimeAttachment(const MimeAttachment& attachment)
         diskFileName = *extracted;
         TakeExtracted(diskFileName);
     }
-    WriteAttachment(attachment.FileName(), diskFileName, static_cast<DWORD>(attachment.Bytes().size()),
-                    attachment.Modified());
+    WriteAttachment(attachment.FileName(), diskFileName, attachment.FileSize(), attachment.Modified());
     return true;
 }
 

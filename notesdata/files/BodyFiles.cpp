@@ -76,10 +76,13 @@ FileHandle OpenBodyFile(const std::wstring& path)
 class TextBodyWriter {
 public:
     // The buffers are filled before they are read, so they are not cleared.
-    explicit TextBodyWriter(HANDLE file) : file_(file), wide_(new char[kWideBufferBytes]) {}
+    TextBodyWriter(HANDLE file, NoteDocument& document)
+        : file_(file), document_(document), wide_(new char[kWideBufferBytes])
+    {
+    }
 
     // ERROR_SUCCESS, or the error of the write the file did not take.
-    DWORD WriteAll(NOTEHANDLE note);
+    DWORD WriteAll();
 
 private:
     bool Item(const NoteItem& item);
@@ -94,7 +97,7 @@ private:
     void Flush();
 
     HANDLE file_;
-    NOTEHANDLE note_ = 0;
+    NoteDocument& document_;
     // The parts of a MIME body make one text, written where the first is.
     bool mimeWritten_ = false;
     std::unique_ptr<char[]> wide_;
@@ -102,11 +105,10 @@ private:
     DWORD writeError_ = ERROR_SUCCESS;
 };
 
-DWORD TextBodyWriter::WriteAll(NOTEHANDLE note)
+DWORD TextBodyWriter::WriteAll()
 {
-    note_ = note;
     WriteWide(kByteOrderMark);
-    ForEachNoteItem(note, [this](const NoteItem& item) { return Item(item); });
+    ForEachNoteItem(document_.Handle(), [this](const NoteItem& item) { return Item(item); });
     Flush();
     return writeError_;
 }
@@ -193,7 +195,7 @@ void TextBodyWriter::Rfc822Item(const NoteItem& item)
 void TextBodyWriter::MimeText()
 {
     mimeWritten_ = true;
-    std::wstring text = MimeBodyText(note_);
+    std::wstring text = MimeBodyText(document_);
     WriteWideText(text.data(), text.size());
 }
 
@@ -260,7 +262,7 @@ std::optional<std::wstring> WriteTextBody(NoteDocument& document, const std::wst
     if (!file) {
         return std::nullopt;
     }
-    const DWORD writeError = TextBodyWriter(file.get()).WriteAll(document.Handle());
+    const DWORD writeError = TextBodyWriter(file.get(), document).WriteAll();
     if (writeError != ERROR_SUCCESS) {
         // A cut-off body is no body: the handler would index half a text.
         LogLong(L"ExportAs failed: ", static_cast<long>(writeError));

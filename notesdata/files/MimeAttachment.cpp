@@ -4,7 +4,8 @@
 #include "notesdata/files/TemporaryFiles.h"
 #include "notesdata/mime/MessageText.h"
 #include "notesdata/mime/MimeEntity.h"
-#include "notesdata/notes/MimeBody.h"
+#include "notesdata/mime/TransferEncoding.h"
+#include "notesdata/notes/MimeContent.h"
 
 #include <new>
 
@@ -32,22 +33,33 @@ bool WriteWholeFile(const std::wstring& path, const std::string& bytes)
 
 } // namespace
 
+MimeAttachment::MimeAttachment(NoteDocument& document, WORD index, std::wstring fileName, std::string body,
+                               std::string encoding, const TIMEDATE& modified)
+    : document_(document), index_(index), fileName_(std::move(fileName)), body_(std::move(body)),
+      encoding_(std::move(encoding)), modified_(modified)
+{
+    const size_t size = mime::DecodedSize(body_, encoding_);
+    fileSize_ = size > MAXDWORD ? MAXDWORD : static_cast<DWORD>(size);
+}
+
+std::string MimeAttachment::DecodedBytes() const
+{
+    return mime::DecodeTransfer(body_, encoding_);
+}
+
 void CollectMimeAttachments(NoteDocument& document, QXObjectList& attachments)
 {
-    const mime::Limits limits;
-    const std::string entity = ReadMimeEntity(document.Handle(), limits.maxEntityBytes);
-    if (entity.empty()) {
+    const MimeContent* content = document.Mime();
+    if (content == nullptr) {
         return;
     }
-    const mime::Message message = mime::ParseEntity(entity, limits);
     const TIMEDATE modified = DocumentTime(document.Handle());
-    for (const mime::Part* part : mime::MessageAttachments(message)) {
-        std::string bytes = mime::DecodedBody(*part);
-        if (bytes.empty()) {
+    for (const mime::Part* part : mime::MessageAttachments(content->message)) {
+        if (mime::DecodedSize(part->body, part->encoding) == 0) {
             continue;
         }
-        auto* attachment = new (std::nothrow)
-            MimeAttachment(document, document.NextAttachmentIndex(), part->fileName, std::move(bytes), modified);
+        auto* attachment = new (std::nothrow) MimeAttachment(document, document.NextAttachmentIndex(), part->fileName,
+                                                             std::string(part->body), part->encoding, modified);
         if (attachment == nullptr) {
             return;
         }
@@ -70,7 +82,7 @@ std::optional<std::wstring> ExtractMimeAttachment(const MimeAttachment& attachme
     if (existing != INVALID_FILE_ATTRIBUTES) {
         return (existing & FILE_ATTRIBUTE_DIRECTORY) != 0 ? std::nullopt : path;
     }
-    if (!WriteWholeFile(*path, attachment.Bytes())) {
+    if (!WriteWholeFile(*path, attachment.DecodedBytes())) {
         // A half-written file would be handed out by every later request.
         DeleteFileW(path->c_str());
         return std::nullopt;

@@ -14,25 +14,26 @@ namespace brw {
 
 class MimeAttachment : public QXObject {
 public:
-    MimeAttachment(NoteDocument& document, WORD index, std::wstring fileName, std::string bytes,
-                   const TIMEDATE& modified)
-        : document_(document), index_(index), fileName_(std::move(fileName)), bytes_(std::move(bytes)),
-          modified_(modified)
-    {
-    }
+    // body: the part's data as it stands, transfer-encoded; it is decoded
+    // only when the file is extracted.
+    MimeAttachment(NoteDocument& document, WORD index, std::wstring fileName, std::string body, std::string encoding,
+                   const TIMEDATE& modified);
 
     NoteDocument& Document() const { return document_; }
     WORD Index() const { return index_; }
     // The name the message gives the file, decoded; may be empty.
     const std::wstring& FileName() const { return fileName_; }
-    const std::string& Bytes() const { return bytes_; }
+    DWORD FileSize() const { return fileSize_; }
+    std::string DecodedBytes() const;
     const TIMEDATE& Modified() const { return modified_; }
 
 private:
     NoteDocument& document_;
     WORD index_;
     std::wstring fileName_;
-    std::string bytes_;
+    std::string body_;
+    std::string encoding_;
+    DWORD fileSize_;
     TIMEDATE modified_;
 };
 

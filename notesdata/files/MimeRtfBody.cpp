@@ -74,14 +74,9 @@ bool WriteWholeFile(const std::wstring& path, const std::string& bytes)
 
 } // namespace
 
-bool HasMimeBody(NOTEHANDLE note)
+bool HasMimeBody(NoteDocument& document)
 {
-    bool found = false;
-    ForEachNoteItem(note, [&](const NoteItem& item) {
-        found = item.type == TYPE_MIME_PART;
-        return !found;
-    });
-    return found;
+    return document.Mime() != nullptr;
 }
 
 std::string RtfOfText(const std::wstring& heading, const std::wstring& body)
@@ -103,7 +98,7 @@ std::optional<std::wstring> WriteMimeRtfBody(NoteDocument& document, const std::
         const std::wstring text = HeaderText(document.Handle(), name);
         heading += heading.empty() || text.empty() ? text : L"\n" + text;
     }
-    const std::string rtf = RtfOfText(heading, MimeBodyText(document.Handle()));
+    const std::string rtf = RtfOfText(heading, MimeBodyText(document));
     std::optional<std::wstring> path = MakeTempFilePath(tempDir, TempFileKind::RtfBody, document.Database().ReplicaId(),
                                                         document.NoteId(), NextBodySerial(), L"");
     if (!path || !WriteWholeFile(*path, rtf)) {

@@ -10,7 +10,7 @@
 namespace brw {
 
 // True when the note keeps its message as MIME parts.
-bool HasMimeBody(NOTEHANDLE note);
+bool HasMimeBody(NoteDocument& document);
 
 // RTF text of a heading (bold) and a body; paragraphs at line breaks,
 // characters beyond ASCII as Unicode escapes, RTF's own marks escaped.

@@ -137,7 +137,7 @@ void ConvertToRtf(const std::wstring& recordsPath, const std::wstring& rtfPath)
 
 std::optional<std::wstring> WriteRtfBody(NoteDocument& document, const std::wstring& tempDir)
 {
-    if (HasMimeBody(document.Handle())) {
+    if (HasMimeBody(document)) {
         return WriteMimeRtfBody(document, tempDir);
     }
     // The scratch note is never saved: it only holds the rendering.

@@ -119,6 +119,22 @@ std::string DecodeQuotedPrintable(std::string_view text, QuotedPrintableUse use)
     return bytes;
 }
 
+size_t DecodedSize(std::string_view body, std::string_view encoding)
+{
+    if (!IsNamed(encoding, "base64")) {
+        return IsNamed(encoding, "quoted-printable") ? DecodeQuotedPrintable(body, QuotedPrintableUse::Body).size()
+                                                     : body.size();
+    }
+    size_t digits = 0;
+    for (char c : body) {
+        if (c == '=') {
+            break;
+        }
+        digits += Base64Value(c) >= 0 ? 1 : 0;
+    }
+    return digits * 6 / 8;
+}
+
 std::string DecodeTransfer(std::string_view body, std::string_view encoding)
 {
     if (IsNamed(encoding, "base64")) {

@@ -17,6 +17,10 @@ enum class QuotedPrintableUse {
 // An '=' not followed by two hex digits or a line break is kept literally.
 std::string DecodeQuotedPrintable(std::string_view text, QuotedPrintableUse use);
 
+// The length DecodeTransfer would give, without decoding where the
+// encoding allows: listing a file needs its size, not its bytes.
+size_t DecodedSize(std::string_view body, std::string_view encoding);
+
 // By the Content-Transfer-Encoding value (any case): base64 and
 // quoted-printable are decoded, everything else is the bytes themselves.
 std::string DecodeTransfer(std::string_view body, std::string_view encoding);

@@ -2,6 +2,7 @@
 
 #include "notesdata/mime/MessageText.h"
 #include "notesdata/mime/MimeEntity.h"
+#include "notesdata/notes/MimeContent.h"
 #include "notesdata/notes/MimeItemLayout.h"
 #include "notesdata/notes/NoteItems.h"
 
@@ -56,11 +57,22 @@ std::string ReadMimeEntity(NOTEHANDLE note, size_t maxBytes)
     return entity;
 }
 
-std::wstring MimeBodyText(NOTEHANDLE note)
+std::unique_ptr<MimeContent> ReadMimeContent(NOTEHANDLE note)
 {
     const mime::Limits limits;
-    const std::string entity = ReadMimeEntity(note, limits.maxEntityBytes);
-    return mime::MessageText(mime::ParseEntity(entity, limits));
+    auto content = std::make_unique<MimeContent>();
+    content->entity = ReadMimeEntity(note, limits.maxEntityBytes);
+    if (content->entity.empty()) {
+        return nullptr;
+    }
+    content->message = mime::ParseEntity(content->entity, limits);
+    return content;
+}
+
+std::wstring MimeBodyText(NoteDocument& document)
+{
+    const MimeContent* content = document.Mime();
+    return content != nullptr ? mime::MessageText(content->message) : std::wstring();
 }
 
 } // namespace brw

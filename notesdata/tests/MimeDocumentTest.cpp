@@ -4,6 +4,7 @@
 // text; damaged descriptors must give a reply, never a read past a value.
 #include "notesdata/files/MimeRtfBody.h"
 #include "notesdata/tests/DocumentFixture.h"
+#include "notesdata/tests/MimeItemsDxl.h"
 
 #include <notesapi.h>
 
@@ -15,76 +16,7 @@ namespace {
 using brwtest::CommandResult;
 using brwtest::RawItem;
 
-// Flag bits of the header descriptor, as Notes writes them.
-constexpr unsigned kAddress = 0;
-constexpr unsigned kDate = 1;
-constexpr unsigned kText = 2;
-constexpr unsigned kTextList = 0x10;
-constexpr unsigned kHasBoundary = 1;
-constexpr unsigned kHasHeaders = 2;
-constexpr unsigned kBodyInObject = 4;
-
-void PutWord(std::string& bytes, unsigned value)
-{
-    bytes += static_cast<char>(value & 0xFF);
-    bytes += static_cast<char>(value >> 8 & 0xFF);
-}
-
-void PutDword(std::string& bytes, unsigned long value)
-{
-    PutWord(bytes, value & 0xFFFF);
-    PutWord(bytes, value >> 16 & 0xFFFF);
-}
-
-// A header item's value after its type word: the descriptor, the Notes
-// form, the header name, ": " and the header body.
-std::string HeaderValue(unsigned flags, const std::string& native, const std::string& header, const std::string& body)
-{
-    std::string bytes;
-    PutWord(bytes, 14);
-    PutDword(bytes, flags);
-    PutWord(bytes, static_cast<unsigned>(native.size()));
-    PutWord(bytes, static_cast<unsigned>(header.size()));
-    PutWord(bytes, 2);
-    PutWord(bytes, static_cast<unsigned>(body.size()));
-    return bytes + native + header + ": " + body;
-}
-
-std::string Header(const std::string& item, unsigned flags, const std::string& header, const std::string& body,
-                   const std::string& native = "")
-{
-    return RawItem(item, "502", HeaderValue(flags, native, header, body));
-}
-
-std::string Time(unsigned long ticks, unsigned long days)
-{
-    std::string bytes;
-    PutDword(bytes, ticks);
-    PutDword(bytes, days);
-    return bytes;
-}
-
-// One MIME part item: the descriptor, then boundary, headers and data.
-std::string PartValue(unsigned flags, unsigned type, const std::string& boundary, const std::string& headers,
-                      const std::string& data)
-{
-    std::string bytes;
-    PutWord(bytes, 2);
-    PutDword(bytes, flags);
-    bytes += static_cast<char>(type);
-    bytes += '\0';
-    PutWord(bytes, static_cast<unsigned>(boundary.size() + headers.size() + data.size()));
-    PutWord(bytes, static_cast<unsigned>(boundary.size()));
-    PutWord(bytes, static_cast<unsigned>(headers.size()));
-    PutWord(bytes, 0);
-    PutDword(bytes, 0);
-    return bytes + boundary + headers + data;
-}
-
-std::string Part(unsigned flags, const std::string& boundary, const std::string& headers, const std::string& data)
-{
-    return RawItem("Body", "19", PartValue(flags, 2, boundary, headers, data));
-}
+using namespace brwtest::mimedxl;
 
 std::string Note(const std::string& items)
 {

@@ -4,6 +4,7 @@
 #include "notesdata/mime/MimeEntity.h"
 
 #include "notesdata/mime/MessageText.h"
+#include "notesdata/mime/TransferEncoding.h"
 
 #include <gtest/gtest.h>
 
@@ -230,7 +231,9 @@ TEST(MimeEntity, RandomlyDamagedMailNeverLeavesItsBytesOrLimits)
         ASSERT_LE(message.parts.size(), limits.maxParts) << "run " << run;
         for (const brw::mime::Part& part : message.parts) {
             ASSERT_TRUE(LiesWithin(part.body, entity)) << "run " << run;
-            ASSERT_LE(brw::mime::DecodedBody(part).size(), part.body.size()) << "run " << run;
+            const std::string decoded = brw::mime::DecodedBody(part);
+            ASSERT_LE(decoded.size(), part.body.size()) << "run " << run;
+            ASSERT_EQ(decoded.size(), brw::mime::DecodedSize(part.body, part.encoding)) << "run " << run;
         }
         brw::mime::MessageText(message);
     }
