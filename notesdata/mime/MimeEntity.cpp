@@ -99,58 +99,90 @@ size_t ReadHeaders(std::string_view entity, const Limits& limits, Headers& heade
     return entity.size(); // headers only
 }
 
+int HexValue(char c)
+{
+    const int lower = std::tolower(static_cast<unsigned char>(c));
+    return lower >= '0' && lower <= '9' ? lower - '0' : lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : -1;
+}
+
+// A parameter value in the extended form, charset''percent-escaped bytes;
+// found stays false when the value is not in that form.
+std::wstring ExtendedValue(const std::string& value, bool* found)
+{
+    const size_t quote = value.find("''");
+    if (quote == std::string::npos) {
+        return std::wstring();
+    }
+    *found = true;
+    std::string bytes;
+    for (size_t at = quote + 2; at < value.size(); ++at) {
+        const int high = value[at] == '%' && at + 2 < value.size() ? HexValue(value[at + 1]) : -1;
+        const int low = high >= 0 ? HexValue(value[at + 2]) : -1;
+        if (low < 0) {
+            bytes += value[at];
+            continue;
+        }
+        bytes += static_cast<char>(high << 4 | low);
+        at += 2;
+    }
+    return DecodeCharset(bytes, value.substr(0, value.find('\'')));
+}
+
+struct Parameter {
+    std::string key; // lower case
+    std::string value;
+    size_t next; // where the next parameter's ';' is, npos at the end
+};
+
+// The parameter after the ';' at header[at]; false when no '=' follows.
+bool ParameterAt(std::string_view header, size_t at, Parameter* parameter)
+{
+    const size_t equals = header.find('=', at + 1);
+    if (equals == std::string_view::npos) {
+        return false;
+    }
+    parameter->key = Lower(Trimmed(header.substr(at + 1, equals - at - 1)));
+    size_t start = equals + 1;
+    while (start < header.size() && (header[start] == ' ' || header[start] == '\t')) {
+        ++start;
+    }
+    parameter->value.clear();
+    if (start < header.size() && header[start] == '"') {
+        size_t end = start + 1;
+        for (; end < header.size() && header[end] != '"'; ++end) {
+            end += header[end] == '\\' && end + 1 < header.size() ? 1 : 0;
+            parameter->value += header[end];
+        }
+        parameter->next = header.find(';', end);
+        return true;
+    }
+    parameter->next = header.find(';', start);
+    const size_t length = parameter->next == std::string_view::npos ? std::string_view::npos : parameter->next - start;
+    parameter->value = std::string(Trimmed(header.substr(start, length)));
+    return true;
+}
+
 // The value of a parameter of a structured header (name in lower case):
-// quoted or not, or in the charset''percent form.
+// quoted or not, or in the extended form (name*=charset''escaped).
 std::wstring ParameterOf(std::string_view header, std::string_view name, bool* found)
 {
     *found = false;
-    size_t at = header.find(';');
-    while (at != std::string_view::npos && at < header.size()) {
-        const size_t equals = header.find('=', at + 1);
-        if (equals == std::string_view::npos) {
+    const std::string extendedKey = std::string(name) + "*";
+    Parameter parameter;
+    for (size_t at = header.find(';'); at != std::string_view::npos && at < header.size(); at = parameter.next) {
+        if (!ParameterAt(header, at, &parameter)) {
             return std::wstring();
         }
-        const std::string key = Lower(Trimmed(header.substr(at + 1, equals - at - 1)));
-        size_t valueStart = equals + 1;
-        while (valueStart < header.size() && (header[valueStart] == ' ' || header[valueStart] == '\t')) {
-            ++valueStart;
-        }
-        std::string value;
-        size_t next = valueStart;
-        if (next < header.size() && header[next] == '"') {
-            for (++next; next < header.size() && header[next] != '"'; ++next) {
-                if (header[next] == '\\' && next + 1 < header.size()) {
-                    ++next;
-                }
-                value += header[next];
-            }
-            next = header.find(';', next);
-        } else {
-            next = header.find(';', valueStart);
-            value = std::string(
-                Trimmed(header.substr(valueStart, next == std::string_view::npos ? next : next - valueStart)));
-        }
-        if (key == name) {
+        if (parameter.key == name) {
             *found = true;
-            return DecodeHeaderText(value);
+            return DecodeHeaderText(parameter.value);
         }
-        if (key.size() == name.size() + 1 && key.compare(0, name.size(), name) == 0 && key.back() == '*') {
-            const size_t quote = value.find("''");
-            if (quote != std::string::npos) {
-                *found = true;
-                const std::string charset = value.substr(0, value.find('\''));
-                std::string bytes;
-                for (size_t i = quote + 2; i < value.size(); ++i) {
-                    const bool escaped = value[i] == '%' && i + 2 < value.size() &&
-                                         std::isxdigit(static_cast<unsigned char>(value[i + 1])) &&
-                                         std::isxdigit(static_cast<unsigned char>(value[i + 2]));
-                    bytes += escaped ? static_cast<char>(std::stoi(value.substr(i + 1, 2), nullptr, 16)) : value[i];
-                    i += escaped ? 2 : 0;
-                }
-                return DecodeCharset(bytes, charset);
+        if (parameter.key == extendedKey) {
+            std::wstring value = ExtendedValue(parameter.value, found);
+            if (*found) {
+                return value;
             }
         }
-        at = next;
     }
     return std::wstring();
 }

@@ -1,5 +1,6 @@
 #include "notesdata/notes/MimeBody.h"
 
+#include "common/DebugConsole.h"
 #include "notesdata/mime/MessageText.h"
 #include "notesdata/mime/MimeEntity.h"
 #include "notesdata/notes/MimeContent.h"
@@ -66,6 +67,10 @@ std::unique_ptr<MimeContent> ReadMimeContent(NOTEHANDLE note)
         return nullptr;
     }
     content->message = mime::ParseEntity(content->entity, limits);
+    if (content->message.outcome != mime::ParseOutcome::Complete) {
+        // What was found before the limit is still indexed.
+        LogLong(L"MIME body beyond a limit, parts kept: ", static_cast<long>(content->message.parts.size()));
+    }
     return content;
 }
 
