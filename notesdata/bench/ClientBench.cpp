@@ -4,6 +4,7 @@
 // Each line says PASS or FAIL against its target.
 #include "common/WideString.h"
 #include "connector/CommandContextHandle.h"
+#include "notesdata/tests/MimeItemsDxl.h"
 #include "notesdata/tests/NotesSandbox.h"
 
 #include <windows.h>
@@ -17,6 +18,13 @@ namespace {
 
 constexpr wchar_t kPrologue[] = L"<?xml version=\"1.0\" encoding=\"UTF-16\" ?>";
 constexpr double kDocumentsPerSecondTarget = 800;
+// Internet mail is parsed and decoded on every request; it may cost this
+// share of the classic memo's rate at most.
+constexpr double kMimeRateShareTarget = 0.8;
+constexpr size_t kMimeTextBytes = 10 * 1024;
+constexpr size_t kMimeAttachmentBytes = 100 * 1024;
+// A MIME part item counts its bytes in 16 bits.
+constexpr size_t kPartItemBytes = 0xFFF0;
 constexpr double kListSecondsTarget = 1.0;
 constexpr size_t kLargeDatabase = 100000;
 // Growth allowed over the whole run: allocator noise, not a leak.
@@ -103,6 +111,56 @@ std::wstring AddTypicalMemo(const brwtest::NotesSandbox& sandbox)
     return added.succeeded ? brw::Utf8ToWide(id) : std::wstring();
 }
 
+// A typical received Internet mail: its headers as header items, 10 KB of
+// text as a plain and an HTML alternative (20 KB in all), one 100 KB file
+// in base64, the parts spread over items as Notes spreads them. Returns
+// its note id as hex text.
+std::wstring AddTypicalMimeMemo(const brwtest::NotesSandbox& sandbox)
+{
+    using namespace brwtest::mimedxl;
+    std::string text;
+    while (text.size() < kMimeTextBytes) {
+        text += "Quarterly figures attached; please review before Friday. ";
+    }
+    std::string file(kMimeAttachmentBytes, '\0');
+    for (size_t at = 0; at < file.size(); ++at) {
+        file[at] = static_cast<char>(at * 31 % 251);
+    }
+    std::string encoded;
+    const std::string base64 = Base64Of(file);
+    for (size_t at = 0; at < base64.size(); at += 76) {
+        encoded += base64.substr(at, 76) + "\r\n";
+    }
+    std::string parts = Part(kHasHeaders, "", "Content-Type: multipart/mixed; boundary=\"m\"\r\n\r\n", "") +
+                        Part(kHasBoundary | kHasHeaders, "\r\n--m\r\n",
+                             "Content-Type: multipart/alternative; boundary=\"a\"\r\n\r\n", "") +
+                        Part(kHasBoundary | kHasHeaders, "\r\n--a\r\n", "Content-Type: text/plain\r\n\r\n", text) +
+                        Part(kHasBoundary | kHasHeaders, "\r\n--a\r\n", "Content-Type: text/html\r\n\r\n",
+                             "<html><body><p>" + text + "</p></body></html>\r\n--a--\r\n") +
+                        Part(kHasBoundary | kHasHeaders, "\r\n--m\r\n",
+                             "Content-Type: application/vnd.ms-excel; name=\"plan.xls\"\r\n"
+                             "Content-Disposition: attachment\r\nContent-Transfer-Encoding: base64\r\n\r\n",
+                             encoded.substr(0, kPartItemBytes - 200));
+    for (size_t at = kPartItemBytes - 200; at < encoded.size(); at += kPartItemBytes) {
+        parts += Part(0, "", "", encoded.substr(at, kPartItemBytes));
+    }
+    parts += Part(0, "", "", "\r\n--m--\r\n");
+    const std::string dxl =
+        "<?xml version='1.0' encoding='UTF-8'?><database><document form='Memo'><noteinfo noteid='8fa'/>" +
+        Header("SendTo", kAddress | kTextList, "To", "Bob <bob@acme.com>, Carol <carol@acme.com>, Dan <dan@acme.com>") +
+        Header("CopyTo", kAddress | kTextList, "Cc", "Eve <eve@acme.com>, Frank <frank@acme.com>") +
+        Header("Subject", kText, "Subject", "=?utf-8?Q?Budget_review?=") +
+        Header("From", kAddress, "From", "Ann Lee <ann@acme.com>") +
+        Header("PostedDate", kDate, "Date", "Tue, 5 Mar 2024 09:30:00 +0000", Time(3420000, 2460375)) + parts +
+        "<item name='DeliveredDate'><datetime>20240305T093100,00+00</datetime></item>"
+        "<item name='$NoteHasNativeMIME'><text>1</text></item></document></database>";
+    const std::wstring dxlPath = sandbox.RootPath(L"mime.dxl");
+    sandbox.WriteFileBytes(dxlPath, dxl);
+    return sandbox.Notesdb(L"import \"" + dxlPath + L"\" \"" + sandbox.DataPath(L"mime.nsf") + L"\"").succeeded
+               ? L"8FA"
+               : std::wstring();
+}
+
 // The handler deletes the body file once it has read it, so each request
 // writes a new one; the deletion is the handler's time, not the service's.
 void DeleteBodyFile(const std::wstring& reply)
@@ -116,19 +174,38 @@ void DeleteBodyFile(const std::wstring& reply)
     }
 }
 
-bool MeasureDocuments(Client& client, const std::wstring& request, size_t commands)
+double DocumentRate(Client& client, const std::wstring& request, size_t commands, size_t* failures)
 {
-    const double memoryBefore = MemoryMb();
-    const DWORD handlesBefore = HandleCount();
     double elapsed = 0;
-    size_t failures = 0;
     for (size_t i = 0; i < commands; ++i) {
         const double start = Seconds();
-        failures += client.Run(request) == 0 ? 1 : 0;
+        *failures += client.Run(request) == 0 ? 1 : 0;
         elapsed += Seconds() - start;
         DeleteBodyFile(client.ReplyText());
     }
-    const double rate = static_cast<double>(commands) / elapsed;
+    return static_cast<double>(commands) / elapsed;
+}
+
+// The rate of the MIME memo against the classic one's, in the same run.
+bool MeasureMimeDocuments(Client& client, const std::wstring& request, size_t commands, double classicRate)
+{
+    size_t failures = 0;
+    client.Run(request);
+    const bool listed = client.ReplyText().find(L"<originalfilename>plan.xls</originalfilename>") != std::wstring::npos;
+    const double rate = DocumentRate(client, request, commands, &failures);
+    const double share = rate / classicRate;
+    Report("get_document of a typical MIME memo", rate, "replies/s", failures == 0 && listed);
+    Report("its share of the classic memo's rate", share * 100, "%", share >= kMimeRateShareTarget);
+    return failures == 0 && listed && share >= kMimeRateShareTarget;
+}
+
+bool MeasureDocuments(Client& client, const std::wstring& request, size_t commands, double* classicRate)
+{
+    const double memoryBefore = MemoryMb();
+    const DWORD handlesBefore = HandleCount();
+    size_t failures = 0;
+    const double rate = DocumentRate(client, request, commands, &failures);
+    *classicRate = rate;
     const double growth = MemoryMb() - memoryBefore;
     const DWORD handlesAfter = HandleCount();
     Report("get_document of a typical memo", rate, "replies/s", rate >= kDocumentsPerSecondTarget && failures == 0);
@@ -185,7 +262,13 @@ int wmain(int argc, wchar_t** argv)
     for (int i = 0; i < 1000; ++i) {
         client.Run(request);
     }
-    const bool documents = MeasureDocuments(client, request, commands);
+    double classicRate = 0;
+    const bool documents = MeasureDocuments(client, request, commands, &classicRate);
+    const std::wstring mimeId = AddTypicalMimeMemo(sandbox);
+    const std::wstring mimeRequest = std::wstring(kPrologue) + L"<get_document db=\"mime.nsf\" tempdir=\"" +
+                                     sandbox.TempDir() + L"\" id=\"" + mimeId +
+                                     L"\" attnum=\"0\" manage=\"false\" preview=\"false\"/>";
+    const bool mime = !mimeId.empty() && MeasureMimeDocuments(client, mimeRequest, commands, classicRate);
     const bool list = MeasureList(client, sandbox);
-    return documents && list ? 0 : 1;
+    return documents && mime && list ? 0 : 1;
 }

@@ -6,6 +6,7 @@
 #include "notesdata/commands/RequestXml.h"
 #include "notesdata/files/Attachment.h"
 #include "notesdata/files/BodyFiles.h"
+#include "notesdata/files/MimeAttachment.h"
 #include "notesdata/files/TemporaryFiles.h"
 #include "notesdata/notes/ItemWalk.h"
 #include "notesdata/notes/NotesText.h"
@@ -131,6 +132,7 @@ int CmdGetDocument::Execute(ReplyWriter* writer)
     writer->OpenElement(L"document");
     DWORD noteSize = 0;
     WalkNoteItems(document_, *this, &noteSize);
+    CollectMimeAttachments(document_, mimeAttachments_);
     const int result = attachmentNumber_ != 0 ? WriteSelectedAttachment() : WriteDocumentParts(noteSize);
     writer->CloseElement(L"document");
     document_.Close();
@@ -140,22 +142,22 @@ int CmdGetDocument::Execute(ReplyWriter* writer)
 
 int CmdGetDocument::WriteSelectedAttachment()
 {
-    if (attachments_.Count() == 0) {
+    if (attachments_.Count() + mimeAttachments_.Count() == 0) {
         return 1;
     }
-    LogLong(L"Att Count: ", attachments_.Count());
+    LogLong(L"Att Count: ", attachments_.Count() + mimeAttachments_.Count());
     position_ = 0;
     pending_ = true;
-    attachments_.Enumerate(*this);
+    EnumerateAllAttachments();
     return pending_ ? 1 : 0;
 }
 
 int CmdGetDocument::WriteDocumentParts(DWORD noteSize)
 {
     WriteBody();
-    if (attachments_.Count() > 0) {
+    if (attachments_.Count() + mimeAttachments_.Count() > 0) {
         writer_->OpenElement(L"attachments");
-        attachments_.Enumerate(*this);
+        EnumerateAllAttachments();
         writer_->CloseElement(L"attachments");
     }
     writer_->OpenElement(L"notesize");
@@ -257,17 +259,59 @@ bool CmdGetDocument::OnObject(QXObject* object)
             return true;
         }
         diskFileName = *extracted;
-        pending_ = false;
-        if (manage_) {
-            BRWTemporaryFileMgr::Instance().Remember(diskFileName);
-        }
+        TakeExtracted(diskFileName);
     }
-    WriteAttachment(attachment, displayed, diskFileName);
+    WriteAttachment(displayed, diskFileName, attachment.FileSize(), attachment.Modified());
     return true;
 }
 
-void CmdGetDocument::WriteAttachment(const Attachment& attachment, const std::wstring& displayedName,
-                                     const std::wstring& diskFileName)
+void CmdGetDocument::TakeExtracted(const std::wstring& diskFileName)
+{
+    pending_ = false;
+    if (manage_) {
+        BRWTemporaryFileMgr::Instance().Remember(diskFileName);
+    }
+}
+
+// The file items first, then the files of the MIME body, counted on.
+void CmdGetDocument::EnumerateAllAttachments()
+{
+    attachments_.Enumerate(*this);
+    class MimeWriter final : public QXObjectListEnumerator {
+    public:
+        explicit MimeWriter(CmdGetDocument& command) : command_(command) {}
+        bool OnObject(QXObject* object) override
+        {
+            return command_.OnMimeAttachment(*static_cast<const MimeAttachment*>(object));
+        }
+
+    private:
+        CmdGetDocument& command_;
+    } mimeWriter(*this);
+    mimeAttachments_.Enumerate(mimeWriter);
+}
+
+bool CmdGetDocument::OnMimeAttachment(const MimeAttachment& attachment)
+{
+    if (attachmentNumber_ != 0 && ++position_ != attachmentNumber_) {
+        return true;
+    }
+    std::wstring diskFileName;
+    if (attachmentNumber_ != 0) {
+        const std::optional<std::wstring> extracted =
+            ExtractMimeAttachment(attachment, tempDir_, AttachmentExtension(attachment.FileName()));
+        if (!extracted) {
+            return true;
+        }
+        diskFileName = *extracted;
+        TakeExtracted(diskFileName);
+    }
+    WriteAttachment(attachment.FileName(), diskFileName, attachment.FileSize(), attachment.Modified());
+    return true;
+}
+
+void CmdGetDocument::WriteAttachment(const std::wstring& displayedName, const std::wstring& diskFileName,
+                                     DWORD fileSize, const TIMEDATE& modified)
 {
     writer_->OpenElement(L"attachment");
     if (!diskFileName.empty()) {
@@ -275,12 +319,12 @@ void CmdGetDocument::WriteAttachment(const Attachment& attachment, const std::ws
     }
     WriteTextElement(writer_, L"originalfilename", displayedName);
     writer_->OpenElement(L"attachmentfilesize");
-    writer_->AppendFormat(L"%ld", static_cast<long>(attachment.FileSize()));
+    writer_->AppendFormat(L"%ld", static_cast<long>(fileSize));
     writer_->CloseElement(L"attachmentfilesize");
     writer_->OpenElement(L"attachmentmodifiedtime");
-    if (const std::optional<std::wstring> modified = ReplyTimeText(attachment.Modified())) {
+    if (const std::optional<std::wstring> modifiedText = ReplyTimeText(modified)) {
         WriteTextElement(writer_, L"name", L"attachmentmodifiedtime");
-        WriteTextElement(writer_, L"value", *modified);
+        WriteTextElement(writer_, L"value", *modifiedText);
     }
     writer_->CloseElement(L"attachmentmodifiedtime");
     writer_->CloseElement(L"attachment");

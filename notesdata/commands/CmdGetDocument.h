@@ -13,6 +13,7 @@
 namespace brw {
 
 class Attachment;
+class MimeAttachment;
 
 class CmdGetDocument final : public CmdDatabaseOperation,
                              private NoteItemProcessor,
@@ -46,8 +47,12 @@ private:
     int WriteSelectedAttachment();
     int WriteDocumentParts(DWORD noteSize);
     void WriteBody();
-    void WriteAttachment(const Attachment& attachment, const std::wstring& displayedName,
-                         const std::wstring& diskFileName);
+    void WriteAttachment(const std::wstring& displayedName, const std::wstring& diskFileName, DWORD fileSize,
+                         const TIMEDATE& modified);
+    void EnumerateAllAttachments();
+    bool OnMimeAttachment(const MimeAttachment& attachment);
+    // Remembers an extracted file as the selected attachment's.
+    void TakeExtracted(const std::wstring& diskFileName);
 
     NOTEID noteId_ = RRV_DELETED; // opens no note
     // As the request gives it: a number beyond 16 bits or below 1 selects
@@ -62,6 +67,8 @@ private:
     // After the document: they go first, and their objects refer to it.
     QXObjectList attachments_;
     QXObjectList references_;
+    // The files inside a MIME body: numbered and listed after the others.
+    QXObjectList mimeAttachments_;
     ReplyWriter* writer_ = nullptr;
     long position_ = 0;
     bool pending_ = false;

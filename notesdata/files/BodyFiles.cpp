@@ -3,8 +3,10 @@
 #include "common/DebugConsole.h"
 #include "common/Handles.h"
 #include "notesdata/files/TemporaryFiles.h"
+#include "notesdata/notes/MimeBody.h"
 #include "notesdata/notes/NoteItems.h"
 #include "notesdata/notes/NotesText.h"
+#include "notesdata/notes/Rfc822Item.h"
 #include "notesdata/notes/TextListValue.h"
 
 #include <algorithm>
@@ -74,15 +76,20 @@ FileHandle OpenBodyFile(const std::wstring& path)
 class TextBodyWriter {
 public:
     // The buffers are filled before they are read, so they are not cleared.
-    explicit TextBodyWriter(HANDLE file) : file_(file), wide_(new char[kWideBufferBytes]) {}
+    TextBodyWriter(HANDLE file, NoteDocument& document)
+        : file_(file), document_(document), wide_(new char[kWideBufferBytes])
+    {
+    }
 
     // ERROR_SUCCESS, or the error of the write the file did not take.
-    DWORD WriteAll(NOTEHANDLE note);
+    DWORD WriteAll();
 
 private:
     bool Item(const NoteItem& item);
     void ConvertedItem(const NoteItem& item);
     void TextListItem(const NoteItem& item);
+    void Rfc822Item(const NoteItem& item);
+    void MimeText();
     void WriteNotesText(const char* text, size_t length);
     void WriteWideText(wchar_t* text, size_t count);
     void WriteBytes(const void* bytes, DWORD count);
@@ -90,15 +97,18 @@ private:
     void Flush();
 
     HANDLE file_;
+    NoteDocument& document_;
+    // The parts of a MIME body make one text, written where the first is.
+    bool mimeWritten_ = false;
     std::unique_ptr<char[]> wide_;
     std::vector<char> pending_;
     DWORD writeError_ = ERROR_SUCCESS;
 };
 
-DWORD TextBodyWriter::WriteAll(NOTEHANDLE note)
+DWORD TextBodyWriter::WriteAll()
 {
     WriteWide(kByteOrderMark);
-    ForEachNoteItem(note, [this](const NoteItem& item) { return Item(item); });
+    ForEachNoteItem(document_.Handle(), [this](const NoteItem& item) { return Item(item); });
     Flush();
     return writeError_;
 }
@@ -109,6 +119,10 @@ bool TextBodyWriter::Item(const NoteItem& item)
         ConvertedItem(item);
     } else if (item.type == TYPE_TEXT_LIST) {
         TextListItem(item);
+    } else if (item.type == TYPE_RFC822_TEXT) {
+        Rfc822Item(item);
+    } else if (item.type == TYPE_MIME_PART && !mimeWritten_) {
+        MimeText();
     }
     WriteWide(kItemSeparator);
     return writeError_ == ERROR_SUCCESS;
@@ -160,6 +174,29 @@ void TextBodyWriter::TextListItem(const NoteItem& item)
         joined.append(entry.data(), entry.size());
     }
     WriteNotesText(joined.data(), joined.size());
+}
+
+// Header text as the reply's fields show it; dates are no words to find.
+void TextBodyWriter::Rfc822Item(const NoteItem& item)
+{
+    const LockedValue value(item.value);
+    if (value.Data() == nullptr || item.length < sizeof(WORD)) {
+        return;
+    }
+    const Rfc822Value header = ReadRfc822Value(value.Data() + sizeof(WORD), item.length - sizeof(WORD));
+    std::wstring joined;
+    for (const std::wstring& text : header.texts) {
+        joined += joined.empty() ? L"" : L" ";
+        joined += text;
+    }
+    WriteWideText(joined.data(), joined.size());
+}
+
+void TextBodyWriter::MimeText()
+{
+    mimeWritten_ = true;
+    std::wstring text = MimeBodyText(document_);
+    WriteWideText(text.data(), text.size());
 }
 
 void TextBodyWriter::WriteNotesText(const char* text, size_t length)
@@ -225,7 +262,7 @@ std::optional<std::wstring> WriteTextBody(NoteDocument& document, const std::wst
     if (!file) {
         return std::nullopt;
     }
-    const DWORD writeError = TextBodyWriter(file.get()).WriteAll(document.Handle());
+    const DWORD writeError = TextBodyWriter(file.get(), document).WriteAll();
     if (writeError != ERROR_SUCCESS) {
         // A cut-off body is no body: the handler would index half a text.
         LogLong(L"ExportAs failed: ", static_cast<long>(writeError));

@@ -2,6 +2,7 @@
 // left out, written as rich-text records and converted to RTF.
 #include "connector/SettingsStore.h"
 #include "notesdata/files/BodyFiles.h"
+#include "notesdata/files/MimeRtfBody.h"
 #include "notesdata/files/RtfExporter.h"
 #include "notesdata/files/TemporaryFiles.h"
 #include "notesdata/notes/NotesText.h"
@@ -136,6 +137,9 @@ void ConvertToRtf(const std::wstring& recordsPath, const std::wstring& rtfPath)
 
 std::optional<std::wstring> WriteRtfBody(NoteDocument& document, const std::wstring& tempDir)
 {
+    if (HasMimeBody(document)) {
+        return WriteMimeRtfBody(document, tempDir);
+    }
     // The scratch note is never saved: it only holds the rendering.
     NOTEHANDLE created = 0;
     if (NSFNoteCreate(document.Database().Handle(), &created) != NOERROR_STATUS || created == 0) {

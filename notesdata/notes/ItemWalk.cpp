@@ -2,7 +2,9 @@
 
 #include "notesdata/files/Attachment.h"
 #include "notesdata/notes/NoteItems.h"
+#include "notesdata/notes/NotesText.h"
 #include "notesdata/notes/NotesTime.h"
+#include "notesdata/notes/Rfc822Item.h"
 #include "notesdata/notes/RichTextField.h"
 #include "notesdata/notes/TextListValue.h"
 
@@ -35,6 +37,7 @@ bool IsWalkedType(WORD type)
     case TYPE_TIME_RANGE:
     case TYPE_TEXT:
     case TYPE_TEXT_LIST:
+    case TYPE_RFC822_TEXT:
         return true;
     default:
         return false;
@@ -62,6 +65,8 @@ private:
     bool Time(const std::string& name, const char* data, DWORD length);
     bool TimeRange(const std::string& name, const char* data, DWORD length);
     bool TextList(const std::string& name, const char* data, DWORD length);
+    bool Rfc822(const std::string& name, const char* data, DWORD length);
+    bool Rfc822List(const std::string& name, const std::vector<std::wstring>& entries);
     bool Object(const NoteItem& item, const std::string& name, const char* value);
     bool RichText(const NoteItem& item, const std::string& name);
     bool HandOnTime(const char* name, const TIMEDATE& time);
@@ -118,6 +123,8 @@ bool ItemDispatch::Dispatch(const NoteItem& item, const std::string& name, const
         return processor_.OnText(name.c_str(), data, static_cast<WORD>(length < 0xFFFF ? length : 0xFFFF));
     case TYPE_TEXT_LIST:
         return TextList(name, data, length);
+    case TYPE_RFC822_TEXT:
+        return Rfc822(name, data, length);
     default:
         return true; // counted in the size only
     }
@@ -160,6 +167,43 @@ bool ItemDispatch::TextList(const std::string& name, const char* data, DWORD len
     }
     for (const std::string_view& entry : entries) {
         if (!processor_.OnTextListEntry(entry.data(), static_cast<WORD>(entry.size()))) {
+            return false;
+        }
+    }
+    return processor_.EndTextList();
+}
+
+// An Internet mail header is handed on as the same field of a classic memo
+// would be, so that no reader of the fields needs to know the difference.
+bool ItemDispatch::Rfc822(const std::string& name, const char* data, DWORD length)
+{
+    const Rfc822Value value = ReadRfc822Value(data, length);
+    switch (value.kind) {
+    case Rfc822Value::Kind::Time:
+        return HandOnTime(name.c_str(), value.time);
+    case Rfc822Value::Kind::Text: {
+        const std::string text = WideToLmbcs(value.texts.front());
+        return processor_.OnText(name.c_str(), text.data(),
+                                 static_cast<WORD>(text.size() < 0xFFFF ? text.size() : 0xFFFF));
+    }
+    case Rfc822Value::Kind::TextList:
+        return Rfc822List(name, value.texts);
+    default:
+        return true;
+    }
+}
+
+bool ItemDispatch::Rfc822List(const std::string& name, const std::vector<std::wstring>& entries)
+{
+    // A list of more entries than a Notes list holds keeps the first ones.
+    const WORD count = static_cast<WORD>(entries.size() < 0xFFFF ? entries.size() : 0xFFFF);
+    if (!processor_.BeginTextList(name.c_str(), count)) {
+        return false;
+    }
+    for (WORD at = 0; at < count; ++at) {
+        const std::string entry = WideToLmbcs(entries[at]);
+        if (!processor_.OnTextListEntry(entry.data(),
+                                        static_cast<WORD>(entry.size() < 0xFFFF ? entry.size() : 0xFFFF))) {
             return false;
         }
     }

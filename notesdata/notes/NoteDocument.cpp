@@ -1,5 +1,8 @@
 #include "notesdata/notes/NoteDocument.h"
 
+#include "notesdata/notes/MimeBody.h"
+#include "notesdata/notes/MimeContent.h"
+
 namespace brw {
 namespace {
 
@@ -18,6 +21,19 @@ bool IsEncrypted(NOTEHANDLE note)
 }
 
 } // namespace
+
+NoteDocument::NoteDocument(Db& database) : database_(database) {}
+
+NoteDocument::~NoteDocument() = default;
+
+const MimeContent* NoteDocument::Mime()
+{
+    if (!mimeRead_ && note_) {
+        mime_ = ReadMimeContent(note_.get());
+        mimeRead_ = true;
+    }
+    return mime_.get();
+}
 
 bool NoteDocument::Open(NOTEID id)
 {
@@ -39,6 +55,8 @@ void NoteDocument::Close()
 {
     note_.reset();
     attachmentCounter_ = 0;
+    mime_.reset();
+    mimeRead_ = false;
 }
 
 NOTEID NoteDocument::NoteId() const

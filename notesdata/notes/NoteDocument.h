@@ -6,12 +6,16 @@
 
 #include <notesapi.h>
 
+#include <memory>
+
 namespace brw {
+
+struct MimeContent;
 
 class NoteDocument {
 public:
-    explicit NoteDocument(Db& database) : database_(database) {}
-    virtual ~NoteDocument() = default;
+    explicit NoteDocument(Db& database);
+    virtual ~NoteDocument();
     NoteDocument(const NoteDocument&) = delete;
     NoteDocument& operator=(const NoteDocument&) = delete;
 
@@ -30,10 +34,17 @@ public:
     // The index of the next file attachment, counted from 0.
     WORD NextAttachmentIndex() { return attachmentCounter_++; }
 
+    // The note's MIME body, read and parsed at the first call while the
+    // note is open (the fields, the body file and the attachments all need
+    // it); null when the note keeps no MIME parts.
+    const MimeContent* Mime();
+
 private:
     Db& database_;
     NoteHandle note_;
     WORD attachmentCounter_ = 0;
+    std::unique_ptr<MimeContent> mime_;
+    bool mimeRead_ = false;
 };
 
 } // namespace brw

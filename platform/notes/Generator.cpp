@@ -1,10 +1,14 @@
 #include "platform/notes/Generator.h"
 
 #include "platform/notes/CdRecords.h"
+#include "platform/notes/MimeMail.h"
 #include "platform/notes/TimeDate.h"
 #include "platform/notes/Values.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <iterator>
 
 namespace generator {
 namespace {
@@ -23,6 +27,17 @@ const char* const kWords[] = {"quarterly", "report",   "budget",   "meeting", "r
                               "launch",    "feedback", "status",   "risk"};
 const char* const kExtensions[] = {"pdf", "docx", "xlsx", "txt", "png", "zip", "pptx", "csv"};
 const char* const kRooms[] = {"Room 101", "Board room", "Online", "Cafeteria", "Building C"};
+// Names and subjects from outside Latin-1 as well, as Internet mail brings.
+const char* const kForeignNames[] = {
+    "J\xC3\xB6rg M\xC3\xBCller", "Zo\xC3\xAB Dupr\xC3\xA9",
+    "\xD0\x9E\xD0\xBB\xD1\x8C\xD0\xB3\xD0\xB0 \xD0\x9F\xD0\xB5\xD1\x82\xD1\x80\xD0\xBE\xD0\xB2\xD0\xB0",
+    "\xE4\xBD\x90\xE8\x97\xA4 \xE6\x84\x9B"};
+const char* const kForeignSubjects[] = {
+    "Gr\xC3\xBC\xC3\x9F"
+    "e:",
+    "\xD0\x9E\xD1\x82\xD1\x87\xD1\x91\xD1\x82:", "\xE5\xA0\xB1\xE5\x91\x8A:", "R\xC3\xA9sum\xC3\xA9:"};
+// Of the received memos, this share (percent) arrives as Internet mail.
+constexpr unsigned kMimeShare = 40;
 
 class Random {
 public:
@@ -124,6 +139,69 @@ std::vector<BYTE> Body(Random& r, nsf::NoteData& note, unsigned attachments)
     return records;
 }
 
+MailAddress AddressOf(const std::string& canonical)
+{
+    // "CN=First Last/OU=Unit/O=Org" -> First Last <First.Last@Org.com>
+    const size_t nameEnd = canonical.find('/');
+    const std::string name = canonical.substr(3, nameEnd - 3);
+    const size_t org = canonical.rfind("O=");
+    std::string local = name;
+    for (char& c : local) {
+        c = c == ' ' ? '.' : c;
+    }
+    return MailAddress{name, local + "@" + canonical.substr(org + 2) + ".com"};
+}
+
+std::vector<MailFile> FilesOf(const nsf::NoteData& note)
+{
+    std::vector<MailFile> files;
+    for (const nsf::ItemData& item : note.items) {
+        if (item.name == "$FILE" && item.value.size() >= 2 + sizeof(FILEOBJECT)) {
+            FILEOBJECT object;
+            std::memcpy(&object, item.value.data() + 2, sizeof(object));
+            const char* name = reinterpret_cast<const char*>(item.value.data() + 2 + sizeof(FILEOBJECT));
+            files.push_back(MailFile{std::string(name, object.FileNameLength),
+                                     std::string(item.object.begin(), item.object.end())});
+        }
+    }
+    return files;
+}
+
+// The received memo again as Internet mail: header items for the classic
+// fields, its text and files as MIME parts.
+void ToMimeMail(Random& side, nsf::NoteData& note, const std::string& subject, const Person& sender,
+                const std::string& owner, const TIMEDATE& when)
+{
+    MimeMemo memo;
+    const bool foreign = side.Below(3) == 0;
+    memo.subject = foreign ? std::string(side.Pick(kForeignSubjects)) + " " + subject : subject;
+    memo.from = MailAddress{foreign ? side.Pick(kForeignNames) : sender.first + " " + sender.last, sender.Internet()};
+    memo.to = {AddressOf(owner)};
+    memo.posted = when;
+    memo.delivered = Shift(when, 300);
+    const unsigned paragraphs = 1 + side.Below(4);
+    for (unsigned p = 0; p < paragraphs; ++p) {
+        memo.paragraphs.push_back(Sentence(side, 8 + side.Below(30)) + (foreign ? " " + memo.from.name : "") + ".");
+    }
+    memo.files = FilesOf(note);
+    static const MimeStyle kStyles[] = {MimeStyle::Plain, MimeStyle::QuotedPrintable, MimeStyle::Alternative,
+                                        MimeStyle::HtmlOnly};
+    const MimeStyle style = memo.files.empty() ? kStyles[side.Below(4)] : MimeStyle::Mixed;
+    static const char* const kReplaced[] = {"Subject",    "From",          "SendTo", "CopyTo",
+                                            "PostedDate", "DeliveredDate", "Body",   "$FILE"};
+    std::vector<nsf::ItemData> kept;
+    for (nsf::ItemData& item : note.items) {
+        if (std::find_if(std::begin(kReplaced), std::end(kReplaced),
+                         [&](const char* name) { return item.name == name; }) == std::end(kReplaced)) {
+            kept.push_back(std::move(item));
+        }
+    }
+    note.items = std::move(kept);
+    for (nsf::ItemData& item : MimeMemoItems(memo, style, side.Next())) {
+        note.items.push_back(std::move(item));
+    }
+}
+
 void MailItems(Random& r, nsf::NoteData& note, const std::string& owner, const TIMEDATE& when, unsigned i)
 {
     const unsigned roll = r.Below(100);
@@ -139,7 +217,8 @@ void MailItems(Random& r, nsf::NoteData& note, const std::string& owner, const T
         const bool sent = roll >= 75 && roll < 85;
         const bool draft = roll >= 85 && roll < 90;
         Add(note, "Form", values::Text(form));
-        Add(note, "Subject", values::Text((roll >= 60 && roll < 75 ? "Re: " : "") + Sentence(r, 3 + r.Below(5))));
+        const std::string subject = (roll >= 60 && roll < 75 ? "Re: " : "") + Sentence(r, 3 + r.Below(5));
+        Add(note, "Subject", values::Text(subject));
         Add(note, "From", values::Text(sent || draft ? owner : sender.Canonical()), ITEM_SUMMARY | ITEM_NAMES);
         Add(note, "INetFrom", values::Text(sender.Internet()));
         Add(note, "SendTo", values::TextList(sent || draft ? sendTo : std::vector<std::string>{owner}),
@@ -159,6 +238,12 @@ void MailItems(Random& r, nsf::NoteData& note, const std::string& owner, const T
         Add(note, "Importance", values::Text(r.Below(10) == 0 ? "1" : "2"));
         const unsigned attachments = r.Below(10) == 0 ? 1 + r.Below(3) : 0;
         Add(note, "Body", values::RichText(Body(r, note, attachments)), 0);
+        // Decided by a stream of its own, so every other note stays as the
+        // seed has always made it.
+        Random side(i * 7919u + 17u);
+        if (roll < 60 && side.Below(100) < kMimeShare) {
+            ToMimeMail(side, note, subject, sender, owner, when);
+        }
         return;
     }
     const unsigned kind = r.Below(10);

@@ -129,6 +129,43 @@ std::vector<BYTE> Raw(WORD type, const std::vector<BYTE>& data)
     return out;
 }
 
+std::vector<BYTE> Rfc822Text(DWORD flags, const std::string& native, const std::string& header, const std::string& body)
+{
+    static constexpr char kDelimiter[] = ": ";
+    std::vector<BYTE> out = Typed(TYPE_RFC822_TEXT);
+    Put(out, WORD(14)); // wVersion: the descriptor's size
+    Put(out, flags);
+    Put(out, static_cast<WORD>(native.size()));
+    Put(out, static_cast<WORD>(header.size()));
+    Put(out, static_cast<WORD>(sizeof(kDelimiter) - 1));
+    Put(out, static_cast<WORD>(body.size()));
+    for (const std::string* piece : {&native, &header}) {
+        out.insert(out.end(), piece->begin(), piece->end());
+    }
+    out.insert(out.end(), kDelimiter, kDelimiter + sizeof(kDelimiter) - 1);
+    out.insert(out.end(), body.begin(), body.end());
+    return out;
+}
+
+std::vector<BYTE> MimePart(DWORD flags, BYTE partType, const std::string& boundary, const std::string& headers,
+                           const std::string& data)
+{
+    std::vector<BYTE> out = Typed(TYPE_MIME_PART);
+    Put(out, WORD(2)); // wVersion
+    Put(out, flags);
+    Put(out, partType);
+    Put(out, BYTE(0));
+    Put(out, static_cast<WORD>(boundary.size() + headers.size() + data.size()));
+    Put(out, static_cast<WORD>(boundary.size()));
+    Put(out, static_cast<WORD>(headers.size()));
+    Put(out, WORD(0));
+    Put(out, DWORD(0));
+    for (const std::string* piece : {&boundary, &headers, &data}) {
+        out.insert(out.end(), piece->begin(), piece->end());
+    }
+    return out;
+}
+
 bool ParseDxlTime(const std::string& text, bool dst, TIMEDATE* result)
 {
     size_t pos = 0;

@@ -1,0 +1,94 @@
+#include "notesdata/files/MimeAttachment.h"
+
+#include "common/Handles.h"
+#include "notesdata/files/TemporaryFiles.h"
+#include "notesdata/mime/MessageText.h"
+#include "notesdata/mime/MimeEntity.h"
+#include "notesdata/mime/TransferEncoding.h"
+#include "notesdata/notes/MimeContent.h"
+
+#include <new>
+
+namespace brw {
+namespace {
+
+// The document's own last change: a MIME part carries no file time.
+TIMEDATE DocumentTime(NOTEHANDLE note)
+{
+    ORIGINATORID originator{};
+    NSFNoteGetInfo(note, _NOTE_OID, &originator);
+    return originator.SequenceTime;
+}
+
+bool WriteWholeFile(const std::wstring& path, const std::string& bytes)
+{
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return false;
+    }
+    DWORD written = 0;
+    return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+} // namespace
+
+MimeAttachment::MimeAttachment(NoteDocument& document, WORD index, std::wstring fileName, std::string body,
+                               std::string encoding, const TIMEDATE& modified)
+    : document_(document), index_(index), fileName_(std::move(fileName)), body_(std::move(body)),
+      encoding_(std::move(encoding)), modified_(modified)
+{
+    const size_t size = mime::DecodedSize(body_, encoding_);
+    fileSize_ = size > MAXDWORD ? MAXDWORD : static_cast<DWORD>(size);
+}
+
+std::string MimeAttachment::DecodedBytes() const
+{
+    return mime::DecodeTransfer(body_, encoding_);
+}
+
+void CollectMimeAttachments(NoteDocument& document, QXObjectList& attachments)
+{
+    const MimeContent* content = document.Mime();
+    if (content == nullptr) {
+        return;
+    }
+    const TIMEDATE modified = DocumentTime(document.Handle());
+    for (const mime::Part* part : mime::MessageAttachments(content->message)) {
+        if (mime::DecodedSize(part->body, part->encoding) == 0) {
+            continue;
+        }
+        auto* attachment = new (std::nothrow) MimeAttachment(document, document.NextAttachmentIndex(), part->fileName,
+                                                             std::string(part->body), part->encoding, modified);
+        if (attachment == nullptr) {
+            return;
+        }
+        attachments.Add(attachment);
+        attachment->Release();
+    }
+}
+
+std::optional<std::wstring> ExtractMimeAttachment(const MimeAttachment& attachment, const std::wstring& tempDir,
+                                                  const std::wstring& extension)
+{
+    NoteDocument& document = attachment.Document();
+    std::optional<std::wstring> path =
+        MakeTempFilePath(tempDir, TempFileKind::Attachment, document.Database().ReplicaId(), document.NoteId(),
+                         attachment.Index(), extension);
+    if (!path) {
+        return std::nullopt;
+    }
+    const DWORD existing = GetFileAttributesW(path->c_str());
+    if (existing != INVALID_FILE_ATTRIBUTES) {
+        return (existing & FILE_ATTRIBUTE_DIRECTORY) != 0 ? std::nullopt : path;
+    }
+    if (!WriteWholeFile(*path, attachment.DecodedBytes())) {
+        // A half-written file would be handed out by every later request.
+        DeleteFileW(path->c_str());
+        return std::nullopt;
+    }
+    MarkFileFinished(*path);
+    return path;
+}
+
+} // namespace brw
