@@ -378,6 +378,20 @@ TEST_F(CrawlTest, TheLoopWakesForCrawlNowAndEndsWhenStopped)
     EXPECT_EQ(1, result);
 }
 
+TEST_F(CrawlTest, TheServiceRunsTheCommandAndACrawlAfterAStopEndsAtOnce)
+{
+    MakeMemos(L"a.nsf");
+    SetFlag(L"ManualSelection");
+    Select(L"a.nsf");
+    ASSERT_EQ(S_OK, brw::RegisterCrawlRoot());
+    // What the connector's BRWCrawlStop does, before the crawl began.
+    brw::CrawlControl::Process().RequestStop();
+    const brwtest::CommandResult result = Run(L"<crawl_databases sid=\"" + brw::UserIdentity() + L"\" period=\"1\"/>");
+    EXPECT_EQ(1, result.result) << "a crawl that ends answers as one that gave up";
+    EXPECT_EQ(std::vector<Queued>{}, TakeQueued()) << "no pass ran";
+    EXPECT_EQ(L"", SinceValue(L"a.nsf").value_or(L"(gone)"));
+}
+
 TEST(CrawlControl, StopWinsOverCrawlNowAndStays)
 {
     brw::CrawlControl control;
