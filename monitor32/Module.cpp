@@ -1,9 +1,60 @@
-// The index change monitor's COM module. It has no class yet: no factory is
-// handed out and nothing is registered.
+// The index change monitor's COM module: its class table and exports.
 #include "common/ClassFactory.h"
+#include "common/ComObject.h"
+#include "common/FailureTrail.h"
+#include "common/IndexChangeMonitorApi.h"
 #include "common/ModuleLock.h"
+#include "common/ModulePath.h"
+#include "monitor32/IndexChangeMonitor.h"
+#include "monitor32/MonitorRegistration.h"
 
 #include <windows.h>
+
+#include <new>
+#include <string>
+
+namespace {
+
+HINSTANCE g_module = nullptr;
+
+const brw::ClassEntry kMonitorClasses[] = {
+    {&brw::kIndexChangeMonitorClsid, &brw::CreateAggregatableInstance<brw::CIndexChangeMonitor>},
+};
+
+enum class Action { Register, Unregister };
+
+HRESULT Apply(Action action, brw::RegistrationScope scope) noexcept
+{
+    const wchar_t* step = action == Action::Register ? L"register" : L"unregister";
+    HRESULT hr = S_OK;
+    try {
+        const std::wstring path = brw::ModuleFilePath(g_module);
+        if (path.empty()) {
+            hr = HRESULT_FROM_WIN32(GetLastError());
+        } else if (action == Action::Register) {
+            hr = brw::RegisterMonitor(path.c_str(), scope);
+        } else {
+            hr = brw::UnregisterMonitor(path.c_str(), scope);
+        }
+    } catch (const std::bad_alloc&) {
+        hr = E_OUTOFMEMORY;
+    }
+    if (FAILED(hr)) {
+        brw::TraceFailure(L"BRWMon32 module", step, hr);
+    }
+    return hr;
+}
+
+} // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*)
+{
+    if (reason == DLL_PROCESS_ATTACH) {
+        g_module = instance;
+        DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
+}
 
 STDAPI DllCanUnloadNow()
 {
@@ -12,21 +63,21 @@ STDAPI DllCanUnloadNow()
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** object)
 {
-    // The class table is empty until the module's classes exist.
-    return brw::GetClassObjectFromTable(nullptr, 0, &clsid, &riid, object);
+    return brw::GetClassObjectFromTable(kMonitorClasses, &clsid, &riid, object);
 }
 
 STDAPI DllRegisterServer()
 {
-    return E_NOTIMPL;
+    return Apply(Action::Register, brw::RegistrationScope::Machine);
 }
 
 STDAPI DllUnregisterServer()
 {
-    return E_NOTIMPL;
+    return Apply(Action::Unregister, brw::RegistrationScope::Machine);
 }
 
-STDAPI DllInstall(BOOL, LPCWSTR)
+STDAPI DllInstall(BOOL install, LPCWSTR commandLine)
 {
-    return E_NOTIMPL;
+    const brw::RegistrationScope scope = brw::ScopeFromInstallCommand(commandLine);
+    return Apply(install ? Action::Register : Action::Unregister, scope);
 }

@@ -4,6 +4,7 @@
 #include "notesdata/commands/CmdGetDocument.h"
 #include "notesdata/commands/CmdGetDocumentList.h"
 #include "notesdata/commands/CommandDispatch.h"
+#include "notesdata/crawl/CmdCrawlDatabases.h"
 
 #include <notesapi.h>
 
@@ -17,6 +18,7 @@ const CommandEntry kCommands[] = {
     {L"get_database_list", &MakeGetDatabaseList},
     {L"get_modified_document_list", &MakeGetDocumentList},
     {L"get_document", &MakeGetDocument},
+    {L"crawl_databases", &MakeCrawlDatabases},
 };
 
 } // namespace

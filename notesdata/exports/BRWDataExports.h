@@ -17,4 +17,11 @@ BOOLEAN WINAPI SelectDatabase(HINSTANCE instance, HWND owner, wchar_t* path, int
 BOOLEAN WINAPI GetServerMailInfo(wchar_t* server, int serverLength, wchar_t* mailFile, int mailFileLength);
 void WINAPI BRWTemporaryFileMgr_DeleteFiles();
 BOOLEAN WINAPI BRWIndexDocument(const wchar_t* databasePath, const wchar_t* noteIdHex);
+
+// The crawl of crawl_databases in this process. Stop ends it within a
+// second and for good (call it before Notes ends at exit; a crawl started
+// later ends at once); CrawlNow starts its next pass at once. Both return
+// immediately and may be called from any thread.
+void WINAPI BRWCrawlStop();
+void WINAPI BRWCrawlNow();
 }

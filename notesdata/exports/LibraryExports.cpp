@@ -1,4 +1,5 @@
 #include "notesdata/commands/NotesDataService.h"
+#include "notesdata/crawl/CrawlControl.h"
 #include "notesdata/exports/BRWDataExports.h"
 #include "notesdata/exports/IndexDocument.h"
 #include "notesdata/exports/SelectDatabase.h"
@@ -55,4 +56,14 @@ void WINAPI BRWTemporaryFileMgr_DeleteFiles()
 BOOLEAN WINAPI BRWIndexDocument(const wchar_t* path, const wchar_t* noteId)
 {
     return brw::IndexDocument(path, noteId) ? TRUE : FALSE;
+}
+
+void WINAPI BRWCrawlStop()
+{
+    brw::CrawlControl::Process().RequestStop();
+}
+
+void WINAPI BRWCrawlNow()
+{
+    brw::CrawlControl::Process().RequestCrawlNow();
 }

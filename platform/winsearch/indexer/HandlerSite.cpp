@@ -35,6 +35,12 @@ HRESULT FilterForContentType(const wchar_t* type, IFilter** filter)
     return REGDB_E_CLASSNOTREG;
 }
 
+// The types Windows gives its plain-text filter.
+bool IsPlainTextExtension(const wchar_t* extension)
+{
+    return Equals(extension, L"txt") || Equals(extension, L"csv") || Equals(extension, L"log");
+}
+
 class HandlerSite final : public ComObject<IProtocolHandlerSite> {
 public:
     // Content type first, then the class id, then the extension; the first
@@ -80,16 +86,19 @@ HRESULT FilterForExtension(const wchar_t* extension, IFilter** filter)
     if (*extension == L'.') {
         ++extension;
     }
-    if (Equals(extension, L"txt")) {
+    if (IsPlainTextExtension(extension)) {
         return CreateTextFilter(TextFormat::Plain, filter);
     }
     if (Equals(extension, L"rtf")) {
         return CreateTextFilter(TextFormat::Rtf, filter);
     }
     CLSID clsid = CLSID_NULL;
-    // No registered filter fails with "class not registered", the answer a
-    // lookup through the class registry gives.
     const HRESULT hr = FindFilterForExtension(extension, &clsid);
+    if (hr == REGDB_E_CLASSNOTREG) {
+        // Windows indexes a type without a filter by its properties alone,
+        // through a filter that gives no text; it does not fail the item.
+        return CreateTextFilter(TextFormat::PropertiesOnly, filter);
+    }
     if (FAILED(hr)) {
         return hr;
     }

@@ -8,8 +8,9 @@ namespace brw::winsearch {
 
 HRESULT CreateHandlerSite(IProtocolHandlerSite** site);
 
-// The filter for a file extension (no dot): the host's own for TXT and RTF,
-// otherwise the one registered for it. REGDB_E_CLASSNOTREG when none is.
+// The filter for a file extension (no dot): the host's own for plain text
+// (TXT, CSV, LOG) and RTF, otherwise the one registered for it, and one that
+// gives no text when none is.
 HRESULT FilterForExtension(const wchar_t* extension, IFilter** filter);
 
 } // namespace brw::winsearch

@@ -175,7 +175,7 @@ private:
             return read;
         }
         try {
-            text_ = format_ == TextFormat::Rtf ? RtfToText(bytes_) : DecodePlainText(bytes_);
+            text_ = DecodedText();
         } catch (const std::bad_alloc&) {
             return E_OUTOFMEMORY;
         }
@@ -184,6 +184,19 @@ private:
         chunkGiven_ = false;
         inChunk_ = false;
         return S_OK;
+    }
+
+    std::wstring DecodedText() const
+    {
+        switch (format_) {
+        case TextFormat::Rtf:
+            return RtfToText(bytes_);
+        case TextFormat::Plain:
+            return DecodePlainText(bytes_);
+        case TextFormat::PropertiesOnly:
+            break;
+        }
+        return std::wstring();
     }
 
     TextFormat format_;

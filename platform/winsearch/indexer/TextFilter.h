@@ -11,7 +11,10 @@
 
 namespace brw::winsearch {
 
-enum class TextFormat { Plain, Rtf };
+// PropertiesOnly is the indexer's filter for a type without a filter of
+// its own: it takes the item and gives no text, so the item is indexed by
+// the properties its handler gives (name, size, dates) instead of failing.
+enum class TextFormat { Plain, Rtf, PropertiesOnly };
 
 // Larger documents are cut at this many bytes, as the indexer caps what it
 // takes from one item.

@@ -1,0 +1,30 @@
+#include "common/ModulePath.h"
+
+namespace brw {
+namespace {
+
+// The longest path the wide file APIs accept.
+constexpr size_t kLongestPath = 32768;
+
+} // namespace
+
+std::wstring ModuleFilePath(HMODULE module)
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(module, &path[0], static_cast<DWORD>(path.size()));
+        if (length == 0) {
+            return {};
+        }
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        if (path.size() >= kLongestPath) {
+            return {};
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+} // namespace brw
