@@ -313,9 +313,9 @@ public:
 private:
     DWORD Run(const wchar_t* argument)
     {
-        brwtest::ProcessSpec spec;
-        spec.commandLine = brwtest::Quoted(program_) + L" " + argument;
-        return brwtest::RunningProcess(spec).Wait(kLaunchWaitMs).exitCode;
+        brwtest::ProcessSpec launch;
+        launch.commandLine = brwtest::Quoted(program_) + L" " + argument;
+        return brwtest::RunningProcess(launch).Wait(kLaunchWaitMs).exitCode;
     }
 
     std::wstring program_;
