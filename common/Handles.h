@@ -105,6 +105,16 @@ struct HeapBlockTraits {
     static void Close(pointer p) noexcept { HeapFree(GetProcessHeap(), 0, p); }
 };
 
+// Blocks the system hands out from LocalAlloc (ConvertSidToStringSidW,
+// CommandLineToArgvW, FormatMessageW): freed with LocalFree.
+template <typename T>
+struct LocalBlockTraits {
+    using pointer = T*;
+    static pointer Invalid() noexcept { return nullptr; }
+    static bool IsValid(pointer p) noexcept { return p != nullptr; }
+    static void Close(pointer p) noexcept { LocalFree(p); }
+};
+
 // Loaded libraries: failure is NULL.
 struct ModuleHandleTraits {
     using pointer = HMODULE;
@@ -119,6 +129,8 @@ using FileHandle = UniqueResource<FileHandleTraits>;
 using RegKey = UniqueResource<RegKeyTraits>;
 template <typename T>
 using HeapBlock = UniqueResource<HeapBlockTraits<T>>;
+template <typename T>
+using LocalBlock = UniqueResource<LocalBlockTraits<T>>;
 
 // Allocates bytes (not elements) from the process heap, zero-filled, so a
 // block that is only partly written never shows stale heap contents. An

@@ -8,15 +8,6 @@
 namespace brw {
 namespace {
 
-// ConvertSidToStringSidW hands out LocalAlloc memory.
-struct LocalStringTraits {
-    using pointer = wchar_t*;
-    static pointer Invalid() noexcept { return nullptr; }
-    static bool IsValid(pointer p) noexcept { return p != nullptr; }
-    static void Close(pointer p) noexcept { LocalFree(p); }
-};
-using LocalString = UniqueResource<LocalStringTraits>;
-
 int LastErrorCode() noexcept
 {
     const DWORD error = GetLastError();
@@ -45,7 +36,7 @@ int UserIdentityText(wchar_t (&buffer)[kUserIdentityCapacity]) noexcept
     if (!user) {
         return LastErrorCode();
     }
-    LocalString sid;
+    LocalBlock<wchar_t> sid;
     if (!ConvertSidToStringSidW(user.get()->User.Sid, sid.put())) {
         return LastErrorCode();
     }

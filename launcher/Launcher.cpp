@@ -1,5 +1,7 @@
 // BRW: the program Windows starts for brw: links. It registers itself as the
 // Brw protocol's program, or hands one URL to the handler's ProcessURL.
+#include "common/Handles.h"
+#include "common/ModulePath.h"
 #include "handler/protocol/ProcessUrl.h"
 #include "launcher/LaunchCommand.h"
 #include "launcher/LauncherRegistration.h"
@@ -16,41 +18,20 @@ namespace {
 
 constexpr wchar_t kDotNetRuntime[] = L"Mscoree.dll";
 
-std::wstring ProgramPath()
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
-        if (length == 0) {
-            return {};
-        }
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        if (path.size() >= 32768) {
-            return {};
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
 // The arguments after the program's name, split by the shell's rules.
 std::vector<std::wstring> Arguments()
 {
     int count = 0;
-    LPWSTR* split = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (split == nullptr) {
+    const brw::LocalBlock<LPWSTR> split(CommandLineToArgvW(GetCommandLineW(), &count));
+    if (!split) {
         return {};
     }
-    std::vector<std::wstring> arguments(split + (count > 0 ? 1 : 0), split + count);
-    LocalFree(split);
-    return arguments;
+    return std::vector<std::wstring>(split.get() + (count > 0 ? 1 : 0), split.get() + count);
 }
 
 HRESULT Register(brw::LaunchAction action)
 {
-    const std::wstring path = ProgramPath();
+    const std::wstring path = brw::ModuleFilePath(nullptr);
     if (path.empty()) {
         return HRESULT_FROM_WIN32(GetLastError());
     }

@@ -2,6 +2,7 @@
 #include "common/ClassFactory.h"
 #include "common/FailureTrail.h"
 #include "common/ModuleLock.h"
+#include "common/ModulePath.h"
 #include "handler/module/ClassTable.h"
 
 #include <windows.h>
@@ -15,21 +16,7 @@ HINSTANCE g_module = nullptr;
 // The full path, however long; empty when the system cannot say.
 std::wstring ModulePath()
 {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(g_module, &path[0], static_cast<DWORD>(path.size()));
-        if (length == 0) {
-            return {};
-        }
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        if (path.size() >= 32768) {
-            return {};
-        }
-        path.resize(path.size() * 2);
-    }
+    return brw::ModuleFilePath(g_module);
 }
 
 } // namespace

@@ -36,11 +36,6 @@ private:
     const AttachmentReference* found_ = nullptr;
 };
 
-bool IsFolder(DWORD attributes)
-{
-    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 } // namespace
 
 Attachment* Attachment::FromFileItem(NoteDocument& document, const NoteItem& item, WORD itemNameLength,
@@ -117,15 +112,14 @@ std::optional<std::wstring> ExtractAttachment(const Attachment& attachment, cons
                                               const std::wstring& extension)
 {
     NoteDocument& document = attachment.Document();
-    std::optional<std::wstring> path =
-        MakeTempFilePath(tempDir, TempFileKind::Attachment, document.Database().ReplicaId(), document.NoteId(),
-                         attachment.Index(), extension);
-    if (!path) {
+    const std::optional<AttachmentFileTarget> target = PrepareAttachmentFile(
+        tempDir, document.Database().ReplicaId(), document.NoteId(), attachment.Index(), extension);
+    if (!target) {
         return std::nullopt;
     }
-    const DWORD existing = GetFileAttributesW(path->c_str());
-    if (existing != INVALID_FILE_ATTRIBUTES) {
-        return IsFolder(existing) ? std::nullopt : path;
+    std::optional<std::wstring> path = target->path;
+    if (target->alreadyExtracted) {
+        return path;
     }
     const STATUS status =
         NSFNoteExtractFile(document.Handle(), attachment.Item().item, WideToLmbcs(*path).c_str(), nullptr);

@@ -72,15 +72,14 @@ std::optional<std::wstring> ExtractMimeAttachment(const MimeAttachment& attachme
                                                   const std::wstring& extension)
 {
     NoteDocument& document = attachment.Document();
-    std::optional<std::wstring> path =
-        MakeTempFilePath(tempDir, TempFileKind::Attachment, document.Database().ReplicaId(), document.NoteId(),
-                         attachment.Index(), extension);
-    if (!path) {
+    const std::optional<AttachmentFileTarget> target = PrepareAttachmentFile(
+        tempDir, document.Database().ReplicaId(), document.NoteId(), attachment.Index(), extension);
+    if (!target) {
         return std::nullopt;
     }
-    const DWORD existing = GetFileAttributesW(path->c_str());
-    if (existing != INVALID_FILE_ATTRIBUTES) {
-        return (existing & FILE_ATTRIBUTE_DIRECTORY) != 0 ? std::nullopt : path;
+    std::optional<std::wstring> path = target->path;
+    if (target->alreadyExtracted) {
+        return path;
     }
     if (!WriteWholeFile(*path, attachment.DecodedBytes())) {
         // A half-written file would be handed out by every later request.

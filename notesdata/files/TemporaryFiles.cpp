@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <iterator>
+#include <utility>
 
 namespace brw {
 namespace {
@@ -140,6 +141,21 @@ std::optional<std::wstring> MakeTempFilePath(const std::wstring& tempDir, TempFi
         return std::nullopt;
     }
     return folder + L"\\" + FileName(kind, replicaId, noteId, number, extension);
+}
+
+std::optional<AttachmentFileTarget> PrepareAttachmentFile(const std::wstring& tempDir, const std::wstring& replicaId,
+                                                          DWORD noteId, DWORD number, const std::wstring& extension)
+{
+    std::optional<std::wstring> path =
+        MakeTempFilePath(tempDir, TempFileKind::Attachment, replicaId, noteId, number, extension);
+    if (!path) {
+        return std::nullopt;
+    }
+    const DWORD existing = GetFileAttributesW(path->c_str());
+    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return std::nullopt;
+    }
+    return AttachmentFileTarget{std::move(*path), existing != INVALID_FILE_ATTRIBUTES};
 }
 
 bool MarkFileFinished(const std::wstring& path)

@@ -43,6 +43,17 @@ std::optional<std::wstring> MakeTempFilePath(const std::wstring& tempDir, TempFi
                                              const std::wstring& replicaId, DWORD noteId, DWORD number,
                                              const std::wstring& extension);
 
+// Where an attachment is extracted to, and whether an earlier request has
+// already extracted it there (the same attachment is the same file).
+struct AttachmentFileTarget {
+    std::wstring path;
+    bool alreadyExtracted = false;
+};
+
+// Nothing when no path can be made or a folder stands at the path.
+std::optional<AttachmentFileTarget> PrepareAttachmentFile(const std::wstring& tempDir, const std::wstring& replicaId,
+                                                          DWORD noteId, DWORD number, const std::wstring& extension);
+
 // Marks a completely written file as finished (kFinishedFileAttributes).
 bool MarkFileFinished(const std::wstring& path);
 

@@ -4,6 +4,7 @@
 #include "common/Handles.h"
 #include "common/WideString.h"
 #include "notesdata/files/TemporaryFiles.h"
+#include "notesdata/tests/MimeItemsDxl.h"
 #include "notesdata/tests/NotesDataFixture.h"
 
 #include <string>
@@ -56,27 +57,16 @@ private:
     int imports_ = 0;
 };
 
+// Base64 text of bytes, as DXL writes binary data.
 inline std::string Base64(const std::string& bytes)
 {
-    static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string text;
-    for (size_t at = 0; at < bytes.size(); at += 3) {
-        const size_t left = bytes.size() - at;
-        unsigned group = static_cast<unsigned char>(bytes[at]) << 16;
-        group |= left > 1 ? static_cast<unsigned char>(bytes[at + 1]) << 8 : 0;
-        group |= left > 2 ? static_cast<unsigned char>(bytes[at + 2]) : 0;
-        text += kDigits[group >> 18 & 63];
-        text += kDigits[group >> 12 & 63];
-        text += left > 1 ? kDigits[group >> 6 & 63] : '=';
-        text += left > 2 ? kDigits[group & 63] : '=';
-    }
-    return text;
+    return mimedxl::Base64Of(bytes);
 }
 
 // An item of raw value bytes after the given type word.
 inline std::string RawItem(const std::string& name, const char* type, const std::string& bytes)
 {
-    return "<item name=\"" + name + "\"><rawitemdata type=\"" + type + "\">" + Base64(bytes) + "</rawitemdata></item>";
+    return mimedxl::RawItemOf(name, type, bytes);
 }
 
 // A UTC time as a reply shows it: local time of this machine, day first.
