@@ -5,13 +5,13 @@
 #include "connector/DatabaseListView.h"
 
 #include "connector/SettingsStore.h"
+#include "connector/tests/FakeDatabaseServices.h"
 #include "tests/support/TestRegistry.h"
 
 #include <windows.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -24,24 +24,6 @@ namespace settings = brw::settings;
 constexpr wchar_t kMainKey[] = L"Software\\FenwoldInc\\BRW";
 constexpr wchar_t kWindowClass[] = L"BrimlowDatabaseListTest";
 
-class CountingSource final : public brw::DatabaseInfoSource {
-public:
-    bool Query(const std::wstring& path, brw::InfoDetail, brw::DatabaseInfo* info) override
-    {
-        ++calls[path];
-        info->title = L"Title of " + path;
-        info->modified = L"08/12/2026 12:00:00";
-        return true;
-    }
-    std::map<std::wstring, int> calls;
-};
-
-class NoExclusion final : public brw::IndexExclusion {
-public:
-    HRESULT Exclude(const std::wstring&) override { return S_OK; }
-    HRESULT Include(const std::wstring&) override { return S_OK; }
-};
-
 // A top-level window that passes its WM_NOTIFY to the list, as the main
 // window does.
 LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -53,6 +35,13 @@ LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         }
     }
     return DefWindowProcW(window, message, wParam, lParam);
+}
+
+brwtest::CountingInfoSource AnsweringEveryPath()
+{
+    brwtest::CountingInfoSource source;
+    source.answerEveryPath = true;
+    return source;
 }
 
 class DatabaseListViewTest : public testing::Test {
@@ -107,8 +96,8 @@ protected:
     int ItemCount() const { return ListView_GetItemCount(view_.Handle()); }
 
     brwtest::ScratchKey product_{HKEY_CURRENT_USER, kMainKey};
-    CountingSource source_;
-    NoExclusion exclusion_;
+    brwtest::CountingInfoSource source_ = AnsweringEveryPath();
+    brwtest::RecordingExclusion exclusion_;
     DatabaseRows rows_{source_, exclusion_};
     DatabaseListView view_{rows_};
     HWND window_ = nullptr;
@@ -180,17 +169,6 @@ TEST_F(DatabaseListViewTest, NothingSelectedGivesNoRowsAndNoPath)
     EXPECT_EQ(L"", view_.FirstSelectedPath());
     Select(0);
     EXPECT_EQ(L"mail\\a.nsf", view_.FirstSelectedPath());
-}
-
-TEST_F(DatabaseListViewTest, ListFollowsTheSizeItIsGiven)
-{
-    view_.Resize(640, 320);
-    RECT area = {};
-    GetClientRect(view_.Handle(), &area);
-    RECT outer = {};
-    GetWindowRect(view_.Handle(), &outer);
-    EXPECT_EQ(640, outer.right - outer.left);
-    EXPECT_EQ(320, outer.bottom - outer.top);
 }
 
 // Five hundred databases: the list fills and repaints asking about visible

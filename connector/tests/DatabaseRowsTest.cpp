@@ -10,6 +10,7 @@
 #include "connector/IndexExclusion.h"
 #include "connector/SettingsStore.h"
 #include "connector/UserIdentity.h"
+#include "connector/tests/FakeDatabaseServices.h"
 #include "platform/winsearch/core/StateFolder.h"
 #include "tests/support/BuildTrees.h"
 #include "tests/support/ScratchFolder.h"
@@ -20,7 +21,6 @@
 #include <gtest/gtest.h>
 #include <searchapi.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -32,48 +32,8 @@ namespace settings = brw::settings;
 
 constexpr wchar_t kMainKey[] = L"Software\\FenwoldInc\\BRW";
 
-// Answers from a table and counts every question, per path.
-class CountingSource final : public brw::DatabaseInfoSource {
-public:
-    bool Query(const std::wstring& path, brw::InfoDetail detail, brw::DatabaseInfo* info) override
-    {
-        ++calls[path];
-        EXPECT_EQ(brw::InfoDetail::TitleAndModified, detail);
-        const auto known = databases.find(path);
-        if (known == databases.end()) {
-            return false;
-        }
-        *info = known->second;
-        return true;
-    }
-    int Total() const
-    {
-        int total = 0;
-        for (const auto& entry : calls) {
-            total += entry.second;
-        }
-        return total;
-    }
-
-    std::map<std::wstring, brw::DatabaseInfo> databases;
-    std::map<std::wstring, int> calls;
-};
-
-class RecordingExclusion final : public brw::IndexExclusion {
-public:
-    HRESULT Exclude(const std::wstring& path) override
-    {
-        excluded.push_back(path);
-        return S_OK;
-    }
-    HRESULT Include(const std::wstring& path) override
-    {
-        included.push_back(path);
-        return S_OK;
-    }
-    std::vector<std::wstring> excluded;
-    std::vector<std::wstring> included;
-};
+using CountingSource = brwtest::CountingInfoSource;
+using RecordingExclusion = brwtest::RecordingExclusion;
 
 class DatabaseRowsTest : public testing::Test {
 protected:
