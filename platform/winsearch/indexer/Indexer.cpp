@@ -4,6 +4,7 @@
 #include "common/WideString.h"
 #include "platform/winsearch/core/CatalogueSnapshot.h"
 #include "platform/winsearch/core/StateLock.h"
+#include "platform/winsearch/indexer/ScopePurge.h"
 
 #include <deque>
 
@@ -61,6 +62,9 @@ HRESULT Indexer::Refresh(bool* changed)
     }
     scope_ = std::move(scope);
     scopeVersion_ = scope_.Version();
+    if (*changed) {
+        counts_.removed += RemoveExcludedItems(catalogue_, scope_);
+    }
     return S_OK;
 }
 
