@@ -12,12 +12,13 @@
 #include "handler/module/ModuleScripts.h"
 #include "handler/protocol/NSFProtocol.h"
 #include "handler/protocol/NSFUrlAccessor.h"
+#include "handler/shell/NoteContextMenu.h"
 
 #include <new>
 
 namespace brw {
 
-// The shell classes (SearchResult, BRWPreviewShellView, NoteContextMenu,
+// The shell classes still to come (SearchResult, BRWPreviewShellView,
 // SearchResultsShell) take their places in this order when they exist.
 const ClassEntry kHandlerClasses[] = {
     {&kDBIFilterClsid, &CreateInstance<CDBIFilter>},
@@ -25,7 +26,7 @@ const ClassEntry kHandlerClasses[] = {
     // BRWPreviewShellView
     {&kIndexNotifierClsid, &CreateInstance<CIndexNotifier>},
     {&kNoteAttachmentIFilterClsid, &CreateInstance<CNoteAttachmentIFilter>},
-    // NoteContextMenu
+    {&kNoteContextMenuClsid, &CreateInstance<CNoteContextMenu>},
     {&kNoteIFilterClsid, &CreateInstance<CNoteIFilter>},
     {&kNotesIFilterClsid, &CreateInstance<CNotesIFilter>},
     {&kNSFProtocolClsid, &CreateAggregatableInstance<CNSFProtocol>},
@@ -38,6 +39,10 @@ bool ClassScriptFor(const CLSID& clsid, RegistryScript* script)
 {
     if (IsEqualCLSID(clsid, kIndexNotifierClsid)) {
         *script = IndexNotifierScript();
+        return true;
+    }
+    if (IsEqualCLSID(clsid, kNoteContextMenuClsid)) {
+        *script = NoteContextMenuScript();
         return true;
     }
     return false;

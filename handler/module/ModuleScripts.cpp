@@ -3,6 +3,7 @@
 #include "common/WideString.h"
 #include "handler/module/IndexNotifier.h"
 #include "handler/protocol/NSFProtocol.h"
+#include "handler/shell/NoteContextMenu.h"
 
 #include <string>
 #include <vector>
@@ -172,13 +173,30 @@ RegistryScript ModuleScript()
     return script;
 }
 
-RegistryScript IndexNotifierScript()
+namespace {
+
+// The scripts of the classes reachable through a ProgID and the module's
+// type library: "<coclass> Class" everywhere.
+RegistryScript ProgrammableClassScript(const std::wstring& coclass, const CLSID& classId)
 {
     RegistryScript script;
-    const std::wstring clsid = GuidToString(kIndexNotifierClsid);
-    AddProgIds(&script, L"IndexNotifier", L"IndexNotifier Class", clsid);
-    AddClassKey(&script, L"IndexNotifier", clsid, L"IndexNotifier Class", L"Apartment", Automation::TypeLibrary);
+    const std::wstring clsid = GuidToString(classId);
+    const std::wstring description = coclass + L" Class";
+    AddProgIds(&script, coclass, description, clsid);
+    AddClassKey(&script, coclass, clsid, description, L"Apartment", Automation::TypeLibrary);
     return script;
+}
+
+} // namespace
+
+RegistryScript IndexNotifierScript()
+{
+    return ProgrammableClassScript(L"IndexNotifier", kIndexNotifierClsid);
+}
+
+RegistryScript NoteContextMenuScript()
+{
+    return ProgrammableClassScript(L"NoteContextMenu", kNoteContextMenuClsid);
 }
 
 } // namespace brw

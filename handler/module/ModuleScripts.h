@@ -23,5 +23,7 @@ std::vector<std::wstring> RegisteredItemTypes();
 RegistryScript ModuleScript();
 // Class script 112 of CIndexNotifier.
 RegistryScript IndexNotifierScript();
+// Class script 111 of CNoteContextMenu.
+RegistryScript NoteContextMenuScript();
 
 } // namespace brw
