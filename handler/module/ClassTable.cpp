@@ -13,16 +13,17 @@
 #include "handler/protocol/NSFProtocol.h"
 #include "handler/protocol/NSFUrlAccessor.h"
 #include "handler/shell/NoteContextMenu.h"
+#include "handler/shell/SearchResult.h"
+#include "handler/shell/SearchResultsShell.h"
 
 #include <new>
 
 namespace brw {
 
-// The shell classes still to come (SearchResult, BRWPreviewShellView,
-// SearchResultsShell) take their places in this order when they exist.
+// The preview view takes its place after SearchResult when it exists.
 const ClassEntry kHandlerClasses[] = {
     {&kDBIFilterClsid, &CreateInstance<CDBIFilter>},
-    // SearchResult
+    {&kSearchResultClsid, &CreateInstance<CSearchResult>},
     // BRWPreviewShellView
     {&kIndexNotifierClsid, &CreateInstance<CIndexNotifier>},
     {&kNoteAttachmentIFilterClsid, &CreateInstance<CNoteAttachmentIFilter>},
@@ -31,7 +32,7 @@ const ClassEntry kHandlerClasses[] = {
     {&kNotesIFilterClsid, &CreateInstance<CNotesIFilter>},
     {&kNSFProtocolClsid, &CreateAggregatableInstance<CNSFProtocol>},
     {&kNSFUrlAccessorClsid, &CreateAggregatableInstance<CNSFUrlAccessor>},
-    // SearchResultsShell
+    {&kSearchResultsShellClsid, &CreateInstance<CSearchResultsShell>},
 };
 const std::size_t kHandlerClassCount = ARRAYSIZE(kHandlerClasses);
 
@@ -43,6 +44,14 @@ bool ClassScriptFor(const CLSID& clsid, RegistryScript* script)
     }
     if (IsEqualCLSID(clsid, kNoteContextMenuClsid)) {
         *script = NoteContextMenuScript();
+        return true;
+    }
+    if (IsEqualCLSID(clsid, kSearchResultClsid)) {
+        *script = SearchResultScript();
+        return true;
+    }
+    if (IsEqualCLSID(clsid, kSearchResultsShellClsid)) {
+        *script = SearchResultsShellScript();
         return true;
     }
     return false;

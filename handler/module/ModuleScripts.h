@@ -25,5 +25,9 @@ RegistryScript ModuleScript();
 RegistryScript IndexNotifierScript();
 // Class script 111 of CNoteContextMenu.
 RegistryScript NoteContextMenuScript();
+// Class script 114 of CSearchResult.
+RegistryScript SearchResultScript();
+// Class script 110 of CSearchResultsShell, the namespace folder.
+RegistryScript SearchResultsShellScript();
 
 } // namespace brw
