@@ -13,6 +13,7 @@
 #include "handler/protocol/NSFProtocol.h"
 #include "handler/protocol/NSFUrlAccessor.h"
 #include "handler/shell/NoteContextMenu.h"
+#include "handler/shell/PreviewShellView.h"
 #include "handler/shell/SearchResult.h"
 #include "handler/shell/SearchResultsShell.h"
 
@@ -20,11 +21,10 @@
 
 namespace brw {
 
-// The preview view takes its place after SearchResult when it exists.
 const ClassEntry kHandlerClasses[] = {
     {&kDBIFilterClsid, &CreateInstance<CDBIFilter>},
     {&kSearchResultClsid, &CreateInstance<CSearchResult>},
-    // BRWPreviewShellView
+    {&kBRWPreviewShellViewClsid, &CreateInstance<CBRWPreviewShellView>},
     {&kIndexNotifierClsid, &CreateInstance<CIndexNotifier>},
     {&kNoteAttachmentIFilterClsid, &CreateInstance<CNoteAttachmentIFilter>},
     {&kNoteContextMenuClsid, &CreateInstance<CNoteContextMenu>},
@@ -38,6 +38,10 @@ const std::size_t kHandlerClassCount = ARRAYSIZE(kHandlerClasses);
 
 bool ClassScriptFor(const CLSID& clsid, RegistryScript* script)
 {
+    if (IsEqualCLSID(clsid, kBRWPreviewShellViewClsid)) {
+        *script = PreviewShellViewScript();
+        return true;
+    }
     if (IsEqualCLSID(clsid, kIndexNotifierClsid)) {
         *script = IndexNotifierScript();
         return true;

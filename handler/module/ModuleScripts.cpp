@@ -4,6 +4,7 @@
 #include "handler/module/IndexNotifier.h"
 #include "handler/protocol/NSFProtocol.h"
 #include "handler/shell/NoteContextMenu.h"
+#include "handler/shell/PreviewShellView.h"
 #include "handler/shell/SearchResult.h"
 #include "handler/shell/SearchResultsShell.h"
 
@@ -206,6 +207,11 @@ void AddFolderClassKey(RegistryScript* script, const std::wstring& clsid, std::v
 RegistryScript IndexNotifierScript()
 {
     return ProgrammableClassScript(L"IndexNotifier", kIndexNotifierClsid);
+}
+
+RegistryScript PreviewShellViewScript()
+{
+    return ProgrammableClassScript(L"BRWPreviewShellView", kBRWPreviewShellViewClsid);
 }
 
 RegistryScript NoteContextMenuScript()

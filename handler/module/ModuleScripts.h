@@ -23,6 +23,8 @@ std::vector<std::wstring> RegisteredItemTypes();
 RegistryScript ModuleScript();
 // Class script 112 of CIndexNotifier.
 RegistryScript IndexNotifierScript();
+// Class script 115 of CBRWPreviewShellView.
+RegistryScript PreviewShellViewScript();
 // Class script 111 of CNoteContextMenu.
 RegistryScript NoteContextMenuScript();
 // Class script 114 of CSearchResult.

@@ -1,6 +1,7 @@
 #include "handler/shell/SearchResult.h"
 
 #include "handler/shell/EmptyItemList.h"
+#include "handler/shell/PreviewShellView.h"
 #include "handler/shell/ResultFolderItems.h"
 
 #include <windows.h>
@@ -89,9 +90,12 @@ IFACEMETHODIMP CSearchResult::CompareIDs(LPARAM, PCUIDLIST_RELATIVE pidl1, PCUID
     return CompareResultItems(pidl1, pidl2);
 }
 
-IFACEMETHODIMP CSearchResult::CreateViewObject(HWND, REFIID, void** ppv)
+IFACEMETHODIMP CSearchResult::CreateViewObject(HWND, REFIID riid, void** ppv)
 {
-    return NotImplemented(ppv);
+    if (!IsEqualIID(riid, IID_IShellView)) {
+        return NotImplemented(ppv);
+    }
+    return CreatePreviewShellView(this, riid, ppv);
 }
 
 IFACEMETHODIMP CSearchResult::GetAttributesOf(UINT cidl, PCUITEMID_CHILD_ARRAY apidl, SFGAOF* rgfInOut)

@@ -21,6 +21,7 @@ const std::wstring kSearch = L"Software\\Microsoft\\Windows Search";
 const std::wstring kProtocolClsid = L"CLSID\\{F7FD5BEC-6B4C-4C41-BC6D-318E7567BCEB}";
 const std::wstring kNotifierClsid = L"CLSID\\{BE32495C-4A83-4BFF-9529-7C3254A202FF}";
 const wchar_t kMenuClsid[] = L"CLSID\\{5C9D8D6F-5145-494C-A678-F1F3D96826EC}";
+const wchar_t kViewClsid[] = L"CLSID\\{9462FC09-60EB-4FB3-B2CB-CC88800C914D}";
 const wchar_t kResultClsid[] = L"CLSID\\{8DDDD85C-817B-4948-87A1-677297520495}";
 const wchar_t kResultsShellClsid[] = L"CLSID\\{F3BA0807-82D8-42A5-AD8B-B5953D6BF3AE}";
 
@@ -162,6 +163,13 @@ TEST_F(Registration, WritesTheShellClasses)
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, menu + L"\\Programmable"));
     EXPECT_EQ(L"BRWHandler.NoteContextMenu.1",
               GetString(HKEY_CLASSES_ROOT, L"BRWHandler.NoteContextMenu\\CurVer", L""));
+
+    const std::wstring view = kViewClsid;
+    EXPECT_EQ(L"BRWPreviewShellView Class", GetString(HKEY_CLASSES_ROOT, view, L""));
+    EXPECT_EQ(path, GetString(HKEY_CLASSES_ROOT, view + L"\\InprocServer32", L""));
+    EXPECT_EQ(L"BRWHandler.BRWPreviewShellView",
+              GetString(HKEY_CLASSES_ROOT, view + L"\\VersionIndependentProgID", L""));
+    EXPECT_EQ(L"{C7B215A5-9B26-4278-8D6C-BC206FE875AF}", GetString(HKEY_CLASSES_ROOT, view + L"\\TypeLib", L""));
 
     const std::wstring result = kResultClsid;
     EXPECT_EQ(L"SearchResult Class", GetString(HKEY_CLASSES_ROOT, result, L""));
