@@ -10,6 +10,7 @@
 #include "handler/tests/ShellItemSupport.h"
 #include "handler/tests/preview/TestPreviewHandlerApi.h"
 #include "tests/support/BuildTrees.h"
+#include "tests/support/FrameShellBrowser.h"
 
 #include <windows.h>
 #include <gtest/gtest.h>
@@ -30,47 +31,6 @@ using brwtest::TemporaryFile;
 constexpr wchar_t kDocumentUrl[] = L"brw://{S-1}/mail/jdoe.nsf/0000001F";
 constexpr wchar_t kClassesKey[] = L"Software\\Classes\\";
 constexpr wchar_t kTestExtension[] = L".brwtestdoc";
-
-// The shell's frame as far as a view uses it: a window to be the parent.
-class TestShellBrowser final : public ComObject<IShellBrowser> {
-public:
-    explicit TestShellBrowser(HWND window) noexcept : window_(window) {}
-
-    IFACEMETHODIMP GetWindow(HWND* phwnd) override
-    {
-        *phwnd = window_;
-        return S_OK;
-    }
-    IFACEMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-    IFACEMETHODIMP InsertMenusSB(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
-    IFACEMETHODIMP SetMenuSB(HMENU, HOLEMENU, HWND) override { return E_NOTIMPL; }
-    IFACEMETHODIMP RemoveMenusSB(HMENU) override { return E_NOTIMPL; }
-    IFACEMETHODIMP SetStatusTextSB(LPCWSTR) override { return E_NOTIMPL; }
-    IFACEMETHODIMP EnableModelessSB(BOOL) override { return E_NOTIMPL; }
-    IFACEMETHODIMP TranslateAcceleratorSB(MSG*, WORD) override { return E_NOTIMPL; }
-    IFACEMETHODIMP BrowseObject(PCUIDLIST_RELATIVE, UINT) override { return E_NOTIMPL; }
-    IFACEMETHODIMP GetViewStateStream(DWORD, IStream**) override { return E_NOTIMPL; }
-    IFACEMETHODIMP GetControlWindow(UINT, HWND*) override { return E_NOTIMPL; }
-    IFACEMETHODIMP SendControlMsg(UINT, UINT, WPARAM, LPARAM, LRESULT*) override { return E_NOTIMPL; }
-    IFACEMETHODIMP QueryActiveShellView(IShellView**) override { return E_NOTIMPL; }
-    IFACEMETHODIMP OnViewWindowActive(IShellView*) override { return E_NOTIMPL; }
-    IFACEMETHODIMP SetToolbarItems(LPTBBUTTONSB, UINT, UINT) override { return E_NOTIMPL; }
-
-protected:
-    HRESULT QueryOwnInterface(REFIID riid, void** ppv) override
-    {
-        static const QITAB kInterfaces[] = {
-            QITABENT(TestShellBrowser, IShellBrowser),
-            QITABENTMULTI(TestShellBrowser, IOleWindow, IShellBrowser),
-            {},
-        };
-        return QISearch(this, kInterfaces, riid, ppv);
-    }
-
-private:
-    ~TestShellBrowser() override = default;
-    HWND window_;
-};
 
 void SetClassesValue(const std::wstring& key, const wchar_t* name, const std::wstring& value)
 {
@@ -131,7 +91,7 @@ protected:
             reinterpret_cast<void*>(GetProcAddress(handlerDll.get(), "TestPreviewReset")));
         ASSERT_TRUE(log && bytes && reset);
         reset();
-        browser.Attach(new TestShellBrowser(frame.get()));
+        browser.Attach(new brwtest::FrameShellBrowser(frame.get()));
     }
     void TearDown() override
     {
@@ -176,7 +136,7 @@ protected:
                                        nullptr, nullptr, nullptr, nullptr)};
     brwtest::TestPreviewLogFunction log = nullptr;
     brwtest::TestPreviewBytesFunction bytes = nullptr;
-    ComPtr<TestShellBrowser> browser;
+    ComPtr<brwtest::FrameShellBrowser> browser;
     ComPtr<IShellView> view;
 };
 
