@@ -15,6 +15,7 @@
 
 #include <windows.h>
 #include <objbase.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <chrono>
@@ -72,6 +73,19 @@ std::vector<double> Time(int count, ProcessUrlFunction processUrl, const wchar_t
     }
     std::sort(times.begin(), times.end());
     return times;
+}
+
+// The shell's own launch of the same notes: URL, for comparison: what of a
+// document's time is the shell starting the program.
+int WINAPI ShellLaunchOnly(const wchar_t* verb, const wchar_t* url)
+{
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = verb;
+    info.lpFile = url;
+    info.nShow = SW_SHOWNORMAL;
+    return ShellExecuteExW(&info) ? 0 : 1;
 }
 
 void Report(const char* what, const std::vector<double>& times, int failures, double limit)
@@ -136,7 +150,12 @@ int Bench(int opens)
     processUrl(L"Open", document.c_str()); // the first call loads the shell's pieces
     const std::vector<double> documents = Time(opens, processUrl, L"Open", document, &documentFailures);
     const std::vector<double> attachments = Time(opens, processUrl, L"Openattachment", attachment, &attachmentFailures);
+    int shellFailures = 0;
+    const std::vector<double> launches =
+        Time(opens, &ShellLaunchOnly, L"open", L"notes:///bench.nsf/0/" + noteId, &shellFailures);
     std::printf("ProcessURL, %d opens each, note %ls\n", opens, noteId.c_str());
+    std::printf("%-36s median %7.1f ms, slowest %7.1f ms, %d failed\n", "the shell's launch of notes: alone",
+                launches[launches.size() / 2], launches.back(), shellFailures);
     Report("document (parse, launch)", documents, documentFailures, 50);
     Report("1 MB attachment (pipe, extract, launch)", attachments, attachmentFailures, 200);
     return documentFailures + attachmentFailures == 0 ? 0 : 1;
