@@ -12,32 +12,50 @@
 #include "handler/module/ModuleScripts.h"
 #include "handler/protocol/NSFProtocol.h"
 #include "handler/protocol/NSFUrlAccessor.h"
+#include "handler/shell/NoteContextMenu.h"
+#include "handler/shell/PreviewShellView.h"
+#include "handler/shell/SearchResult.h"
+#include "handler/shell/SearchResultsShell.h"
 
 #include <new>
 
 namespace brw {
 
-// The shell classes (SearchResult, BRWPreviewShellView, NoteContextMenu,
-// SearchResultsShell) take their places in this order when they exist.
 const ClassEntry kHandlerClasses[] = {
     {&kDBIFilterClsid, &CreateInstance<CDBIFilter>},
-    // SearchResult
-    // BRWPreviewShellView
+    {&kSearchResultClsid, &CreateInstance<CSearchResult>},
+    {&kBRWPreviewShellViewClsid, &CreateInstance<CBRWPreviewShellView>},
     {&kIndexNotifierClsid, &CreateInstance<CIndexNotifier>},
     {&kNoteAttachmentIFilterClsid, &CreateInstance<CNoteAttachmentIFilter>},
-    // NoteContextMenu
+    {&kNoteContextMenuClsid, &CreateInstance<CNoteContextMenu>},
     {&kNoteIFilterClsid, &CreateInstance<CNoteIFilter>},
     {&kNotesIFilterClsid, &CreateInstance<CNotesIFilter>},
     {&kNSFProtocolClsid, &CreateAggregatableInstance<CNSFProtocol>},
     {&kNSFUrlAccessorClsid, &CreateAggregatableInstance<CNSFUrlAccessor>},
-    // SearchResultsShell
+    {&kSearchResultsShellClsid, &CreateInstance<CSearchResultsShell>},
 };
 const std::size_t kHandlerClassCount = ARRAYSIZE(kHandlerClasses);
 
 bool ClassScriptFor(const CLSID& clsid, RegistryScript* script)
 {
+    if (IsEqualCLSID(clsid, kBRWPreviewShellViewClsid)) {
+        *script = PreviewShellViewScript();
+        return true;
+    }
     if (IsEqualCLSID(clsid, kIndexNotifierClsid)) {
         *script = IndexNotifierScript();
+        return true;
+    }
+    if (IsEqualCLSID(clsid, kNoteContextMenuClsid)) {
+        *script = NoteContextMenuScript();
+        return true;
+    }
+    if (IsEqualCLSID(clsid, kSearchResultClsid)) {
+        *script = SearchResultScript();
+        return true;
+    }
+    if (IsEqualCLSID(clsid, kSearchResultsShellClsid)) {
+        *script = SearchResultsShellScript();
         return true;
     }
     return false;

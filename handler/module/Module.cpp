@@ -4,6 +4,7 @@
 #include "common/ModuleLock.h"
 #include "common/ModulePath.h"
 #include "handler/module/ClassTable.h"
+#include "handler/shell/PreviewShellView.h"
 
 #include <windows.h>
 
@@ -21,11 +22,16 @@ std::wstring ModulePath()
 
 } // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*)
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void* reserved)
 {
     if (reason == DLL_PROCESS_ATTACH) {
         g_module = instance;
         DisableThreadLibraryCalls(instance);
+    } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
+        // Unloaded while the process goes on: a window class left behind
+        // would name a window procedure that is no longer there. (At process
+        // exit the system drops the classes itself.)
+        brw::UnregisterPreviewWindowClass(instance);
     }
     return TRUE;
 }

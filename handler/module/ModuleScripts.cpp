@@ -3,6 +3,10 @@
 #include "common/WideString.h"
 #include "handler/module/IndexNotifier.h"
 #include "handler/protocol/NSFProtocol.h"
+#include "handler/shell/NoteContextMenu.h"
+#include "handler/shell/PreviewShellView.h"
+#include "handler/shell/SearchResult.h"
+#include "handler/shell/SearchResultsShell.h"
 
 #include <string>
 #include <vector>
@@ -12,7 +16,6 @@ namespace {
 
 using V = ScriptValue;
 
-constexpr wchar_t kResultsShellClsid[] = L"{F3BA0807-82D8-42A5-AD8B-B5953D6BF3AE}";
 constexpr wchar_t kResultsShellName[] = L"BRW Notes Connector Search Results Shell";
 constexpr wchar_t kMicrosoft[] = L"Software\\Microsoft";
 
@@ -120,13 +123,14 @@ void AddShellAndSearchBindings(RegistryScript* script)
     const std::wstring microsoft(kMicrosoft);
     const std::wstring search(kWindowsSearchKey);
     script->push_back({HKEY_LOCAL_MACHINE,
-                       microsoft + L"\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\" + kResultsShellClsid,
+                       microsoft + L"\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\" +
+                           GuidToString(kSearchResultsShellClsid),
                        KeyMode::ForceRemove,
                        {V::Default(kResultsShellName)}});
     script->push_back({HKEY_LOCAL_MACHINE,
                        microsoft + L"\\Windows\\CurrentVersion\\Shell Extensions\\Approved",
                        KeyMode::NoRemove,
-                       {V::String(kResultsShellClsid, kResultsShellName)}});
+                       {V::String(GuidToString(kSearchResultsShellClsid), kResultsShellName)}});
     const std::wstring protocols = search + L"\\Gather\\Windows\\SystemIndex\\Protocols\\brw";
     script->push_back({HKEY_LOCAL_MACHINE, protocols, KeyMode::ForceRemove, {}});
     script->push_back({HKEY_LOCAL_MACHINE,
@@ -172,12 +176,70 @@ RegistryScript ModuleScript()
     return script;
 }
 
-RegistryScript IndexNotifierScript()
+namespace {
+
+// The scripts of the classes reachable through a ProgID and the module's
+// type library: "<coclass> Class" everywhere.
+RegistryScript ProgrammableClassScript(const std::wstring& coclass, const CLSID& classId)
 {
     RegistryScript script;
-    const std::wstring clsid = GuidToString(kIndexNotifierClsid);
-    AddProgIds(&script, L"IndexNotifier", L"IndexNotifier Class", clsid);
-    AddClassKey(&script, L"IndexNotifier", clsid, L"IndexNotifier Class", L"Apartment", Automation::TypeLibrary);
+    const std::wstring clsid = GuidToString(classId);
+    const std::wstring description = coclass + L" Class";
+    AddProgIds(&script, coclass, description, clsid);
+    AddClassKey(&script, coclass, clsid, description, L"Apartment", Automation::TypeLibrary);
+    return script;
+}
+
+// The class key of a folder: no ProgID subkeys and no automation, only the
+// in-process server in the shell's apartment.
+void AddFolderClassKey(RegistryScript* script, const std::wstring& clsid, std::vector<ScriptValue> values)
+{
+    const std::wstring key = L"CLSID\\" + clsid;
+    script->push_back({HKEY_CLASSES_ROOT, key, KeyMode::ForceRemove, std::move(values)});
+    script->push_back({HKEY_CLASSES_ROOT,
+                       key + L"\\InprocServer32",
+                       KeyMode::Normal,
+                       {V::Default(L"%MODULE%"), V::String(L"ThreadingModel", L"Apartment")}});
+}
+
+} // namespace
+
+RegistryScript IndexNotifierScript()
+{
+    return ProgrammableClassScript(L"IndexNotifier", kIndexNotifierClsid);
+}
+
+RegistryScript PreviewShellViewScript()
+{
+    return ProgrammableClassScript(L"BRWPreviewShellView", kBRWPreviewShellViewClsid);
+}
+
+RegistryScript NoteContextMenuScript()
+{
+    return ProgrammableClassScript(L"NoteContextMenu", kNoteContextMenuClsid);
+}
+
+RegistryScript SearchResultScript()
+{
+    RegistryScript script;
+    const std::wstring clsid = GuidToString(kSearchResultClsid);
+    AddProgIds(&script, L"SearchResult", L"SearchResult Class", clsid);
+    AddFolderClassKey(&script, clsid, {V::Default(L"SearchResult Class")});
+    return script;
+}
+
+RegistryScript SearchResultsShellScript()
+{
+    RegistryScript script;
+    const std::wstring clsid = GuidToString(kSearchResultsShellClsid);
+    AddProgIds(&script, L"SearchResultsShell", L"SearchResultsShell Class", clsid);
+    AddFolderClassKey(
+        &script, clsid,
+        {V::Default(L"Brimlow Search Namespace Extension"), V::String(L"InfoTip", L"BRW Search Results")});
+    script.push_back({HKEY_CLASSES_ROOT,
+                      L"CLSID\\" + clsid + L"\\ShellFolder",
+                      KeyMode::Normal,
+                      {V::Dword(L"Attributes", SFGAO_NONENUMERATED)}});
     return script;
 }
 

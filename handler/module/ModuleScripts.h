@@ -23,5 +23,13 @@ std::vector<std::wstring> RegisteredItemTypes();
 RegistryScript ModuleScript();
 // Class script 112 of CIndexNotifier.
 RegistryScript IndexNotifierScript();
+// Class script 115 of CBRWPreviewShellView.
+RegistryScript PreviewShellViewScript();
+// Class script 111 of CNoteContextMenu.
+RegistryScript NoteContextMenuScript();
+// Class script 114 of CSearchResult.
+RegistryScript SearchResultScript();
+// Class script 110 of CSearchResultsShell, the namespace folder.
+RegistryScript SearchResultsShellScript();
 
 } // namespace brw

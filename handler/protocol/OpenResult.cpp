@@ -15,23 +15,6 @@ bool IsVerb(const wchar_t* verb, const wchar_t* name)
     return verb != nullptr && CompareStringOrdinal(verb, -1, name, -1, TRUE) == CSTR_EQUAL;
 }
 
-// The path of the file the reply names in element, when the reply has one
-// and it lies under the folder the request named; a path elsewhere means
-// the reply is not one our connector wrote for us.
-bool ReplyFileUnder(const PipeReply& reply, const wchar_t* element, const std::wstring& folder, std::wstring* path)
-{
-    std::wstring found;
-    if (!GetElementText(reply.View(), element, &found, 1) || found.empty()) {
-        return false;
-    }
-    if (!LiesUnderFolder(found, folder)) {
-        TraceFailure(kComponent, L"reply file outside the temporary folder", E_ACCESSDENIED);
-        return false;
-    }
-    *path = found;
-    return true;
-}
-
 int Launch(const std::wstring& target, OpenEnvironment& environment)
 {
     if (environment.LaunchTarget(target)) {
@@ -93,6 +76,20 @@ int OpenAttachment(const ParsedBrwUrl& parsed, const wchar_t* url, const std::ws
 }
 
 } // namespace
+
+bool ReplyFileUnder(const PipeReply& reply, const wchar_t* element, const std::wstring& folder, std::wstring* path)
+{
+    std::wstring found;
+    if (!GetElementText(reply.View(), element, &found, 1) || found.empty()) {
+        return false;
+    }
+    if (!LiesUnderFolder(found, folder)) {
+        TraceFailure(kComponent, L"reply file outside the temporary folder", E_ACCESSDENIED);
+        return false;
+    }
+    *path = found;
+    return true;
+}
 
 int OpenBrwUrl(const wchar_t* verb, const wchar_t* url, OpenEnvironment& environment)
 {

@@ -42,6 +42,11 @@ public:
     virtual void ShowNotesLaunchFailure() = 0;
 };
 
+// The path of the file the reply names in element, when the reply has one
+// and it lies under the folder the request named; a path elsewhere means the
+// reply is not one our connector wrote for us. Throws std::bad_alloc.
+bool ReplyFileUnder(const PipeReply& reply, const wchar_t* element, const std::wstring& folder, std::wstring* path);
+
 // 0 when something was opened (or the URL names nothing to open), 1 when the
 // URL was refused or nothing could be launched. Throws std::bad_alloc.
 int OpenBrwUrl(const wchar_t* verb, const wchar_t* url, OpenEnvironment& environment);

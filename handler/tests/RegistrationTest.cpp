@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <searchapi.h>
+#include <shlobj.h>
 
 #include <map>
 
@@ -19,6 +20,10 @@ using brwtest::KeyExists;
 const std::wstring kSearch = L"Software\\Microsoft\\Windows Search";
 const std::wstring kProtocolClsid = L"CLSID\\{F7FD5BEC-6B4C-4C41-BC6D-318E7567BCEB}";
 const std::wstring kNotifierClsid = L"CLSID\\{BE32495C-4A83-4BFF-9529-7C3254A202FF}";
+const wchar_t kMenuClsid[] = L"CLSID\\{5C9D8D6F-5145-494C-A678-F1F3D96826EC}";
+const wchar_t kViewClsid[] = L"CLSID\\{9462FC09-60EB-4FB3-B2CB-CC88800C914D}";
+const wchar_t kResultClsid[] = L"CLSID\\{8DDDD85C-817B-4948-87A1-677297520495}";
+const wchar_t kResultsShellClsid[] = L"CLSID\\{F3BA0807-82D8-42A5-AD8B-B5953D6BF3AE}";
 
 class Library {
 public:
@@ -71,10 +76,13 @@ void Dump(HKEY root, const std::wstring& path, std::map<std::wstring, std::wstri
 std::map<std::wstring, std::wstring> Registered()
 {
     std::map<std::wstring, std::wstring> all;
-    for (const wchar_t* key : {L"BRW/Message", L"BRW/Attachment", L"BRW/ApplicationData", L"BRWHandler.NSFProtocol",
-                               L"BRWHandler.NSFProtocol.1", L"BRWHandler.IndexNotifier", L"BRWHandler.IndexNotifier.1",
-                               L"CLSID\\{F7FD5BEC-6B4C-4C41-BC6D-318E7567BCEB}",
-                               L"CLSID\\{BE32495C-4A83-4BFF-9529-7C3254A202FF}", L"SystemFileAssociations\\BRW/ToDo"}) {
+    for (const wchar_t* key :
+         {L"BRW/Message", L"BRW/Attachment", L"BRW/ApplicationData", L"BRWHandler.NSFProtocol",
+          L"BRWHandler.NSFProtocol.1", L"BRWHandler.IndexNotifier", L"BRWHandler.IndexNotifier.1",
+          L"CLSID\\{F7FD5BEC-6B4C-4C41-BC6D-318E7567BCEB}", L"CLSID\\{BE32495C-4A83-4BFF-9529-7C3254A202FF}",
+          L"SystemFileAssociations\\BRW/ToDo", L"BRWHandler.NoteContextMenu", L"BRWHandler.NoteContextMenu.1",
+          L"BRWHandler.SearchResult", L"BRWHandler.SearchResult.1", L"BRWHandler.SearchResultsShell",
+          L"BRWHandler.SearchResultsShell.1", kMenuClsid, kResultClsid, kResultsShellClsid}) {
         Dump(HKEY_CLASSES_ROOT, key, &all);
     }
     Dump(HKEY_LOCAL_MACHINE, kSearch + L"\\Gather\\Windows\\SystemIndex\\Protocols\\brw", &all);
@@ -142,11 +150,52 @@ TEST_F(Registration, WritesTheListedKeys)
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"CLSID\\{42BDA5B7-EF8D-41F9-8A02-375E7698C610}"));
 }
 
+// The shell loads these classes from the 64-bit view, which is the view
+// this 64-bit test reads.
+TEST_F(Registration, WritesTheShellClasses)
+{
+    ASSERT_EQ(S_OK, handler.Call("DllRegisterServer"));
+    const std::wstring menu = kMenuClsid;
+    EXPECT_EQ(L"NoteContextMenu Class", GetString(HKEY_CLASSES_ROOT, menu, L""));
+    EXPECT_EQ(path, GetString(HKEY_CLASSES_ROOT, menu + L"\\InprocServer32", L""));
+    EXPECT_EQ(L"Apartment", GetString(HKEY_CLASSES_ROOT, menu + L"\\InprocServer32", L"ThreadingModel"));
+    EXPECT_EQ(L"BRWHandler.NoteContextMenu.1", GetString(HKEY_CLASSES_ROOT, menu + L"\\ProgID", L""));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, menu + L"\\Programmable"));
+    EXPECT_EQ(L"BRWHandler.NoteContextMenu.1",
+              GetString(HKEY_CLASSES_ROOT, L"BRWHandler.NoteContextMenu\\CurVer", L""));
+
+    const std::wstring view = kViewClsid;
+    EXPECT_EQ(L"BRWPreviewShellView Class", GetString(HKEY_CLASSES_ROOT, view, L""));
+    EXPECT_EQ(path, GetString(HKEY_CLASSES_ROOT, view + L"\\InprocServer32", L""));
+    EXPECT_EQ(L"BRWHandler.BRWPreviewShellView",
+              GetString(HKEY_CLASSES_ROOT, view + L"\\VersionIndependentProgID", L""));
+    EXPECT_EQ(L"{C7B215A5-9B26-4278-8D6C-BC206FE875AF}", GetString(HKEY_CLASSES_ROOT, view + L"\\TypeLib", L""));
+
+    const std::wstring result = kResultClsid;
+    EXPECT_EQ(L"SearchResult Class", GetString(HKEY_CLASSES_ROOT, result, L""));
+    EXPECT_EQ(path, GetString(HKEY_CLASSES_ROOT, result + L"\\InprocServer32", L""));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, result + L"\\Programmable"));
+    EXPECT_EQ(L"SearchResult Class", GetString(HKEY_CLASSES_ROOT, L"BRWHandler.SearchResult.1", L""));
+
+    const std::wstring shell = kResultsShellClsid;
+    EXPECT_EQ(L"Brimlow Search Namespace Extension", GetString(HKEY_CLASSES_ROOT, shell, L""));
+    EXPECT_EQ(L"BRW Search Results", GetString(HKEY_CLASSES_ROOT, shell, L"InfoTip"));
+    EXPECT_EQ(L"Apartment", GetString(HKEY_CLASSES_ROOT, shell + L"\\InprocServer32", L"ThreadingModel"));
+    EXPECT_EQ(DWORD(SFGAO_NONENUMERATED), GetDword(HKEY_CLASSES_ROOT, shell + L"\\ShellFolder", L"Attributes"));
+    EXPECT_EQ(L"SearchResultsShell Class", GetString(HKEY_CLASSES_ROOT, L"BRWHandler.SearchResultsShell", L""));
+    EXPECT_EQ(L"BRW Notes Connector Search Results Shell",
+              GetString(HKEY_LOCAL_MACHINE,
+                        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\"
+                        L"{F3BA0807-82D8-42A5-AD8B-B5953D6BF3AE}",
+                        L""));
+}
+
 TEST_F(Registration, SecondRegistrationGivesTheSameContentWithoutStaleValues)
 {
     ASSERT_EQ(S_OK, handler.Call("DllRegisterServer"));
     const auto first = Registered();
     ASSERT_TRUE(brwtest::SetString(HKEY_CLASSES_ROOT, L"BRW/Message", L"Stale", L"x"));
+    ASSERT_TRUE(brwtest::SetString(HKEY_CLASSES_ROOT, kResultsShellClsid, L"Stale", L"x"));
     ASSERT_TRUE(brwtest::SetString(HKEY_LOCAL_MACHINE, kSearch + L"\\Gather\\Windows\\SystemIndex\\Protocols\\brw\\0",
                                    L"Stale", L"x"));
     ASSERT_EQ(S_OK, handler.Call("DllRegisterServer"));
