@@ -58,7 +58,11 @@ protected:
         ASSERT_TRUE(stage_.StartIndexer());
         ASSERT_TRUE(stage_.StartCrawl(1));
     }
-    void TearDown() override { EXPECT_EQ(0u, stage_.StopAll()) << "the indexer host ended cleanly"; }
+    void TearDown() override
+    {
+        const brwtest::ProcessResult indexer = stage_.StopAll();
+        EXPECT_EQ(0u, indexer.exitCode) << "the indexer host ended cleanly\n" << indexer.output;
+    }
 
     std::string Tool(const brwtest::ProcessResult& result)
     {

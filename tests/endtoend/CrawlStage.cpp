@@ -143,17 +143,17 @@ bool CrawlStage::WaitForPass(unsigned long pass, DWORD timeoutMs, PassReport* re
     return true;
 }
 
-DWORD CrawlStage::StopAll()
+ProcessResult CrawlStage::StopAll()
 {
     crawl_.reset();
-    DWORD indexerExit = STILL_ACTIVE;
+    ProcessResult indexer;
     if (indexer_) {
         RunToEnd(Quoted(StandIn64(L"BRWSearchIndexer.exe")) + L" --stop");
-        indexerExit = indexer_->Wait(kToolWaitMs).exitCode;
+        indexer = indexer_->Wait(kToolWaitMs);
         indexer_.reset();
     }
     connector_.reset();
-    return indexerExit;
+    return indexer;
 }
 
 } // namespace brwtest

@@ -76,9 +76,10 @@ public:
     // when the crawl ended.
     bool WaitForPass(unsigned long pass, DWORD timeoutMs, PassReport* report = nullptr);
 
-    // Ends the crawl, stops the indexer host (its exit code, or STILL_ACTIVE
-    // when none ran or it did not end) and ends the connector.
-    DWORD StopAll();
+    // Ends the crawl, stops the indexer host and ends the connector; what
+    // the indexer host printed and its exit code (STILL_ACTIVE when none ran
+    // or it did not end).
+    ProcessResult StopAll();
 
 private:
     ScratchFolder root_;

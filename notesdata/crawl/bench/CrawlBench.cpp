@@ -110,7 +110,9 @@ int EndToEnd(unsigned long documents)
     const double seconds = static_cast<double>(doneAt - start) / kMsPerSecond;
     std::printf("stored: %ld items (documents, attachments, folders) in %.2f s\n", counts.items, seconds);
     std::printf("end to end: %.0f documents/s, %.0f items/s\n", documents / seconds, counts.items / seconds);
-    std::printf("indexer host exit code: %lu\n", stage.StopAll());
+    const brwtest::ProcessResult indexer = stage.StopAll();
+    const size_t line = indexer.output.rfind("indexed ");
+    std::printf("indexer host: %s", line == std::string::npos ? "(no counts)\n" : indexer.output.c_str() + line);
     return 0;
 }
 
