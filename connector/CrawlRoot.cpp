@@ -1,6 +1,7 @@
 #include "connector/CrawlRoot.h"
 
 #include "common/ComHolders.h"
+#include "common/SearchCatalogue.h"
 #include "connector/UserIdentity.h"
 
 #include <searchapi.h>
@@ -10,27 +11,11 @@
 namespace brw {
 namespace {
 
-// Windows Search runs as a service, so the manager is normally a local
-// server; in-process and remote are accepted as well.
-constexpr DWORD kSearchManagerContext = CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;
-
 HRESULT OpenCrawlScope(ComPtr<ISearchCrawlScopeManager>& scope) noexcept
 {
     ComPtr<ISearchCatalogManager> catalog;
-    {
-        ComPtr<ISearchManager> manager;
-        const HRESULT hr = CoCreateInstance(CLSID_CSearchManager, nullptr, kSearchManagerContext, IID_ISearchManager,
-                                            manager.put_void());
-        if (FAILED(hr)) {
-            return hr;
-        }
-        // The catalogue lives on by itself; the manager is not needed after.
-        const HRESULT catalogHr = manager->GetCatalog(kSearchCatalogName, catalog.put());
-        if (FAILED(catalogHr)) {
-            return catalogHr;
-        }
-    }
-    return catalog->GetCrawlScopeManager(scope.put());
+    const HRESULT hr = OpenSystemCatalogue(catalog);
+    return FAILED(hr) ? hr : catalog->GetCrawlScopeManager(scope.put());
 }
 
 // Only a definite "not included" leads to adding the root: a scope that

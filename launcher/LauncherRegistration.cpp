@@ -9,23 +9,39 @@ namespace {
 
 constexpr wchar_t kModuleToken[] = L"MODULE";
 constexpr wchar_t kComponent[] = L"BRW registration";
+constexpr wchar_t kLibraryName[] = L"BRWLib";
+constexpr wchar_t kLibraryDescription[] = L"BRW 1.0 Type Library";
 
 using V = ScriptValue;
 
-HRESULT Apply(RegistrationScope scope, const std::wstring& programPath, const wchar_t* step,
-              HRESULT (Registrar::*operation)(const RegistryScript&) const noexcept) noexcept
+HRESULT Traced(const wchar_t* step, HRESULT hr) noexcept
 {
-    try {
-        const Registrar registrar(scope, Replacements{{kModuleToken, programPath}});
-        const HRESULT hr = (registrar.*operation)(LauncherScript());
-        if (FAILED(hr)) {
-            TraceFailure(kComponent, step, hr);
-        }
-        return hr;
-    } catch (const std::bad_alloc&) {
-        TraceFailure(kComponent, step, E_OUTOFMEMORY);
-        return E_OUTOFMEMORY;
+    if (FAILED(hr)) {
+        TraceFailure(kComponent, step, hr);
     }
+    return hr;
+}
+
+HRESULT Register(RegistrationScope scope, const std::wstring& programPath)
+{
+    const Registrar registrar(scope, Replacements{{kModuleToken, programPath}});
+    const RegistryScript script = LauncherScript();
+    HRESULT hr = registrar.Register(script);
+    if (SUCCEEDED(hr)) {
+        hr = RegisterTypeLibrary(LauncherTypeLibrary(), programPath, scope);
+    }
+    if (FAILED(hr)) {
+        registrar.Unregister(script);
+    }
+    return hr;
+}
+
+HRESULT Unregister(RegistrationScope scope, const std::wstring& programPath)
+{
+    const HRESULT library = UnregisterTypeLibrary(LauncherTypeLibrary(), programPath, scope);
+    const Registrar registrar(scope, Replacements{{kModuleToken, programPath}});
+    const HRESULT keys = registrar.Unregister(LauncherScript());
+    return FAILED(keys) ? keys : library;
 }
 
 } // namespace
@@ -60,14 +76,31 @@ RegistryScript LauncherScript()
     };
 }
 
+TypeLibraryDescription LauncherTypeLibrary()
+{
+    TypeLibraryDescription library;
+    library.name = kLibraryName;
+    library.description = kLibraryDescription;
+    library.libraryId = kLauncherLibraryId;
+    return library;
+}
+
 HRESULT RegisterLauncher(RegistrationScope scope, const std::wstring& programPath) noexcept
 {
-    return Apply(scope, programPath, L"register", &Registrar::Register);
+    try {
+        return Traced(L"register", Register(scope, programPath));
+    } catch (const std::bad_alloc&) {
+        return Traced(L"register", E_OUTOFMEMORY);
+    }
 }
 
 HRESULT UnregisterLauncher(RegistrationScope scope, const std::wstring& programPath) noexcept
 {
-    return Apply(scope, programPath, L"unregister", &Registrar::Unregister);
+    try {
+        return Traced(L"unregister", Unregister(scope, programPath));
+    } catch (const std::bad_alloc&) {
+        return Traced(L"unregister", E_OUTOFMEMORY);
+    }
 }
 
 } // namespace brw

@@ -2,17 +2,13 @@
 
 #include "common/ComHolders.h"
 #include "common/FailureTrail.h"
+#include "common/SearchCatalogue.h"
 
 #include <windows.h>
 #include <searchapi.h>
 
 namespace brw {
 namespace {
-
-constexpr wchar_t kCatalogName[] = L"SystemIndex";
-// The manager lives in the search service on Windows; any server that
-// offers the class will do.
-constexpr DWORD kSearchManagerContext = CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;
 
 HRESULT Traced(const wchar_t* step, HRESULT hr) noexcept
 {
@@ -24,17 +20,7 @@ HRESULT Traced(const wchar_t* step, HRESULT hr) noexcept
 
 HRESULT OpenCatalog(ComPtr<ISearchCatalogManager>& catalog) noexcept
 {
-    ComPtr<ISearchManager> manager;
-    HRESULT hr =
-        CoCreateInstance(CLSID_CSearchManager, nullptr, kSearchManagerContext, IID_ISearchManager, manager.put_void());
-    if (FAILED(hr)) {
-        return Traced(L"create the search manager", hr);
-    }
-    hr = manager->GetCatalog(kCatalogName, catalog.put());
-    if (SUCCEEDED(hr) && !catalog) {
-        hr = E_POINTER;
-    }
-    return Traced(L"open the catalogue", hr);
+    return Traced(L"open the catalogue", OpenSystemCatalogue(catalog));
 }
 
 } // namespace

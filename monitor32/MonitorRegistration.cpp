@@ -15,6 +15,10 @@ constexpr wchar_t kClassName[] = L"IndexChangeMonitor Class";
 constexpr wchar_t kApplicationName[] = L"BRWMon32";
 constexpr wchar_t kLibraryFileName[] = L"BRWMon32.DLL";
 constexpr wchar_t kUserCommand[] = L"user";
+constexpr wchar_t kLibraryName[] = L"BRWMon32Lib";
+constexpr wchar_t kLibraryDescription[] = L"BRWMon32 1.0 Type Library";
+constexpr wchar_t kInterfaceName[] = L"IIndexChangeMonitor";
+constexpr wchar_t kInterfaceDescription[] = L"IIndexChangeMonitor Interface";
 
 void AddProgIds(RegistryScript* script, const std::wstring& clsid)
 {
@@ -69,6 +73,18 @@ RegistryScript MonitorScript()
     return script;
 }
 
+TypeLibraryDescription MonitorTypeLibrary()
+{
+    TypeLibraryDescription library;
+    library.name = kLibraryName;
+    library.description = kLibraryDescription;
+    library.libraryId = kMonitorLibraryId;
+    library.interfaces = {
+        {kInterfaceName, kInterfaceDescription, IID_IIndexChangeMonitor, {L"HasIndexBeenReset", L"Commit"}}};
+    library.classes = {{L"IndexChangeMonitor", kClassName, kIndexChangeMonitorClsid, 0}};
+    return library;
+}
+
 HRESULT RegisterMonitor(const wchar_t* modulePath, RegistrationScope scope) noexcept
 {
     if (!modulePath || !*modulePath) {
@@ -77,7 +93,10 @@ HRESULT RegisterMonitor(const wchar_t* modulePath, RegistrationScope scope) noex
     try {
         const Registrar registrar = MonitorRegistrar(modulePath, scope);
         const RegistryScript script = MonitorScript();
-        const HRESULT hr = registrar.Register(script);
+        HRESULT hr = registrar.Register(script);
+        if (SUCCEEDED(hr)) {
+            hr = RegisterTypeLibrary(MonitorTypeLibrary(), modulePath, scope);
+        }
         if (FAILED(hr)) {
             registrar.Unregister(script);
         }
@@ -93,7 +112,9 @@ HRESULT UnregisterMonitor(const wchar_t* modulePath, RegistrationScope scope) no
         return E_INVALIDARG;
     }
     try {
-        return MonitorRegistrar(modulePath, scope).Unregister(MonitorScript());
+        const HRESULT library = UnregisterTypeLibrary(MonitorTypeLibrary(), modulePath, scope);
+        const HRESULT keys = MonitorRegistrar(modulePath, scope).Unregister(MonitorScript());
+        return FAILED(keys) ? keys : library;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }

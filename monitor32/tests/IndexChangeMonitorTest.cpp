@@ -4,6 +4,7 @@
 #include "monitor32/IndexChangeMonitor.h"
 
 #include "common/ComHolders.h"
+#include "common/SearchCatalogue.h"
 #include "common/WideString.h"
 #include "platform/winsearch/core/StateFolder.h"
 #include "tests/support/BuildTrees.h"
@@ -178,13 +179,8 @@ protected:
 
     HRESULT ResetCatalogue()
     {
-        brw::ComPtr<ISearchManager> manager;
         brw::ComPtr<ISearchCatalogManager> catalog;
-        HRESULT hr = CoCreateInstance(CLSID_CSearchManager, nullptr, CLSCTX_INPROC_SERVER, IID_ISearchManager,
-                                      manager.put_void());
-        if (SUCCEEDED(hr)) {
-            hr = manager->GetCatalog(L"SystemIndex", catalog.put());
-        }
+        const HRESULT hr = brw::OpenSystemCatalogue(catalog);
         return SUCCEEDED(hr) ? catalog->Reset() : hr;
     }
 
@@ -215,6 +211,32 @@ TEST_F(IndexChangeMonitorStandInTest, TheIdentityIsTheCatalogueResetSignature)
         EXPECT_EQ(S_OK, monitor->Commit());
         EXPECT_EQ(S_FALSE, monitor->HasIndexBeenReset());
         EXPECT_EQ(brw::GuidToString(after.resetSignature), Stored().value_or(L"(none)"));
+    }
+    CoUninitialize();
+}
+
+// The one way every part of the product opens the catalogue: "SystemIndex"
+// while a search manager is registered, and the class error, with nothing
+// held, once none is.
+TEST_F(IndexChangeMonitorStandInTest, TheSystemCatalogueOpensOnlyWhileASearchManagerIsRegistered)
+{
+    ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    {
+        ASSERT_HRESULT_SUCCEEDED(standIn_.Result());
+        brw::ComPtr<ISearchCatalogManager> catalog;
+        ASSERT_EQ(S_OK, brw::OpenSystemCatalogue(catalog));
+        ASSERT_TRUE(catalog);
+        brw::CoTaskMemPtr<wchar_t> name;
+        ASSERT_EQ(S_OK, catalog->get_Name(name.put()));
+        EXPECT_STREQ(brw::kSystemCatalogueName, name.get());
+        catalog.reset();
+
+        ASSERT_HRESULT_SUCCEEDED(standIn_.Unregister());
+        brw::ComPtr<ISearchCatalogManager> none;
+        EXPECT_EQ(REGDB_E_CLASSNOTREG, brw::OpenSystemCatalogue(none));
+        EXPECT_FALSE(none);
+        brw::CatalogueIdentity identity;
+        EXPECT_EQ(REGDB_E_CLASSNOTREG, brw::QuerySystemCatalogueIdentity(&identity)) << "a failed open is reported";
     }
     CoUninitialize();
 }

@@ -22,6 +22,8 @@ using brwtest::RegistryView;
 constexpr wchar_t kMainKey[] = L"Software\\FenwoldInc\\BRW";
 constexpr wchar_t kClassKey[] = L"CLSID\\{B0A2B121-FFF6-41A3-A428-F18CA0B035AF}";
 constexpr wchar_t kAppIdKey[] = L"AppID\\{C2CC3517-9BF6-4CEA-B579-2BC97F6300C7}";
+constexpr wchar_t kLibraryKey[] = L"TypeLib\\{79EB55AF-8723-4403-8C79-48F86DF59376}";
+constexpr GUID kLibraryId = {0x79EB55AF, 0x8723, 0x4403, {0x8C, 0x79, 0x48, 0xF8, 0x6D, 0xF5, 0x93, 0x76}};
 constexpr wchar_t kUserClasses[] = L"Software\\Classes\\";
 constexpr wchar_t kMachineClasses[] = L"Software\\Classes\\";
 constexpr GUID kStoredSignature = {0x11111111, 0x2222, 0x3333, {1, 2, 3, 4, 5, 6, 7, 8}};
@@ -112,9 +114,23 @@ TEST_F(MonitorModuleTest, AnAggregateMayAskOnlyForTheInnerUnknown)
     EXPECT_TRUE(inner);
 }
 
+std::wstring LibraryFile(const std::wstring& module)
+{
+    return module.substr(0, module.size() - 4) + L".tlb";
+}
+
+bool FileExists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 // What one registration wrote, read under a classes root.
 void ExpectClassRegistered(HKEY root, const std::wstring& classes, const std::wstring& module)
 {
+    EXPECT_EQ(L"BRWMon32 1.0 Type Library", GetString(root, classes + kLibraryKey + L"\\1.0", L"").value_or(L"(none)"));
+    EXPECT_EQ(LibraryFile(module),
+              GetString(root, classes + kLibraryKey + L"\\1.0\\0\\win32", L"").value_or(L"(none)"));
+    EXPECT_TRUE(FileExists(LibraryFile(module)));
     EXPECT_EQ(L"IndexChangeMonitor Class", GetString(root, classes + kClassKey, L"").value_or(L"(none)"));
     EXPECT_EQ(L"{C2CC3517-9BF6-4CEA-B579-2BC97F6300C7}",
               GetString(root, classes + kClassKey, L"AppID").value_or(L"(none)"));
@@ -141,6 +157,35 @@ void ExpectNothingRegistered(HKEY root, const std::wstring& classes)
     EXPECT_FALSE(KeyExists(root, classes + L"BRWMon32.IndexChangeMonitor.1"));
     EXPECT_FALSE(KeyExists(root, classes + kAppIdKey));
     EXPECT_FALSE(KeyExists(root, classes + L"AppID\\BRWMon32.DLL"));
+    EXPECT_FALSE(KeyExists(root, classes + kLibraryKey));
+}
+
+// The registered library as a client of the monitor finds it by its id.
+void ExpectLibraryDescribesTheMonitor()
+{
+    brw::ComPtr<ITypeLib> library;
+    ASSERT_EQ(S_OK, LoadRegTypeLib(kLibraryId, 1, 0, LOCALE_NEUTRAL, library.put()));
+    brw::ComPtr<ITypeInfo> monitor;
+    ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(brw::IID_IIndexChangeMonitor, monitor.put()));
+    TYPEATTR* attributes = nullptr;
+    ASSERT_EQ(S_OK, monitor->GetTypeAttr(&attributes));
+    EXPECT_EQ(TKIND_INTERFACE, attributes->typekind);
+    EXPECT_EQ(2, attributes->cFuncs);
+    monitor->ReleaseTypeAttr(attributes);
+    const wchar_t* names[] = {L"HasIndexBeenReset", L"Commit"};
+    for (UINT index = 0; index < 2; ++index) {
+        brw::Bstr name;
+        ASSERT_EQ(S_OK, monitor->GetDocumentation(static_cast<MEMBERID>(0x60010000 + index), name.put(), nullptr,
+                                                  nullptr, nullptr));
+        EXPECT_STREQ(names[index], name.get());
+    }
+    brw::ComPtr<ITypeInfo> monitorClass;
+    ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(brw::kIndexChangeMonitorClsid, monitorClass.put()));
+    HREFTYPE reference = 0;
+    ASSERT_EQ(S_OK, monitorClass->GetRefTypeOfImplType(0, &reference));
+    brw::ComPtr<ITypeInfo> defaultInterface;
+    ASSERT_EQ(S_OK, monitorClass->GetRefTypeInfo(reference, defaultInterface.put()));
+    EXPECT_EQ(monitor.get(), defaultInterface.get()) << "the class's default interface is the monitor's";
 }
 
 TEST_F(MonitorModuleTest, PerMachineRegistrationWritesThe32BitClassesAndTakesThemAway)
@@ -156,9 +201,13 @@ TEST_F(MonitorModuleTest, PerMachineRegistrationWritesThe32BitClassesAndTakesThe
                                      brw::IID_IIndexChangeMonitor, monitor.put_void()));
     monitor.reset();
     CoFreeUnusedLibraries();
+    ExpectLibraryDescribesTheMonitor();
 
     ASSERT_EQ(S_OK, Call<NoArgumentFn>("DllUnregisterServer")());
     ExpectNothingRegistered(HKEY_LOCAL_MACHINE, kMachineClasses);
+    EXPECT_FALSE(FileExists(LibraryFile(ModulePath())));
+    brw::ComPtr<ITypeLib> gone;
+    EXPECT_EQ(TYPE_E_LIBNOTREGISTERED, LoadRegTypeLib(kLibraryId, 1, 0, LOCALE_NEUTRAL, gone.put()));
     EXPECT_EQ(S_OK, Call<NoArgumentFn>("DllUnregisterServer")()) << "what is gone counts as removed";
 }
 
@@ -170,8 +219,10 @@ TEST_F(MonitorModuleTest, InstallForTheUserWritesOnlyTheUsersClasses)
         ASSERT_EQ(S_OK, install(TRUE, command));
         ExpectClassRegistered(HKEY_CURRENT_USER, kUserClasses, ModulePath());
         EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::wstring(kMachineClasses) + kClassKey));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::wstring(kMachineClasses) + kLibraryKey));
         ASSERT_EQ(S_OK, install(FALSE, command));
         ExpectNothingRegistered(HKEY_CURRENT_USER, kUserClasses);
+        EXPECT_FALSE(FileExists(LibraryFile(ModulePath())));
     }
 }
 

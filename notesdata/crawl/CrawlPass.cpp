@@ -7,7 +7,6 @@
 #include "notesdata/crawl/IndexNotifier.h"
 #include "notesdata/crawl/SinceTime.h"
 #include "notesdata/notes/Db.h"
-#include "notesdata/notes/NoteTableWalk.h"
 #include "notesdata/notes/NotesSearch.h"
 #include "notesdata/notes/NotesText.h"
 #include "notesdata/notes/NotesTime.h"
@@ -85,8 +84,8 @@ bool NoModifiedNotes(STATUS status)
 
 } // namespace
 
-CrawlPass::CrawlPass(std::wstring identity, IndexState state, const CrawlControl& control)
-    : identity_(std::move(identity)), state_(state), control_(control)
+CrawlPass::CrawlPass(std::wstring identity, IndexState state, const CrawlControl& control, ModifiedTableWalk walk)
+    : identity_(std::move(identity)), state_(state), control_(control), walk_(walk ? walk : &WalkModifiedDocuments)
 {
 }
 
@@ -164,9 +163,9 @@ DatabaseOutcome CrawlPass::ProcessDatabase(const CrawlTarget& target)
     const TIMEDATE since = state_ == IndexState::Reset ? EarliestTime() : ReadSinceTime(valueName);
 
     IndexNotifier notifier(identity_, db.ReplicaId(), fullPath, sink.get());
-    NotifyingWalk walk(notifier, control_);
+    NotifyingWalk notifying(notifier, control_);
     TIMEDATE until{};
-    const STATUS status = WalkModifiedDocuments(db.Handle(), since, walk, &until);
+    const STATUS status = walk_(db.Handle(), since, notifying, &until);
     if (NoModifiedNotes(status)) {
         return DatabaseOutcome::NothingChanged;
     }
@@ -176,7 +175,7 @@ DatabaseOutcome CrawlPass::ProcessDatabase(const CrawlTarget& target)
     }
     // The last batch goes before the time is recorded: a refused batch must
     // leave the since-time where it was, so the next pass retries.
-    if (walk.Stopped() || !notifier.Flush()) {
+    if (notifying.Stopped() || !notifier.Flush()) {
         LogString(L"Exit early\n");
         return DatabaseOutcome::ExitedEarly;
     }

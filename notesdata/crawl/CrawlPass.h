@@ -3,6 +3,7 @@
 // its documents changed since its last pass handed to the catalogue, and
 // the pass's until-time recorded when all of them were taken.
 #include "notesdata/crawl/CrawlControl.h"
+#include "notesdata/notes/NoteTableWalk.h"
 
 #include <windows.h>
 
@@ -27,6 +28,11 @@ struct CrawlTarget {
 
 enum class IndexState { Unchanged, Reset };
 
+// Reads a database's table of documents modified since a time, as
+// WalkModifiedDocuments does: Notes answers "no modified notes" (572) for
+// an empty table, which a test's stand-in Notes never does by itself.
+using ModifiedTableWalk = STATUS (*)(DBHANDLE db, const TIMEDATE& since, IIDTableProcessor& processor, TIMEDATE* until);
+
 // What one database's turn came to; tests read it, the log says it.
 enum class DatabaseOutcome {
     Recorded,       // every change was taken and the until-time written
@@ -42,7 +48,8 @@ enum class DatabaseOutcome {
 
 class CrawlPass {
 public:
-    CrawlPass(std::wstring identity, IndexState state, const CrawlControl& control);
+    CrawlPass(std::wstring identity, IndexState state, const CrawlControl& control,
+              ModifiedTableWalk walk = &WalkModifiedDocuments);
 
     // Which databases: the Databases list alone when ManualSelection is
     // set; otherwise the data directory, and the list too when Scanned is
@@ -66,6 +73,7 @@ private:
     std::wstring identity_;
     IndexState state_;
     const CrawlControl& control_;
+    ModifiedTableWalk walk_;
     std::vector<CrawlTarget> targets_;
     std::vector<DatabaseOutcome> outcomes_;
     std::set<std::wstring> processed_;

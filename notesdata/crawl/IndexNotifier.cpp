@@ -1,6 +1,7 @@
 #include "notesdata/crawl/IndexNotifier.h"
 
 #include "common/BrwUrlText.h"
+#include "common/SearchCatalogue.h"
 #include "common/WideString.h"
 #include "connector/CrawlRoot.h"
 #include "notesdata/commands/QXObject.h"
@@ -22,9 +23,6 @@ constexpr DWORD kDeletedFlag = 0x80000000;
 constexpr DWORD kNoteIdMask = 0x7FFFFFFF;
 // The identity text is at most 255 characters wherever it is made.
 constexpr size_t kMaxIdentityChars = 255;
-// Windows Search runs as a service, so the manager is normally a local
-// server; in-process and remote are accepted as well.
-constexpr DWORD kSearchManagerContext = CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;
 
 // The attachments of a note in item order, and the file hotspots of its rich
 // text that give them the names the document shows.
@@ -114,17 +112,9 @@ std::wstring NoteAttachmentUrl(const std::wstring& documentUrl, size_t index, co
 HRESULT ConnectItemsChangedSink(ComPtr<ISearchItemsChangedSink>& sink) noexcept
 {
     ComPtr<ISearchCatalogManager> catalog;
-    {
-        ComPtr<ISearchManager> manager;
-        const HRESULT hr = CoCreateInstance(CLSID_CSearchManager, nullptr, kSearchManagerContext, IID_ISearchManager,
-                                            manager.put_void());
-        if (FAILED(hr)) {
-            return hr;
-        }
-        const HRESULT catalogHr = manager->GetCatalog(kSearchCatalogName, catalog.put());
-        if (FAILED(catalogHr)) {
-            return catalogHr;
-        }
+    const HRESULT opened = OpenSystemCatalogue(catalog);
+    if (FAILED(opened)) {
+        return opened;
     }
     GUID resetSignature{};
     GUID checkpointSignature{};

@@ -24,4 +24,8 @@ BOOLEAN WINAPI BRWIndexDocument(const wchar_t* databasePath, const wchar_t* note
 // immediately and may be called from any thread.
 void WINAPI BRWCrawlStop();
 void WINAPI BRWCrawlNow();
+// Waits until a pass of the crawl ends, for a status display or a test:
+// TRUE when one ended within the time. Passes that end while nobody waits
+// count as one.
+BOOLEAN WINAPI BRWCrawlWaitForPass(DWORD timeoutMs);
 }

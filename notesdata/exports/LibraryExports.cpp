@@ -67,3 +67,8 @@ void WINAPI BRWCrawlNow()
 {
     brw::CrawlControl::Process().RequestCrawlNow();
 }
+
+BOOLEAN WINAPI BRWCrawlWaitForPass(DWORD timeoutMs)
+{
+    return brw::CrawlControl::Process().WaitForPassFinished(timeoutMs) ? TRUE : FALSE;
+}

@@ -1,5 +1,6 @@
 #include "notesdata/notes/RegisteredDatabases.h"
 
+#include "common/DebugConsole.h"
 #include "connector/SettingsStore.h"
 #include "notesdata/notes/NotesText.h"
 
@@ -27,7 +28,10 @@ void ForEachValueName(HKEY key, const std::function<void(const std::wstring&)>& 
         DWORD nameLength = static_cast<DWORD>(std::size(name));
         const LSTATUS status = reader(key, index, name, &nameLength);
         if (status == ERROR_MORE_DATA) {
-            continue; // longer than any path this system writes
+            // Longer than any path this system writes; the name cannot be
+            // shown, since it was never read.
+            LogLong(L"Database name too long, skipped: value", static_cast<long>(index));
+            continue;
         }
         if (status != ERROR_SUCCESS) {
             return;

@@ -4,6 +4,7 @@
 // databases it chooses, and how the loop stops and wakes.
 #include "common/ComHolders.h"
 #include "common/IndexChangeMonitorApi.h"
+#include "common/SearchCatalogue.h"
 #include "common/WideString.h"
 #include "connector/CrawlRoot.h"
 #include "connector/UserIdentity.h"
@@ -151,13 +152,8 @@ protected:
 
     HRESULT ResetCatalogue()
     {
-        brw::ComPtr<ISearchManager> manager;
         brw::ComPtr<ISearchCatalogManager> catalog;
-        HRESULT hr = CoCreateInstance(CLSID_CSearchManager, nullptr, CLSCTX_INPROC_SERVER, IID_ISearchManager,
-                                      manager.put_void());
-        if (SUCCEEDED(hr)) {
-            hr = manager->GetCatalog(L"SystemIndex", catalog.put());
-        }
+        const HRESULT hr = brw::OpenSystemCatalogue(catalog);
         return SUCCEEDED(hr) ? catalog->Reset() : hr;
     }
 
@@ -311,6 +307,100 @@ TEST_F(CrawlTest, AListedDatabaseThatDoesNotOpenIsSkipped)
     EXPECT_EQ(1, std::count(outcomes.begin(), outcomes.end(), DatabaseOutcome::OpenFailed));
     EXPECT_EQ(1, std::count(outcomes.begin(), outcomes.end(), DatabaseOutcome::Recorded));
     EXPECT_EQ(3u, TakeQueued().size());
+}
+
+// Notes answers a table call with "no modified notes" (572) when nothing
+// changed; any other failure is a failure.
+template <STATUS kStatus>
+STATUS AnswerWith(DBHANDLE, const TIMEDATE&, brw::IIDTableProcessor&, TIMEDATE*)
+{
+    return kStatus;
+}
+
+TEST_F(CrawlTest, NoModifiedNotesKeepsTheSinceTimeAndIsNoFailure)
+{
+    MakeMemos(L"a.nsf");
+    SetFlag(L"ManualSelection");
+    Select(L"a.nsf");
+    ASSERT_EQ(S_OK, brw::RegisterCrawlRoot());
+    ASSERT_EQ(std::vector<DatabaseOutcome>{DatabaseOutcome::Recorded}, Pass());
+    const std::wstring recorded = SinceValue(L"a.nsf").value_or(L"");
+    ASSERT_FALSE(recorded.empty());
+    TakeQueued();
+
+    const struct {
+        const char* name;
+        brw::ModifiedTableWalk walk;
+        DatabaseOutcome outcome;
+    } cases[] = {
+        {"572: nothing changed", &AnswerWith<ERR_NO_MODIFIED_NOTES>, DatabaseOutcome::NothingChanged},
+        {"572 with the package's flag bits", &AnswerWith<ERR_NO_MODIFIED_NOTES | 0x4000>,
+         DatabaseOutcome::NothingChanged},
+        {"another status: a failed table", &AnswerWith<ERR_BAD_PARAMETER>, DatabaseOutcome::TableFailed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        brw::CrawlPass pass(brw::UserIdentity(), brw::IndexState::Unchanged, control_, c.walk);
+        ASSERT_TRUE(pass.CollectTargets());
+        pass.ProcessTargets();
+        EXPECT_EQ(std::vector<DatabaseOutcome>{c.outcome}, pass.Outcomes());
+        EXPECT_EQ(recorded, SinceValue(L"a.nsf").value_or(L"(gone)")) << "the since-time stays";
+        EXPECT_EQ(std::vector<Queued>{}, TakeQueued());
+    }
+}
+
+// A name longer than any database path cannot be read into the walk's
+// buffer; it is passed over and the databases listed after it still come.
+TEST_F(CrawlTest, AListedNameTooLongIsSkippedAndTheNamesAfterItAreCrawled)
+{
+    MakeMemos(L"b.nsf");
+    SetFlag(L"ManualSelection");
+    // Created first and sorted first, so whichever order the registry
+    // enumerates in, the readable name does not come before it by chance.
+    const std::wstring tooLong = L"a" + std::wstring(300, L'x') + L".nsf";
+    Select(tooLong);
+    Select(L"b.nsf");
+    ASSERT_EQ(S_OK, brw::RegisterCrawlRoot());
+    brw::CrawlPass pass(brw::UserIdentity(), brw::IndexState::Unchanged, control_);
+    ASSERT_TRUE(pass.CollectTargets());
+    ASSERT_EQ(1u, pass.Targets().size());
+    EXPECT_EQ(L"b.nsf", pass.Targets()[0].listName);
+    pass.ProcessTargets();
+    EXPECT_EQ(std::vector<DatabaseOutcome>{DatabaseOutcome::Recorded}, pass.Outcomes());
+    EXPECT_EQ(3u, TakeQueued().size());
+    EXPECT_EQ(L"", SinceValue(tooLong).value_or(L"(gone)")) << "the long value is left as the user wrote it";
+}
+
+// A data directory that cannot be opened costs that pass alone: the loop
+// waits and the next pass crawls it.
+TEST_F(CrawlTest, AMissingDataDirectorySkipsThePassAndTheNextPassRuns)
+{
+    MakeMemos(L"a.nsf");
+    ASSERT_EQ(S_OK, brw::RegisterCrawlRoot());
+    const std::wstring away = DataDir() + L".away";
+    ASSERT_TRUE(MoveFileW(DataDir().c_str(), away.c_str()));
+    brw::CrawlControl control;
+    auto command = Command(control, L"period=\"3600\"");
+    ASSERT_TRUE(command);
+    int result = -1;
+    std::thread crawl([&] {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        result = command->Execute(nullptr);
+        CoUninitialize();
+    });
+    constexpr DWORD kPassLimitMs = 60000; // a hang guard only
+    const bool firstEnded = control.WaitForPassFinished(kPassLimitMs);
+    const BOOL restored = MoveFileW(away.c_str(), DataDir().c_str());
+    EXPECT_TRUE(firstEnded);
+    EXPECT_EQ(std::vector<Queued>{}, TakeQueued()) << "nothing to crawl without the directory";
+    control.RequestCrawlNow();
+    EXPECT_TRUE(control.WaitForPassFinished(kPassLimitMs));
+    control.RequestStop();
+    crawl.join();
+    ASSERT_TRUE(restored);
+    EXPECT_EQ(3u, TakeQueued().size()) << "the next pass crawled the directory";
+    EXPECT_FALSE(SinceValue(DataPath(L"a.nsf")).value_or(L"").empty());
+    EXPECT_EQ(1, result);
 }
 
 // After a reset every database starts again, and one that fails in that

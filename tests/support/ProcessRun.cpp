@@ -97,6 +97,12 @@ bool RunningProcess::WaitForOutput(const std::string& text, DWORD timeoutMs)
     }
 }
 
+std::string RunningProcess::OutputSoFar()
+{
+    std::lock_guard<std::mutex> hold(outputLock_);
+    return output_;
+}
+
 ProcessResult RunningProcess::Wait(DWORD timeoutMs)
 {
     ProcessResult result;

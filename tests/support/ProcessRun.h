@@ -41,6 +41,8 @@ public:
     // Waits until the output so far contains `text`; false after timeoutMs
     // or when the output ended without it.
     bool WaitForOutput(const std::string& text, DWORD timeoutMs);
+    // What the program printed so far.
+    std::string OutputSoFar();
 
     // Waits for the exit (at most timeoutMs) and for its output to end.
     ProcessResult Wait(DWORD timeoutMs);
