@@ -36,7 +36,7 @@ foreach(file
         DEPENDS "${file}" VERBATIM)
     list(APPEND staged "${BRW_PACKAGE_STAGE}/payload/${name}")
 endforeach()
-foreach(target_and_file BRWHandler:BRWHandler.dll BRW:BRW.exe)
+foreach(target_and_file BRWHandler:BRWHandler.dll BRW:BRW.exe BRWSetup:BRWSetup.dll)
     string(REPLACE ":" ";" pair "${target_and_file}")
     list(GET pair 0 target)
     list(GET pair 1 name)
@@ -62,7 +62,7 @@ add_custom_target(brw_package ALL DEPENDS "${BRW_PACKAGE_FILE}")
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(config "${CMAKE_CURRENT_BINARY_DIR}/tests/package_test.json")
 string(JOIN "\", \"" wixl_arguments ${BRW_WIXL_ARGUMENTS})
-file(WRITE "${config}" "{
+file(GENERATE OUTPUT "${config}" CONTENT "{
   \"package\": \"${BRW_PACKAGE_FILE}\",
   \"version\": \"${PROJECT_VERSION}.0\",
   \"package_stage\": \"${BRW_PACKAGE_STAGE}\",
@@ -70,16 +70,22 @@ file(WRITE "${config}" "{
   \"wixl_arguments\": [\"${wixl_arguments}\"],
   \"work_dir\": \"${CMAKE_CURRENT_BINARY_DIR}/tests/prefixes\",
   \"wineprefix_script\": \"${BRW_SOURCE_ROOT}/scripts/wineprefix.sh\",
-  \"wine_run_script\": \"${BRW_SOURCE_ROOT}/scripts/wine-run.sh\"
+  \"wine_run_script\": \"${BRW_SOURCE_ROOT}/scripts/wine-run.sh\",
+  \"search_stand_in_32\": \"${BRW_WIN32_BINARY_DIR}/platform/winsearch/BRWSearchStandIn.dll\",
+  \"search_stand_in_64\": \"$<TARGET_FILE:BRWSearchStandIn>\",
+  \"connector_window\": \"$<TARGET_FILE:ConnectorWindowDouble>\"
 }
 ")
 foreach(case
         install_then_remove
+        connector_is_not_started_when_asked_not_to
         repair_restores_a_lost_file_and_value
         upgrade_replaces_an_older_version_and_keeps_user_settings
         refused_without_notes
         writes_what_the_servers_write_when_they_register)
     add_test(NAME package.${case}
         COMMAND "${Python3_EXECUTABLE}" "${BRW_SOURCE_ROOT}/installer/tests/package_test.py" "${config}" test_${case})
+    # Built for the tests, not for the package.
+    set_tests_properties(package.${case} PROPERTIES REQUIRED_FILES "$<TARGET_FILE:ConnectorWindowDouble>")
     set_tests_properties(package.${case} PROPERTIES TIMEOUT 600)
 endforeach()

@@ -26,6 +26,9 @@ PROGRAM_DIR = r'C:\Program Files\Brimlow Search'
 NOTES_FILES = ['BRWConnector.exe', 'BRWData.dll', 'BRWClient.dll', 'BRWHC.exe', 'BRWMon32.dll']
 PROGRAM_FILES = ['BRWHandler.dll', 'BRW.exe']
 RUN_KEY = r'HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
+# The Windows Search stand-in keeps the catalogue's crawl scope here.
+SCOPE_FILE = r'C:\ProgramData\Brimlow Search Stand-in\SystemIndex\scope.txt'
+CONNECTOR_WINDOW_CLASS = 'BRWCONNECTOR'
 UNINSTALL_KEY = r'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 USER_SETTINGS_KEY = r'HKCU\Software\FenwoldInc\BRW'
 
@@ -56,9 +59,15 @@ class Prefix:
     def __init__(self, name):
         self.root = os.path.join(CONFIG['work_dir'], name)
         self.log = open(self.root + '.log', 'w', encoding='utf-8')
+        self.started = []
         self._tool('fresh')
 
     def close(self):
+        for process in self.started:
+            if process.poll() is None:
+                process.kill()
+            process.wait()
+            process.stdout.close()
         self._tool('stop')
         self.log.close()
 
@@ -103,6 +112,32 @@ class Prefix:
         self.check(self.wine('reg', 'add', r'HKLM\SOFTWARE\Lotus\Notes', '/v', 'Path', '/d', NOTES_DIR + '\\',
                              '/f', '/reg:32'), 'the Notes key')
 
+    def install_search(self):
+        """The Windows Search stand-in, each architecture's classes in its
+        own registry view, as a machine with Windows Search has them."""
+        for bits, dll in (('32', CONFIG['search_stand_in_32']), ('64', CONFIG['search_stand_in_64'])):
+            target = rf'C:\SearchStandIn\{bits}\BRWSearchStandIn.dll'
+            self.put(dll, target)
+            self.check(self.wine('regsvr32', '/s', target), 'registering the Windows Search stand-in')
+
+    def crawl_roots(self):
+        path = self.unix(SCOPE_FILE)
+        if not os.path.exists(path):
+            return []
+        return [line.split('\t')[-1] for line in read_log(path).splitlines() if line.startswith('root\t')]
+
+    def start_connector_window(self):
+        """A process with a window of the connector's class, as a running
+        connector has; returns once the window exists."""
+        self.put(CONFIG['connector_window'], r'C:\ConnectorWindowDouble.exe')
+        process = subprocess.Popen([CONFIG['wine_run_script'], self.root, r'C:\ConnectorWindowDouble.exe',
+                                    CONNECTOR_WINDOW_CLASS], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                   stderr=self.log, text=True)
+        self.started.append(process)
+        if process.stdout.readline().strip() != 'ready':
+            raise AssertionError('the connector window did not start')
+        return process
+
     def check(self, code, what):
         if code != 0:
             raise AssertionError(f'{what} failed with exit code {code}; see {self.log.name}')
@@ -138,16 +173,21 @@ class PackageTest(unittest.TestCase):
         for prefix in self.prefixes:
             prefix.close()
 
-    def new_prefix(self, name, notes=True):
+    def new_prefix(self, name, notes=True, search=False):
         prefix = Prefix(self.id().rsplit('.', 1)[-1] + '.' + name)
         self.prefixes.append(prefix)
         if notes:
             prefix.install_notes()
+        if search:
+            prefix.install_search()
         return prefix
 
-    def install(self, prefix, package=None, log_name='install.log'):
+    def install(self, prefix, package=None, log_name='install.log', start_connector=False):
+        """Installs silently; the connector is started only when asked, so
+        that no test leaves one running unless it means to."""
         prefix.put(package or CONFIG['package'], r'C:\package.msi')
-        prefix.check(prefix.msiexec('/i', r'C:\package.msi', log_name=log_name), 'msiexec /i')
+        switches = [] if start_connector else ['STARTCONNECTOR=0']
+        prefix.check(prefix.msiexec('/i', r'C:\package.msi', *switches, log_name=log_name), 'msiexec /i')
 
     # What is on disk and in the registry views -------------------------
 
@@ -187,20 +227,35 @@ class PackageTest(unittest.TestCase):
     # The cases ----------------------------------------------------------
 
     def test_install_then_remove(self):
-        prefix = self.new_prefix('prefix')
+        prefix = self.new_prefix('prefix', search=True)
         before = prefix.registry()
-        self.install(prefix)
+        self.install(prefix, start_connector=True)
         installed = prefix.registry()
         self.assert_installed(prefix, installed)
         self.assertEqual([f'"{CONFIG["version"]}"'], self.installed_versions(installed))
         # The package is per machine: no user's settings are written.
         changed = productish(winereg.changes(before, installed)[0])
         self.assertEqual([], [key for key in changed if key.startswith('HKCU\\')])
+        # The elevated install added the installing user's crawl root, and
+        # started the connector for that user.
+        self.assertRegex(' '.join(prefix.crawl_roots()), r'^brw://\{S-1-5-[0-9-]+\}/$')
+        self.assertRegex(read_log(prefix.unix(r'C:\install.log')), r'Action start [0-9:]+: StartConnector\.')
 
+        connector = prefix.start_connector_window()
         prefix.check(prefix.msiexec('/x', r'C:\package.msi', log_name='remove.log'), 'msiexec /x')
+        # Removal asked the running connector to close, and it did.
+        self.assertEqual(0, connector.wait(timeout=120))
+        self.assertEqual([], prefix.crawl_roots())
         self.assert_nothing_left(prefix, before, prefix.registry())
         self.assertTrue(os.path.getsize(prefix.unix(r'C:\install.log')) > 0)
         self.assertTrue(os.path.getsize(prefix.unix(r'C:\remove.log')) > 0)
+
+    def test_connector_is_not_started_when_asked_not_to(self):
+        prefix = self.new_prefix('prefix')
+        self.install(prefix)
+        log = read_log(prefix.unix(r'C:\install.log'))
+        self.assertRegex(log, r'Action start [0-9:]+: InstallFinalize\.')
+        self.assertNotRegex(log, r'Action start [0-9:]+: StartConnector\.')
 
     def test_repair_restores_a_lost_file_and_value(self):
         prefix = self.new_prefix('prefix')
@@ -228,7 +283,10 @@ class PackageTest(unittest.TestCase):
         prefix.check(prefix.wine('reg', 'add', USER_SETTINGS_KEY, '/v', 'DebugConsole', '/t', 'REG_DWORD',
                                  '/d', '1', '/f'), 'a user setting')
 
+        connector = prefix.start_connector_window()
         self.install(prefix)
+        # The upgrade closed the running connector before replacing its files.
+        self.assertEqual(0, connector.wait(timeout=120))
         upgraded = prefix.registry()
         self.assertEqual([f'"{CONFIG["version"]}"'], self.installed_versions(upgraded))
         self.assert_installed(prefix, upgraded)
