@@ -48,6 +48,16 @@ std::wstring XmlAttribute(const std::wstring& text)
         case L'\'':
             out += L"&apos;";
             break;
+        // An XML parser turns these into blanks inside an attribute.
+        case L'\n':
+            out += L"&#10;";
+            break;
+        case L'\r':
+            out += L"&#13;";
+            break;
+        case L'\t':
+            out += L"&#9;";
+            break;
         default:
             out += c;
             break;

@@ -157,6 +157,10 @@ TEST(RegistrationFragment, TextIsEscapedForXml)
     const std::string xml =
         Fragment({{HKEY_CLASSES_ROOT, L"K&<>", KeyMode::Normal, {ScriptValue::String(L"n\"'", L"<a & b>")}}});
     ExpectContains(xml, "Key=\"K&amp;&lt;&gt;\" Name=\"n&quot;&apos;\" Type=\"string\" Value=\"&lt;a &amp; b&gt;\"");
+    // Line breaks and tabs would arrive as blanks if written as they are.
+    const std::string lines =
+        Fragment({{HKEY_CLASSES_ROOT, L"K", KeyMode::Normal, {ScriptValue::String(L"n", L"a\r\nb\tc")}}});
+    ExpectContains(lines, "Value=\"a&#13;&#10;b&#9;c\"");
 }
 
 TEST(RegistrationFragment, WhatAPerMachinePackageCannotWriteStopsTheBuild)
