@@ -82,6 +82,8 @@ foreach(case
         repair_restores_a_lost_file_and_value
         upgrade_replaces_an_older_version_and_keeps_user_settings
         refused_without_notes
+        refused_when_the_notes_folder_is_gone
+        an_older_version_does_not_replace_a_newer_one
         writes_what_the_servers_write_when_they_register)
     add_test(NAME package.${case}
         COMMAND "${Python3_EXECUTABLE}" "${BRW_SOURCE_ROOT}/installer/tests/package_test.py" "${config}" test_${case})

@@ -313,6 +313,30 @@ class PackageTest(unittest.TestCase):
         self.assertFalse(os.path.exists(prefix.unix(PROGRAM_DIR)))
         self.assertEqual({}, productish(winereg.changes(before, prefix.registry())[0]))
 
+    def test_refused_when_the_notes_folder_is_gone(self):
+        # A Notes key left behind by an uninstalled client is no Notes.
+        prefix = self.new_prefix('prefix')
+        shutil.rmtree(prefix.unix(NOTES_DIR))
+        before = prefix.registry()
+        prefix.put(CONFIG['package'], r'C:\package.msi')
+        self.assertNotEqual(0, prefix.msiexec('/i', r'C:\package.msi', log_name='install.log'))
+        self.assertFalse(os.path.exists(prefix.unix(NOTES_DIR)))
+        self.assertFalse(os.path.exists(prefix.unix(PROGRAM_DIR)))
+        self.assertEqual({}, productish(winereg.changes(before, prefix.registry())[0]))
+
+    def test_an_older_version_does_not_replace_a_newer_one(self):
+        older = build_package('2.0.0', os.path.join(CONFIG['work_dir'], 'older-over-newer.msi'))
+        self.addCleanup(os.remove, older)
+        prefix = self.new_prefix('prefix')
+        self.install(prefix)
+        prefix.put(older, r'C:\older.msi')
+        self.assertNotEqual(0, prefix.msiexec('/i', r'C:\older.msi', 'STARTCONNECTOR=0', log_name='older.log'))
+        installed = prefix.registry()
+        self.assertEqual([f'"{CONFIG["version"]}"'], self.installed_versions(installed))
+        self.assert_installed(prefix, installed)
+        with open(CONFIG['package'], 'rb') as f:
+            self.assertIn(b'A newer version of Brimlow Search is already installed.', f.read())
+
     def test_writes_what_the_servers_write_when_they_register(self):
         packaged = self.new_prefix('package')
         packaged_before = packaged.registry()
