@@ -48,9 +48,10 @@ endforeach()
 
 set(BRW_WIXL_ARGUMENTS -a x64 "${BRW_PACKAGE_SOURCE}" "${BRW_REGISTRATION_FRAGMENT}" payload/Registration32.wxs)
 
+string(JOIN "|" wixl_run ${BRW_WIXL_ARGUMENTS} -D "Version=${PROJECT_VERSION}.0" -o "${BRW_PACKAGE_FILE}")
 add_custom_command(OUTPUT "${BRW_PACKAGE_FILE}"
-    COMMAND "${BRW_WIXL}" ${BRW_WIXL_ARGUMENTS} -D "Version=${PROJECT_VERSION}.0" -o "${BRW_PACKAGE_FILE}"
-    DEPENDS "${BRW_PACKAGE_SOURCE}" "${BRW_REGISTRATION_FRAGMENT}" ${staged}
+    COMMAND ${CMAKE_COMMAND} "-DWIXL=${BRW_WIXL}" "-DARGUMENTS=${wixl_run}" -P "${BRW_SOURCE_ROOT}/cmake/RunWixl.cmake"
+    DEPENDS "${BRW_PACKAGE_SOURCE}" "${BRW_REGISTRATION_FRAGMENT}" ${staged} "${BRW_SOURCE_ROOT}/cmake/RunWixl.cmake"
     WORKING_DIRECTORY "${BRW_PACKAGE_STAGE}"
     COMMENT "Building the installer package ${BRW_PACKAGE_FILE}"
     VERBATIM)

@@ -108,7 +108,10 @@ class Prefix:
     def install_notes(self):
         """What the package looks for: a Notes client's key in the 32-bit
         view, and its program folder with a file of its own."""
-        self.put(CONFIG['package'], r'C:\Notes\nnotes.dll')
+        own = self.unix(NOTES_DIR + '\\' + NOTES_OWN_FILE)
+        os.makedirs(os.path.dirname(own), exist_ok=True)
+        with open(own, 'wb') as f:
+            f.write(b'MZ the Notes client library stands here')
         self.check(self.wine('reg', 'add', r'HKLM\SOFTWARE\Lotus\Notes', '/v', 'Path', '/d', NOTES_DIR + '\\',
                              '/f', '/reg:32'), 'the Notes key')
 
@@ -124,7 +127,7 @@ class Prefix:
         path = self.unix(SCOPE_FILE)
         if not os.path.exists(path):
             return []
-        return [line.split('\t')[-1] for line in read_log(path).splitlines() if line.startswith('root\t')]
+        return [line.split('\t')[-1] for line in read_text(path).splitlines() if line.startswith('root\t')]
 
     def start_connector_window(self):
         """A process with a window of the connector's class, as a running
@@ -146,9 +149,9 @@ class Prefix:
         return self.wine('msiexec', *args, '/qn', '/l*v', 'C:\\' + log_name)
 
 
-def read_log(path):
-    """An installer log, in UTF-16 (as Windows writes it) or in the
-    narrow text Wine's msiexec writes."""
+def read_text(path):
+    """A text file in UTF-16 with its byte-order mark (as Windows writes
+    installer logs) or in UTF-8 (Wine's msiexec log, the stand-in's scope)."""
     with open(path, 'rb') as f:
         data = f.read()
     if data.startswith(b'\xff\xfe'):
@@ -157,10 +160,12 @@ def read_log(path):
 
 
 def build_package(version, output):
-    """The package of the build, with another version number."""
-    subprocess.run([CONFIG['wixl']] + CONFIG['wixl_arguments'] + ['-D', 'Version=' + version, '-o', output],
-                   cwd=CONFIG['package_stage'], check=True, stdin=subprocess.DEVNULL,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    """The package of the build, with another version number. wixl carries
+    on past what it does not understand, so anything it says fails too."""
+    run = subprocess.run([CONFIG['wixl']] + CONFIG['wixl_arguments'] + ['-D', 'Version=' + version, '-o', output],
+                         cwd=CONFIG['package_stage'], stdin=subprocess.DEVNULL, capture_output=True, text=True)
+    if run.returncode != 0 or run.stderr.strip():
+        raise AssertionError(f'wixl failed ({run.returncode}): {run.stderr}')
     return output
 
 
@@ -213,7 +218,7 @@ class PackageTest(unittest.TestCase):
         self.assertEqual('"\\"C:\\\\Notes\\\\BRWConnector.exe\\""', registry[RUN_KEY]['Brimlow Search'])
 
     def assert_nothing_left(self, prefix, before, after):
-        self.assertEqual(['nnotes.dll'], sorted(os.listdir(prefix.unix(NOTES_DIR))))
+        self.assertEqual([NOTES_OWN_FILE], sorted(os.listdir(prefix.unix(NOTES_DIR))))
         self.assertFalse(os.path.exists(prefix.unix(PROGRAM_DIR)))
         changed, _ = winereg.changes(before, after)
         self.assertEqual({}, productish(changed))
@@ -239,7 +244,7 @@ class PackageTest(unittest.TestCase):
         # The elevated install added the installing user's crawl root, and
         # started the connector for that user.
         self.assertRegex(' '.join(prefix.crawl_roots()), r'^brw://\{S-1-5-[0-9-]+\}/$')
-        self.assertRegex(read_log(prefix.unix(r'C:\install.log')), r'Action start [0-9:]+: StartConnector\.')
+        self.assertRegex(read_text(prefix.unix(r'C:\install.log')), r'Action start [0-9:]+: StartConnector\.')
 
         connector = prefix.start_connector_window()
         prefix.check(prefix.msiexec('/x', r'C:\package.msi', log_name='remove.log'), 'msiexec /x')
@@ -253,7 +258,7 @@ class PackageTest(unittest.TestCase):
     def test_connector_is_not_started_when_asked_not_to(self):
         prefix = self.new_prefix('prefix')
         self.install(prefix)
-        log = read_log(prefix.unix(r'C:\install.log'))
+        log = read_text(prefix.unix(r'C:\install.log'))
         self.assertRegex(log, r'Action start [0-9:]+: InstallFinalize\.')
         self.assertNotRegex(log, r'Action start [0-9:]+: StartConnector\.')
 
@@ -304,7 +309,7 @@ class PackageTest(unittest.TestCase):
         before = prefix.registry()
         prefix.put(CONFIG['package'], r'C:\package.msi')
         self.assertNotEqual(0, prefix.msiexec('/i', r'C:\package.msi', log_name='install.log'))
-        self.assertIn('LaunchConditions', read_log(prefix.unix(r'C:\install.log')))
+        self.assertIn('LaunchConditions', read_text(prefix.unix(r'C:\install.log')))
         # The user is told why. Wine's msiexec neither shows nor logs the
         # launch condition's message under /qn (Windows logs it), so the
         # message is looked for in the package's string pool instead.
