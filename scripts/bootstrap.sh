@@ -29,6 +29,8 @@ want xauth
 want cmake
 want googletest
 want python3
+# The Windows Installer package is built with msitools' WiX compiler.
+want wixl
 
 [ ${#missing[@]} -eq 0 ] && exit 0
 

@@ -1,0 +1,20 @@
+// Names the package's source (Product.wxs.in) and the generated registration
+// fragments share: where each file goes and the id the installer knows it by.
+#pragma once
+
+namespace brw {
+
+// Program Files\Brimlow Search: the 64-bit handler and launcher.
+inline constexpr wchar_t kProgramDirectoryId[] = L"INSTALLDIR";
+// The Notes program directory, found in the machine's registry at install time.
+inline constexpr wchar_t kNotesDirectoryId[] = L"NOTESDIR";
+
+// A file's full installed path as the installer formats it: "[#<file id>]".
+inline constexpr wchar_t kHandlerFilePath[] = L"[#BRWHandler.dll]";
+inline constexpr wchar_t kLauncherFilePath[] = L"[#BRW.exe]";
+inline constexpr wchar_t kMonitorFilePath[] = L"[#BRWMon32.dll]";
+
+inline constexpr wchar_t kRegistration32Group[] = L"Registration32";
+inline constexpr wchar_t kRegistration64Group[] = L"Registration64";
+
+} // namespace brw
