@@ -16,6 +16,7 @@ constexpr wchar_t kPrefixSalt[] = L"qmvz472rtpla";
 constexpr wchar_t kSuffixSalt[] = L"wb5n81yfhcue";
 // Far more than either stored form of a 64-character password.
 constexpr DWORD kStoredLimitBytes = 4096;
+constexpr size_t kAesBlockBytes = 16;
 
 struct ProviderTraits {
     using pointer = HCRYPTPROV;
@@ -115,6 +116,12 @@ bool UnprotectPassword(const std::wstring& identity, std::vector<BYTE>& stored, 
 
 bool DecryptAes(const std::wstring& identity, std::vector<BYTE>& stored, std::vector<BYTE>& plain)
 {
+    // Only whole blocks are AES ciphertext; anything else (a data protection
+    // blob of another identity, say) is refused here, before a provider
+    // that does not check the length works past the end of the buffer.
+    if (stored.empty() || stored.size() % kAesBlockBytes != 0) {
+        return false;
+    }
     const CryptProvider provider = VerifyOnlyAesProvider();
     const CryptKey key = provider ? DeriveAesKey(provider.get(), identity) : CryptKey();
     plain = stored;

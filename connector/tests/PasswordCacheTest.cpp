@@ -103,6 +103,13 @@ TEST_F(PasswordCache, ThePasswordOfTheOlderAesFormIsRead)
     EXPECT_FALSE(brw::OpenStoredPassword(kIdentity, damaged, other)) << "the padding no longer checks";
     EXPECT_FALSE(brw::OpenStoredPassword(kIdentity, {}, other));
     EXPECT_FALSE(brw::OpenStoredPassword(kIdentity, std::vector<BYTE>(7, 0x42), other));
+    // Not whole blocks: refused before anything decrypts (Wine's provider
+    // would work past the end of the buffer).
+    std::vector<BYTE> ragged = kAesVector;
+    ragged.resize(kAesVector.size() + 5, 0x42);
+    EXPECT_FALSE(brw::OpenStoredPassword(kIdentity, ragged, other));
+    ragged.resize(kAesVector.size() - 3);
+    EXPECT_FALSE(brw::OpenStoredPassword(kIdentity, ragged, other));
 }
 
 TEST_F(PasswordCache, AValueOfAnotherTypeOrSizeIsNoPassword)
