@@ -397,4 +397,65 @@ TEST_F(ConnectorProgram, WhenThePolicyHidesTheCheckBoxTheCacheIsClearedAndNothin
               RegQueryValueExW(main.get(), brw::settings::kCachedPassword, nullptr, nullptr, nullptr, nullptr));
 }
 
+// ---- the debug console ------------------------------------------------------
+
+// This process on the connector's console for the life of the holder.
+class OnConsoleOf {
+public:
+    explicit OnConsoleOf(DWORD processId)
+    {
+        FreeConsole();
+        attached_ = AttachConsole(processId) != FALSE;
+    }
+    ~OnConsoleOf() { FreeConsole(); }
+    OnConsoleOf(const OnConsoleOf&) = delete;
+    OnConsoleOf& operator=(const OnConsoleOf&) = delete;
+    bool Attached() const { return attached_; }
+
+private:
+    bool attached_ = false;
+};
+
+struct ConsoleSeen {
+    bool attached = false;
+    bool visible = false;
+    std::wstring text;
+};
+
+ConsoleSeen LookAtConsole(brwtest::RunningProcess& connector)
+{
+    const OnConsoleOf console(connector.ProcessId());
+    ConsoleSeen seen;
+    seen.attached = console.Attached();
+    const HWND window = GetConsoleWindow();
+    seen.visible = window != nullptr && IsWindowVisible(window);
+    seen.text = brwtest::ConsoleText();
+    return seen;
+}
+
+TEST_F(ConnectorProgram, WithTheDebugConsoleOnTheLinesAreShownAndOffNothingIsWritten)
+{
+    struct Case {
+        DWORD debugConsole;
+        bool shown;
+    };
+    for (const Case c : {Case{1, true}, Case{0, false}}) {
+        SCOPED_TRACE(c.debugConsole);
+        ASSERT_TRUE(brwtest::SetDword(HKEY_CURRENT_USER, kMain, brw::kDebugConsoleValueName, c.debugConsole));
+        std::unique_ptr<brwtest::RunningProcess> connector = Start();
+        AnswerPrompt(*connector, kPassword, Remember::No);
+        ASSERT_TRUE(AskOnceServing(*connector, kListRequest).has_value());
+        const ConsoleSeen seen = LookAtConsole(*connector);
+        EXPECT_TRUE(seen.attached) << "the console host's console stays with the connector";
+        EXPECT_EQ(c.shown, seen.visible);
+        // The console host writes its own lines either way; the connector
+        // only when the setting is on.
+        EXPECT_EQ(c.shown, seen.text.find(L"Console recreated") != std::wstring::npos) << seen.text;
+        EXPECT_EQ(c.shown, seen.text.find(L"Check login") != std::wstring::npos) << seen.text;
+        EXPECT_NE(std::wstring::npos, seen.text.find(L"Waiting for close event")) << seen.text;
+        PostMessageW(MainWindow(*connector), WM_COMMAND, kExitCommand, 0);
+        EXPECT_EQ(0u, ExitCode(*connector));
+    }
+}
+
 } // namespace
