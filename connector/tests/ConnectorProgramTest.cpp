@@ -10,6 +10,7 @@
 #include "connector/CrawlRoot.h"
 #include "connector/SettingsStore.h"
 #include "connector/UserIdentity.h"
+#include "connector/tests/ConnectorInstall.h"
 #include "platform/winsearch/core/StateFolder.h"
 #include "tests/support/BuildTrees.h"
 #include "tests/support/CallerTrace.h"
@@ -34,13 +35,10 @@
 
 namespace {
 
-using brwtest::Quoted;
-
 constexpr DWORD kWindowWaitMs = 30000;
 constexpr DWORD kExitWaitMs = 45000; // the connector gives its threads 30 s
-constexpr wchar_t kUser[] = L"CN=Jane Doe/O=Acme";
 constexpr wchar_t kPassword[] = L"s3cret";
-constexpr wchar_t kNotesKey[] = L"SOFTWARE\\Lotus\\Notes";
+constexpr const wchar_t* kNotesKey = brwtest::kConnectorNotesKey;
 constexpr wchar_t kDialogClass[] = L"#32770";
 constexpr wchar_t kPromptTitle[] = L"Enter Password";
 constexpr wchar_t kProductTitle[] = L"Brimlow Search";
@@ -54,90 +52,19 @@ const std::wstring kMain = brw::kSettingsKeyPath;
 constexpr wchar_t kListRequest[] =
     L"<?xml version=\"1.0\" encoding=\"UTF-16\" ?><get_database_list sid=\"x\" tempdir=\"C:\\\\\" />";
 
-// The files a Notes program folder holds, from the 32-bit tree.
-const wchar_t* const kInstalledFiles[] = {
-    L"connector\\BRWConnector.exe", L"connector\\BRWClient.dll",   L"notesdata\\BRWData.dll",
-    L"platform\\notes\\nnotes.dll", L"platform\\notes\\nxrtf.dll", L"consolehost\\BRWHC.exe",
-};
-
-std::wstring FileName(const std::wstring& path)
-{
-    return path.substr(path.find_last_of(L'\\') + 1);
-}
-
-// One message over the connector's pipe, as the protocol handler sends it;
-// nothing when the pipe cannot be opened.
-std::optional<std::vector<BYTE>> AskPipe(const std::wstring& request)
-{
-    brw::FileHandle pipe(
-        CreateFileW(brw::kConnectorPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!pipe && GetLastError() == ERROR_PIPE_BUSY && WaitNamedPipeW(brw::kConnectorPipeName, kWindowWaitMs)) {
-        pipe.reset(
-            CreateFileW(brw::kConnectorPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    }
-    DWORD mode = PIPE_READMODE_MESSAGE;
-    if (!pipe || !SetNamedPipeHandleState(pipe.get(), &mode, nullptr, nullptr)) {
-        return std::nullopt;
-    }
-    DWORD written = 0;
-    const DWORD bytes = static_cast<DWORD>((request.size() + 1) * sizeof(wchar_t));
-    if (!WriteFile(pipe.get(), request.c_str(), bytes, &written, nullptr)) {
-        return std::nullopt;
-    }
-    std::vector<BYTE> reply;
-    BYTE chunk[4096];
-    for (;;) {
-        DWORD read = 0;
-        const BOOL whole = ReadFile(pipe.get(), chunk, sizeof(chunk), &read, nullptr);
-        reply.insert(reply.end(), chunk, chunk + read);
-        if (whole || GetLastError() != ERROR_MORE_DATA) {
-            return reply;
-        }
-    }
-}
-
-std::wstring AsText(const std::vector<BYTE>& bytes)
-{
-    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
-}
-
 class ConnectorProgram : public testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(com_.Entered());
         ASSERT_HRESULT_SUCCEEDED(standIn_.Result());
-        ASSERT_TRUE(CreateDirectoryW(program_.c_str(), nullptr));
-        for (const wchar_t* file : kInstalledFiles) {
-            const std::wstring source = brwtest::BinaryIn32BitTree(file);
-            ASSERT_TRUE(CopyFileW(source.c_str(), (program_ + L"\\" + FileName(source)).c_str(), FALSE)) << file;
-        }
-        Notesdb(L"create " + Quoted(data_) + L" --ini " + Quoted(program_ + L"\\notes.ini") + L" --user " +
-                Quoted(kUser) + L" --password " + kPassword);
-        ASSERT_TRUE(CreateDirectoryW((data_ + L"\\mail").c_str(), nullptr));
-        Notesdb(L"generate mail " + Quoted(data_ + L"\\mail\\jdoe.nsf") + L" --count 2");
-        ASSERT_TRUE(brwtest::SetString(HKEY_LOCAL_MACHINE, kNotesKey, brw::settings::kNotesPath, program_,
-                                       brwtest::RegistryView::View32));
-    }
-
-    void Notesdb(const std::wstring& arguments)
-    {
-        brwtest::ProcessSpec launch;
-        launch.commandLine = Quoted(brwtest::BinaryIn32BitTree(L"platform\\notes\\notesdb.exe")) + L" " + arguments;
-        brwtest::RunningProcess tool(launch);
-        const brwtest::ProcessResult result = tool.Wait(60000);
-        ASSERT_EQ(0u, result.exitCode) << result.output;
+        ASSERT_EQ("", brwtest::InstallConnector(program_, kPassword));
+        ASSERT_TRUE(brwtest::RegisterNotesFolder(program_));
     }
 
     std::unique_ptr<brwtest::RunningProcess> Start(const std::wstring& folder = L"")
     {
-        brwtest::ProcessSpec launch;
-        launch.commandLine = Quoted((folder.empty() ? program_ : folder) + L"\\BRWConnector.exe");
-        launch.captureOutput = false; // a GUI program: its lines go to its console
-        // Started from Explorer or the indexer, the program has no console of
-        // its own to leave before it borrows the console host's.
-        launch.creationFlags = DETACHED_PROCESS;
-        auto connector = std::make_unique<brwtest::RunningProcess>(launch);
+        auto connector = brwtest::StartConnector(folder.empty() ? program_ : folder);
         EXPECT_TRUE(connector->Started()) << connector->StartError();
         return connector;
     }
@@ -177,21 +104,10 @@ protected:
         brwtest::PressButton(prompt, IDOK);
     }
 
-    // The pipe has no creation signal another process can wait for: it is
-    // asked until it answers, each turn waiting on the connector's process
-    // so that a connector that ends stops the wait at once.
     static std::optional<std::vector<BYTE>> AskOnceServing(brwtest::RunningProcess& connector,
                                                            const std::wstring& request)
     {
-        const ULONGLONG deadline = GetTickCount64() + kWindowWaitMs;
-        for (;;) {
-            if (std::optional<std::vector<BYTE>> reply = AskPipe(request)) {
-                return reply;
-            }
-            if (GetTickCount64() >= deadline || WaitForSingleObject(connector.ProcessHandle(), 20) == WAIT_OBJECT_0) {
-                return std::nullopt;
-            }
-        }
+        return brwtest::AskOnceServing(connector, request, kWindowWaitMs);
     }
 
     static HWND MainWindow(brwtest::RunningProcess& connector)
@@ -248,7 +164,6 @@ protected:
     brw::ComApartment com_;
     brwtest::ScratchFolder root_{L"brwconnector"};
     std::wstring program_ = root_.Sub(L"notes");
-    std::wstring data_ = program_ + L"\\data";
     std::wstring state_ = root_.Sub(L"search");
     brwtest::ScratchKey notesKey_{HKEY_LOCAL_MACHINE, kNotesKey, brwtest::RegistryView::View32};
     brwtest::ScratchKey settings_{HKEY_CURRENT_USER, kMain};
@@ -275,7 +190,7 @@ TEST_F(ConnectorProgram, ASecondCopyEndsAtOnceAndCancellingTheLoginEndsTheFirst)
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(first->ProcessHandle(), 0)) << "the first copy runs on";
     brwtest::PressButton(prompt, IDCANCEL);
     EXPECT_EQ(0u, ExitCode(*first));
-    EXPECT_FALSE(AskPipe(kListRequest).has_value()) << "nothing was served";
+    EXPECT_FALSE(brwtest::AskConnectorPipe(kListRequest).has_value()) << "nothing was served";
 }
 
 TEST_F(ConnectorProgram, WithoutTheNotesKeyTheUserIsToldAndTheProgramEnds)
@@ -300,8 +215,7 @@ TEST_F(ConnectorProgram, WhereTheNotesLibraryIsMissingTheUserIsToldAndTheProgram
     for (const wchar_t* file : {L"BRWConnector.exe", L"BRWHC.exe"}) {
         ASSERT_TRUE(CopyFileW((program_ + L"\\" + file).c_str(), (bare + L"\\" + file).c_str(), FALSE));
     }
-    ASSERT_TRUE(brwtest::SetString(HKEY_LOCAL_MACHINE, kNotesKey, brw::settings::kNotesPath, bare,
-                                   brwtest::RegistryView::View32));
+    ASSERT_TRUE(brwtest::RegisterNotesFolder(bare));
     std::unique_ptr<brwtest::RunningProcess> connector = Start(bare);
     const HWND box = WaitForWindow(*connector, {kDialogClass, kProductTitle});
     ASSERT_NE(nullptr, box);
@@ -319,15 +233,15 @@ TEST_F(ConnectorProgram, AfterTheLoginThePipeAnswersAndTheCrawlCommandIsRefused)
     AnswerPrompt(*connector, kPassword, Remember::No);
     const std::optional<std::vector<BYTE>> list = AskOnceServing(*connector, kListRequest);
     ASSERT_TRUE(list.has_value());
-    EXPECT_NE(std::wstring::npos, AsText(*list).find(L"jdoe.nsf")) << "the mail file is listed";
+    EXPECT_NE(std::wstring::npos, brwtest::ReplyText(*list).find(L"jdoe.nsf")) << "the mail file is listed";
 
     const std::wstring crawl = L"<?xml version=\"1.0\" encoding=\"UTF-16\" ?><crawl_databases sid=\"" +
                                brw::UserIdentity() + L"\" initthread=\"true\" />";
-    const std::optional<std::vector<BYTE>> refused = AskPipe(crawl);
+    const std::optional<std::vector<BYTE>> refused = brwtest::AskConnectorPipe(crawl);
     ASSERT_TRUE(refused.has_value());
     EXPECT_EQ(20u, refused->size());
-    EXPECT_EQ(L"<failure/>", AsText(*refused));
-    EXPECT_TRUE(AskPipe(kListRequest).has_value()) << "the pipe is still served after the refusal";
+    EXPECT_EQ(L"<failure/>", brwtest::ReplyText(*refused));
+    EXPECT_TRUE(brwtest::AskConnectorPipe(kListRequest).has_value()) << "the pipe is still served after the refusal";
     EXPECT_TRUE(IsCrawlRootIncluded());
 
     const HWND window = MainWindow(*connector);
@@ -337,7 +251,7 @@ TEST_F(ConnectorProgram, AfterTheLoginThePipeAnswersAndTheCrawlCommandIsRefused)
     SendMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(0u, ExitCode(*connector));
     EXPECT_FALSE(TrayIconShown(window)) << "the tray icon went with the program";
-    EXPECT_FALSE(AskPipe(kListRequest).has_value()) << "the pipe went with the program";
+    EXPECT_FALSE(brwtest::AskConnectorPipe(kListRequest).has_value()) << "the pipe went with the program";
 }
 
 TEST_F(ConnectorProgram, TheCrawlRootIsAddedOnceOverTwoStarts)
