@@ -68,14 +68,14 @@ Login LogInUnlessDisabled()
 }
 
 // False when the program must end without its message loop.
-bool StartServing(brw::Serving& serving)
+bool StartServing(brw::Serving& serving, NotesSession& notes)
 {
     switch (serving.Start()) {
     case brw::ServingStart::Serving:
         return true;
     case brw::ServingStart::NoCrawl:
         brw::LogString(L"BRW Exiting");
-        serving.Stop();
+        notes.mayEnd = serving.Stop() == brw::ServingStop::Ended;
         return false;
     case brw::ServingStart::NoPipeServer:
         break;
@@ -94,7 +94,7 @@ int RunWindow(brw::MainWindow& window, HACCEL accelerators, NotesSession& notes)
     brw::LogString(L"Console recreated\n");
     brw::Serving serving;
     const Login login = LogInUnlessDisabled();
-    if (login == Login::Cancelled || (login == Login::Passed && !StartServing(serving))) {
+    if (login == Login::Cancelled || (login == Login::Passed && !StartServing(serving, notes))) {
         return 0;
     }
     const int code = window.RunMessageLoop(accelerators);

@@ -40,7 +40,8 @@ bool IsPasswordDialog(HWND dialog)
     return GetDlgItem(dialog, kIdentityItem) != nullptr && GetDlgItem(dialog, kPasswordItem) != nullptr;
 }
 
-// Moves (dx, dy) and resizes (dw, dh) a child in its parent's coordinates.
+// Moves a child dx to the right and widens it by dw, in the dialog's
+// coordinates.
 void Adjust(HWND dialog, HWND item, int dx, int dw)
 {
     RECT place{};

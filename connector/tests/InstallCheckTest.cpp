@@ -1,6 +1,9 @@
 // The install check, driven through the stored values rather than through
 // the program file's creation time: the case table decides what is stored
-// and which creation time the check sees.
+// and which creation time the check sees. (Windows keeps a file's creation
+// time through renames and attribute changes; Wine reports what the Linux
+// file system keeps, which is not always that, so a test of real file times
+// would test Wine.)
 #include "connector/InstallCheck.h"
 
 #include "common/DebugConsole.h"

@@ -63,6 +63,10 @@ protected:
     brwtest::ScratchKey policy_{HKEY_LOCAL_MACHINE, kMain};
 };
 
+// Windows keeps the data protection key with the user's logon credentials,
+// so a copied value opens for no other user; Wine keeps one per prefix. The
+// cases rely only on what both do: the extra entropy (the pass phrase of the
+// identity) must match for the value to open.
 TEST_F(PasswordCache, AStoredPasswordOpensForItsIdentityOnly)
 {
     for (const std::wstring& typed : {std::wstring(L"s3cret"), std::wstring(64, L'\x00E9'), std::wstring(L"a")}) {
