@@ -76,7 +76,7 @@ protected:
 
     static HWND WaitForPrompt(brwtest::RunningProcess& connector)
     {
-        return WaitForWindow(connector, {kDialogClass, kPromptTitle});
+        return WaitForWindow(connector, {kDialogClass, kPromptTitle, brwtest::Shown::Visible});
     }
 
     enum class Remember { No, Yes };
@@ -197,7 +197,7 @@ TEST_F(ConnectorProgram, WithoutTheNotesKeyTheUserIsToldAndTheProgramEnds)
 {
     ASSERT_TRUE(brwtest::DeleteTree(HKEY_LOCAL_MACHINE, kNotesKey, brwtest::RegistryView::View32));
     std::unique_ptr<brwtest::RunningProcess> connector = Start();
-    const HWND box = WaitForWindow(*connector, {kDialogClass, kProductTitle});
+    const HWND box = WaitForWindow(*connector, {kDialogClass, kProductTitle, brwtest::Shown::Visible});
     ASSERT_NE(nullptr, box);
     const std::vector<std::wstring> texts = brwtest::StaticTexts(box);
     EXPECT_NE(texts.end(),
@@ -217,7 +217,7 @@ TEST_F(ConnectorProgram, WhereTheNotesLibraryIsMissingTheUserIsToldAndTheProgram
     }
     ASSERT_TRUE(brwtest::RegisterNotesFolder(bare));
     std::unique_ptr<brwtest::RunningProcess> connector = Start(bare);
-    const HWND box = WaitForWindow(*connector, {kDialogClass, kProductTitle});
+    const HWND box = WaitForWindow(*connector, {kDialogClass, kProductTitle, brwtest::Shown::Visible});
     ASSERT_NE(nullptr, box);
     const std::vector<std::wstring> texts = brwtest::StaticTexts(box);
     EXPECT_NE(texts.end(), std::find(texts.begin(), texts.end(), L"Cannot load nnotes.dll"));

@@ -19,7 +19,8 @@ bool Matches(HWND window, const WindowMatch& match)
     wchar_t title[256] = {};
     GetClassNameW(window, name, ARRAYSIZE(name));
     GetWindowTextW(window, title, ARRAYSIZE(title));
-    return lstrcmpW(name, match.className) == 0 && lstrcmpW(title, match.title) == 0;
+    return lstrcmpW(name, match.className) == 0 && lstrcmpW(title, match.title) == 0 &&
+           (match.shown == Shown::Any || IsWindowVisible(window));
 }
 
 BOOL CALLBACK CheckWindow(HWND window, LPARAM parameter)

@@ -9,9 +9,17 @@
 
 namespace brwtest {
 
+enum class Shown {
+    Any,
+    // Only once shown: a dialog is shown after its items were made and
+    // initialised, so a visible one is ready to be answered.
+    Visible,
+};
+
 struct WindowMatch {
     const wchar_t* className; // "#32770" for dialogs and message boxes
     const wchar_t* title;     // the exact title
+    Shown shown = Shown::Any;
 };
 
 // A top-level window of the process that matches, or null.
