@@ -1,0 +1,20 @@
+// Resource and command ids of the connector program, shared by its resource
+// script and its code.
+#pragma once
+
+#define IDI_CONNECTOR 107
+#define IDI_CONNECTOR_SMALL 108
+#define IDS_WINDOW_TITLE 107
+#define IDS_WINDOW_CLASS 109
+#define IDC_CONNECTOR_MENU 109
+#define IDC_CONNECTOR_DEBUG_MENU 111
+#define IDC_CONNECTOR_ACCELERATORS 109
+
+#define IDM_ABOUT 104
+#define IDM_EXIT 105
+#define IDM_NEW_SEARCH_CONNECTOR 500
+#define IDM_ADD_APPLICATION 32773
+#define IDM_CLEAR_PASSWORD 32774
+#define IDM_DELETE 32781
+#define IDM_REFRESH 32782
+#define IDM_INDEX_DOCUMENT 32784

@@ -1,0 +1,141 @@
+#include "connector/Serving.h"
+
+#include "common/DebugConsole.h"
+#include "common/FailureTrail.h"
+#include "common/PipeProtocol.h"
+#include "connector/CrawlRoot.h"
+#include "connector/LateBinding.h"
+#include "connector/PipeServer.h"
+#include "connector/UserIdentity.h"
+
+#include <objbase.h>
+
+#include <algorithm>
+#include <memory>
+#include <new>
+
+namespace brw {
+namespace {
+
+constexpr wchar_t kComponent[] = L"BRWConnector";
+constexpr DWORD kStopRetryMs = 20;
+
+void RegisterCrawlRootOrSayWhy()
+{
+    // A standard user may not change SystemIndex (Windows asks for an
+    // elevated caller); the installer registers the root for the installing
+    // user, so a refusal here costs nothing and serving goes on.
+    const HRESULT hr = RegisterCrawlRoot();
+    if (FAILED(hr)) {
+        TraceFailure(kComponent, L"crawl root registration", hr);
+    }
+}
+
+// The thread's own copy of the crawl command.
+DWORD WINAPI CrawlStartThread(void* parameter) noexcept
+{
+    std::unique_ptr<std::wstring> request(static_cast<std::wstring*>(parameter));
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
+        return 0;
+    }
+    const CommandClientCalls* client = CommandClient();
+    BRWCommandContext context = 0;
+    if (client != nullptr && client->initialize(&context) == 0) {
+        // The data service's crawl loop: it returns when the crawl is
+        // stopped or gives up; its reply is of no interest.
+        client->execute(context, request->c_str());
+        client->free(context);
+    }
+    CoUninitialize();
+    return 0;
+}
+
+KernelHandle StartThread(LPTHREAD_START_ROUTINE routine, void* parameter)
+{
+    return KernelHandle(CreateThread(nullptr, 0, routine, parameter, 0, nullptr));
+}
+
+// The pipe server waits for a client between requests; one connection that
+// sends nothing lets it see the stop request. A busy pipe is serving a
+// client and sees the request when that one is done.
+bool WakePipeServer()
+{
+    const FileHandle pipe(
+        CreateFileW(kConnectorPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    return pipe || GetLastError() == ERROR_PIPE_BUSY;
+}
+
+DWORD RemainingMs(ULONGLONG deadline)
+{
+    const ULONGLONG now = GetTickCount64();
+    return now < deadline ? static_cast<DWORD>(deadline - now) : 0;
+}
+
+bool Ended(const KernelHandle& thread, ULONGLONG deadline)
+{
+    return !thread || WaitForSingleObject(thread.get(), RemainingMs(deadline)) == WAIT_OBJECT_0;
+}
+
+// The thread publishes its listener and opens its pipe only once it is
+// prepared for Notes; a stop that comes before finds nothing to stop or
+// nothing to connect to, so it is asked again until it takes.
+bool StopPipeServer(const KernelHandle& thread, ULONGLONG deadline)
+{
+    for (;;) {
+        if (RequestPipeServerStop() && WakePipeServer()) {
+            return Ended(thread, deadline);
+        }
+        if (WaitForSingleObject(thread.get(), std::min(kStopRetryMs, RemainingMs(deadline))) == WAIT_OBJECT_0) {
+            return true;
+        }
+        if (RemainingMs(deadline) == 0) {
+            return false;
+        }
+    }
+}
+
+} // namespace
+
+std::wstring CrawlRequest(const std::wstring& identity)
+{
+    return L"<?xml version=\"1.0\" encoding=\"UTF-16\" ?><crawl_databases sid=\"" + identity +
+           L"\" initthread=\"true\" />";
+}
+
+ServingStart Serving::Start()
+{
+    RegisterCrawlRootOrSayWhy();
+    pipeThread_ = StartThread(&PipeServerThread, nullptr);
+    if (!pipeThread_) {
+        return ServingStart::NoPipeServer;
+    }
+    try {
+        auto request = std::make_unique<std::wstring>(CrawlRequest(UserIdentity()));
+        crawlThread_ = StartThread(&CrawlStartThread, request.get());
+        if (crawlThread_) {
+            request.release();
+        }
+    } catch (const std::bad_alloc&) {
+    }
+    return crawlThread_ ? ServingStart::Serving : ServingStart::NoCrawl;
+}
+
+ServingStop Serving::Stop(DWORD waitMs)
+{
+    const ULONGLONG deadline = GetTickCount64() + waitMs;
+    if (crawlThread_) {
+        if (const DataServiceCalls* data = DataService()) {
+            data->crawlStop();
+        }
+    }
+    const bool ended = (!pipeThread_ || StopPipeServer(pipeThread_, deadline)) && Ended(crawlThread_, deadline);
+    if (!ended) {
+        LogString(L"BRWConnector threads did not end in time\n");
+        return ServingStop::Overdue;
+    }
+    pipeThread_.reset();
+    crawlThread_.reset();
+    return ServingStop::Ended;
+}
+
+} // namespace brw

@@ -1,0 +1,50 @@
+#pragma once
+// Serving: the crawl root registered with Windows Search, the pipe server
+// thread answering the protocol handler, and the crawl-start thread running
+// the data service's crawl for this user. Stopping is orderly: both threads
+// are asked to end and are waited for before Notes may be ended.
+#include "common/Handles.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace brw {
+
+enum class ServingStart {
+    Serving,
+    NoPipeServer, // nothing runs
+    NoCrawl,      // the pipe server runs and must be stopped
+};
+
+enum class ServingStop {
+    Ended,   // both threads ended: Notes may be ended and unloaded
+    Overdue, // a thread still runs: leave Notes alone
+};
+
+// How long the exit waits for the threads, together.
+inline constexpr DWORD kServingStopWaitMs = 30000;
+
+// The crawl command the crawl-start thread sends for identity.
+std::wstring CrawlRequest(const std::wstring& identity);
+
+class Serving {
+public:
+    Serving() = default;
+    ~Serving() = default;
+    Serving(const Serving&) = delete;
+    Serving& operator=(const Serving&) = delete;
+
+    // The calling thread must be in a COM apartment (for the registration).
+    ServingStart Start();
+    // Asks the crawl and the pipe server to end and waits for both, at most
+    // waitMs in all.
+    ServingStop Stop(DWORD waitMs = kServingStopWaitMs);
+    bool IsStarted() const { return static_cast<bool>(pipeThread_); }
+
+private:
+    KernelHandle pipeThread_;
+    KernelHandle crawlThread_;
+};
+
+} // namespace brw
