@@ -18,3 +18,5 @@
 #define IDM_DELETE 32781
 #define IDM_REFRESH 32782
 #define IDM_INDEX_DOCUMENT 32784
+// Asks the crawl for a pass at once; also what scripts post to the window.
+#define IDM_UPDATE_INDEX_NOW 32790
