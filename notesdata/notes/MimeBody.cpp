@@ -4,7 +4,6 @@
 #include "notesdata/mime/MessageText.h"
 #include "notesdata/mime/MimeEntity.h"
 #include "notesdata/notes/MimeContent.h"
-#include "notesdata/notes/MimeItemLayout.h"
 #include "notesdata/notes/NoteItems.h"
 
 #include <cstring>
@@ -12,32 +11,26 @@
 namespace brw {
 namespace {
 
-template <typename T>
-T ReadAt(const char* value, DWORD offset)
-{
-    T field;
-    std::memcpy(&field, value + offset, sizeof(field));
-    return field;
-}
+static_assert(sizeof(MIME_PART) == 20, "the MIME part descriptor is packed");
 
 // The part's bytes in the entity; nothing when its lengths run past the value.
 void AppendPart(const char* value, DWORD length, size_t maxBytes, std::string& entity)
 {
-    if (length < kMimePartDescriptorBytes) {
+    MIME_PART descriptor;
+    if (length < sizeof(descriptor)) {
         return;
     }
-    const DWORD byteCount = ReadAt<WORD>(value, kMimePartByteCountOffset);
-    DWORD kept = byteCount;
-    if (kMimePartDescriptorBytes + byteCount > length) {
+    std::memcpy(&descriptor, value, sizeof(descriptor));
+    DWORD kept = descriptor.wByteCount;
+    if (sizeof(descriptor) + kept > length) {
         return;
     }
-    if ((ReadAt<DWORD>(value, kMimePartFlagsOffset) & kMimePartBodyInObject) != 0) {
-        const DWORD inline_ = DWORD(ReadAt<WORD>(value, kMimePartBoundaryLengthOffset)) +
-                              ReadAt<WORD>(value, kMimePartHeadersLengthOffset);
-        kept = inline_ < byteCount ? inline_ : byteCount;
+    if ((descriptor.dwFlags & MIME_PART_BODY_IN_DBOBJECT) != 0) {
+        const DWORD inline_ = DWORD(descriptor.wBoundaryLen) + descriptor.wHeadersLen;
+        kept = inline_ < kept ? inline_ : kept;
     }
     const size_t room = maxBytes - entity.size();
-    entity.append(value + kMimePartDescriptorBytes, kept < room ? kept : room);
+    entity.append(value + sizeof(descriptor), kept < room ? kept : room);
 }
 
 } // namespace

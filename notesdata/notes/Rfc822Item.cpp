@@ -1,7 +1,6 @@
 #include "notesdata/notes/Rfc822Item.h"
 
 #include "notesdata/mime/HeaderText.h"
-#include "notesdata/notes/MimeItemLayout.h"
 #include "notesdata/notes/NotesText.h"
 
 #include <cstring>
@@ -10,13 +9,7 @@
 namespace brw {
 namespace {
 
-template <typename T>
-T ReadAt(const char* value, DWORD offset)
-{
-    T field;
-    std::memcpy(&field, value + offset, sizeof(field));
-    return field;
-}
+static_assert(sizeof(RFC822ITEMDESC) == 14, "the header item descriptor is packed");
 
 struct Rfc822Parts {
     DWORD flags;
@@ -26,20 +19,20 @@ struct Rfc822Parts {
 
 bool SplitValue(const char* value, DWORD length, Rfc822Parts* parts)
 {
-    if (length < kRfc822DescriptorBytes) {
+    RFC822ITEMDESC descriptor;
+    if (length < sizeof(descriptor)) {
         return false;
     }
-    DWORD lengths[4];
-    for (DWORD at = 0; at < 4; ++at) {
-        lengths[at] = ReadAt<WORD>(value, kRfc822NativeLengthOffset + at * sizeof(WORD));
-    }
-    if (kRfc822DescriptorBytes + lengths[0] + lengths[1] + lengths[2] + lengths[3] > length) {
+    std::memcpy(&descriptor, value, sizeof(descriptor));
+    const DWORD pieces =
+        DWORD(descriptor.wNotesNativeLen) + descriptor.w822NameLen + descriptor.w822DelimLen + descriptor.w822BodyLen;
+    if (sizeof(descriptor) + pieces > length) {
         return false;
     }
-    const char* native = value + kRfc822DescriptorBytes;
-    const char* body = native + lengths[0] + lengths[1] + lengths[2];
-    *parts = Rfc822Parts{ReadAt<DWORD>(value, kRfc822FlagsOffset), std::string_view(native, lengths[0]),
-                         std::string_view(body, lengths[3])};
+    const char* native = value + sizeof(descriptor);
+    const char* body = native + descriptor.wNotesNativeLen + descriptor.w822NameLen + descriptor.w822DelimLen;
+    *parts = Rfc822Parts{descriptor.dwFlags, std::string_view(native, descriptor.wNotesNativeLen),
+                         std::string_view(body, descriptor.w822BodyLen)};
     return true;
 }
 
@@ -61,8 +54,8 @@ Rfc822Value ReadRfc822Value(const char* value, DWORD length)
     if (!SplitValue(value, length, &parts)) {
         return Rfc822Value();
     }
-    const DWORD format = parts.flags & kRfc822FormatMask;
-    if (format == kRfc822FormatDate) {
+    const DWORD format = parts.flags & RFC822_ITEM_FORMAT_MASK;
+    if (format == RFC822_ITEM_FORMAT_DATE) {
         Rfc822Value result;
         if (parts.native.size() == sizeof(TIMEDATE)) {
             result.kind = Rfc822Value::Kind::Time;
@@ -75,8 +68,8 @@ Rfc822Value ReadRfc822Value(const char* value, DWORD length)
         std::wstring native = LmbcsToWide(parts.native.data(), parts.native.size());
         return TextValue(native.empty() ? std::vector<std::wstring>() : std::vector<std::wstring>{native}, false);
     }
-    const bool asList = (parts.flags & kRfc822TextList) != 0;
-    if (format == kRfc822FormatAddress) {
+    const bool asList = (parts.flags & RFC822_ITEM_TEXT_LIST) != 0;
+    if (format == RFC822_ITEM_FORMAT_ADDR) {
         return TextValue(mime::SplitAddresses(parts.body), asList);
     }
     std::wstring text = mime::DecodeHeaderText(parts.body);
