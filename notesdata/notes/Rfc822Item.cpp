@@ -1,15 +1,21 @@
 #include "notesdata/notes/Rfc822Item.h"
 
 #include "notesdata/mime/HeaderText.h"
+#include "notesdata/mime/MailDate.h"
 #include "notesdata/notes/NotesText.h"
 
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 namespace brw {
 namespace {
 
 static_assert(sizeof(RFC822ITEMDESC) == 14, "the header item descriptor is packed");
+
+// TIMEDATE's second word: the Julian day below, the zone above.
+constexpr DWORD kJulianDayMask = 0x00FFFFFF;
+constexpr DWORD kZoneEast = 0x40000000;
 
 struct Rfc822Parts {
     DWORD flags;
@@ -36,6 +42,50 @@ bool SplitValue(const char* value, DWORD length, Rfc822Parts* parts)
     return true;
 }
 
+// A TIMEDATE: hundredths of the day in UTC, then the Julian day with the
+// sender's zone in the top byte (whole hours, quarter hours, east of UTC);
+// whether daylight saving was in effect the text does not say.
+TIMEDATE TimeOfMailDate(const mime::MailDate& date)
+{
+    constexpr long long kSecondsPerDay = 86400;
+    constexpr long long kJulianDayOfEpoch = 2440588;
+    const long long days = date.utcSeconds >= 0 ? date.utcSeconds / kSecondsPerDay
+                                                : (date.utcSeconds - kSecondsPerDay + 1) / kSecondsPerDay;
+    const long long secondOfDay = date.utcSeconds - days * kSecondsPerDay;
+    const int offset = date.offsetMinutes < 0 ? -date.offsetMinutes : date.offsetMinutes;
+    DWORD zone = DWORD(offset / 60) << 24 | DWORD(offset % 60 / 15) << 28;
+    zone |= date.offsetMinutes > 0 ? kZoneEast : 0;
+    TIMEDATE time;
+    time.Innards[0] = static_cast<DWORD>(secondOfDay * 100);
+    time.Innards[1] = (static_cast<DWORD>(days + kJulianDayOfEpoch) & kJulianDayMask) | zone;
+    return time;
+}
+
+// A time value that names a day: not cleared to zero, not "any day".
+bool IsUsableTime(std::string_view native, TIMEDATE* time)
+{
+    if (native.size() != sizeof(TIMEDATE)) {
+        return false;
+    }
+    std::memcpy(time, native.data(), sizeof(TIMEDATE));
+    const DWORD day = time->Innards[1] & kJulianDayMask;
+    return day != 0 && day != (ANYDAY & kJulianDayMask);
+}
+
+// The item's time value; without a usable one, the date its header text
+// gives; nothing when neither is a date.
+Rfc822Value DateValue(const Rfc822Parts& parts)
+{
+    Rfc822Value result;
+    if (IsUsableTime(parts.native, &result.time)) {
+        result.kind = Rfc822Value::Kind::Time;
+    } else if (const std::optional<mime::MailDate> date = mime::ParseMailDate(parts.body)) {
+        result.kind = Rfc822Value::Kind::Time;
+        result.time = TimeOfMailDate(*date);
+    }
+    return result;
+}
+
 Rfc822Value TextValue(std::vector<std::wstring> texts, bool asList)
 {
     Rfc822Value result;
@@ -56,12 +106,7 @@ Rfc822Value ReadRfc822Value(const char* value, DWORD length)
     }
     const DWORD format = parts.flags & RFC822_ITEM_FORMAT_MASK;
     if (format == RFC822_ITEM_FORMAT_DATE) {
-        Rfc822Value result;
-        if (parts.native.size() == sizeof(TIMEDATE)) {
-            result.kind = Rfc822Value::Kind::Time;
-            std::memcpy(&result.time, parts.native.data(), sizeof(TIMEDATE));
-        }
-        return result;
+        return DateValue(parts);
     }
     // A header kept only in its Notes form is shown as Notes keeps it.
     if (parts.body.empty()) {

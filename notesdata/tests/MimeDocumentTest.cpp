@@ -85,6 +85,25 @@ TEST_F(MimeDocument, HeaderItemsGiveTheFieldsOfAClassicMemo)
         << brw::WideToUtf8(got.reply);
 }
 
+// Mail stored without the date's time value (or with a cleared one) still
+// has its dates: the header text is read, zone and all; text that is no
+// date gives none.
+TEST_F(MimeDocument, ADateWithoutItsTimeValueIsReadFromItsText)
+{
+    ImportDatabase(L"mime.nsf", Note(Header("PostedDate", kDate, "Date", "Fri, 8 Aug 2014 13:18:33 EDT") +
+                                     Header("DeliveredDate", kDate, "Date", "8 Aug 14 19:18 +0200 (CEST)", Time(0, 0)) +
+                                     Header("$Expires", kDate, "Expires", "Fri, 31 Feb 2014 13:18:33 -0400")));
+    const CommandResult got = GetDocument(L"mime.nsf", L"8F6");
+    EXPECT_EQ(0, got.result);
+    EXPECT_TRUE(Holds(got.reply, L"<datefield><name>PostedDate</name><value>" +
+                                     brwtest::ReplyTime(2014, 8, 8, 17, 18, 33) + L"</value></datefield>"))
+        << brw::WideToUtf8(got.reply);
+    EXPECT_TRUE(Holds(got.reply, L"<datefield><name>DeliveredDate</name><value>" +
+                                     brwtest::ReplyTime(2014, 8, 8, 17, 18, 0) + L"</value></datefield>"))
+        << brw::WideToUtf8(got.reply);
+    EXPECT_FALSE(Holds(got.reply, L"<name>$Expires</name>")) << brw::WideToUtf8(got.reply);
+}
+
 TEST_F(MimeDocument, OneRecipientWithoutTheListFlagIsAText)
 {
     ImportDatabase(L"mime.nsf", Note(Header("CopyTo", kAddress, "Cc", "<solo@example.com>")));
