@@ -2,6 +2,7 @@
 
 #include "common/ComHolders.h"
 #include "platform/notes/CdRecords.h"
+#include "platform/notes/DxlFileFlags.h"
 #include "platform/notes/Lmbcs.h"
 #include "platform/notes/TimeDate.h"
 #include "platform/notes/Values.h"
@@ -365,7 +366,9 @@ bool FileItem(IXMLDOMNode* object, nsf::ItemData& item)
         }
     }
     // Old exports leave out size: the decoded data says it.
-    item.value = values::FileObject(name, static_cast<DWORD>(item.object.size()), created, modified);
+    const WORD flags = FileFlagsFromDxl(Attribute(file.get(), L"flags"), Attribute(file.get(), L"encoding"));
+    item.value =
+        values::FileObject(name, static_cast<DWORD>(item.object.size()), created, modified, OBJECT_FILE, flags);
     return true;
 }
 

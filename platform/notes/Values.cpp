@@ -104,7 +104,7 @@ std::vector<BYTE> RichText(const std::vector<BYTE>& records)
 }
 
 std::vector<BYTE> FileObject(const std::string& lmbcsName, DWORD size, const TIMEDATE& created,
-                             const TIMEDATE& modified, WORD objectType)
+                             const TIMEDATE& modified, WORD objectType, WORD fileFlags)
 {
     std::vector<BYTE> out = Typed(TYPE_OBJECT);
     FILEOBJECT object{};
@@ -113,7 +113,7 @@ std::vector<BYTE> FileObject(const std::string& lmbcsName, DWORD size, const TIM
     object.FileNameLength = static_cast<WORD>(lmbcsName.size());
     object.HostType = HOST_MSDOS;
     object.CompressionType = COMPRESS_NONE;
-    object.Flags = FILEFLAG_INDOC;
+    object.Flags = fileFlags;
     object.FileSize = size;
     object.FileCreated = created;
     object.FileModified = modified;

@@ -15,8 +15,9 @@ std::vector<BYTE> NumberList(const std::vector<double>& numbers);
 std::vector<BYTE> Time(const TIMEDATE& t);
 std::vector<BYTE> TimeRange(const std::vector<TIMEDATE>& times, const std::vector<TIMEDATE_PAIR>& pairs);
 std::vector<BYTE> RichText(const std::vector<BYTE>& records);
+// fileFlags: FILEFLAG_xxx and the ENCODE_xxx of a file that was a MIME part.
 std::vector<BYTE> FileObject(const std::string& lmbcsName, DWORD size, const TIMEDATE& created,
-                             const TIMEDATE& modified, WORD objectType = OBJECT_FILE);
+                             const TIMEDATE& modified, WORD objectType = OBJECT_FILE, WORD fileFlags = FILEFLAG_INDOC);
 std::vector<BYTE> Raw(WORD type, const std::vector<BYTE>& data);
 
 // Internet mail as Notes keeps it. A header item (TYPE_RFC822_TEXT):
