@@ -6,60 +6,106 @@
 #include "notesdata/notes/MimeContent.h"
 #include "notesdata/notes/NoteItems.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace brw {
 namespace {
 
 static_assert(sizeof(MIME_PART) == 20, "the MIME part descriptor is packed");
 
-// The part's bytes in the entity; nothing when its lengths run past the value.
-void AppendPart(const char* value, DWORD length, size_t maxBytes, std::string& entity)
-{
-    MIME_PART descriptor;
-    if (length < sizeof(descriptor)) {
-        return;
+// A part whose data is a file object: where in the entity its data would
+// stand, and the object's name.
+struct StoredData {
+    size_t at;
+    std::string name;
+};
+
+class EntityJoiner {
+public:
+    EntityJoiner(std::string& entity, size_t maxBytes) : entity_(entity), maxBytes_(maxBytes) {}
+
+    // The part's bytes in the entity; nothing when its lengths run past the
+    // value.
+    void Append(const char* value, DWORD length)
+    {
+        MIME_PART descriptor;
+        if (length < sizeof(descriptor)) {
+            return;
+        }
+        std::memcpy(&descriptor, value, sizeof(descriptor));
+        const DWORD byteCount = descriptor.wByteCount;
+        if (sizeof(descriptor) + byteCount > length) {
+            return;
+        }
+        const char* bytes = value + sizeof(descriptor);
+        if ((descriptor.dwFlags & MIME_PART_BODY_IN_DBOBJECT) == 0) {
+            Keep(bytes, byteCount);
+            return;
+        }
+        const DWORD inline_ = std::min<DWORD>(DWORD(descriptor.wBoundaryLen) + descriptor.wHeadersLen, byteCount);
+        if (Keep(bytes, inline_) && byteCount - inline_ <= MAXPATH) {
+            stored_.push_back(StoredData{entity_.size(), std::string(bytes + inline_, byteCount - inline_)});
+        }
     }
-    std::memcpy(&descriptor, value, sizeof(descriptor));
-    DWORD kept = descriptor.wByteCount;
-    if (sizeof(descriptor) + kept > length) {
-        return;
+
+    bool Full() const { return entity_.size() >= maxBytes_; }
+
+    // Names the object of each part whose empty body stands where a stored
+    // part's data would.
+    void MarkStoredParts(mime::Message& message) const
+    {
+        for (mime::Part& part : message.parts) {
+            const char* start = part.body.data();
+            if (!part.body.empty() || start < entity_.data() || start > entity_.data() + entity_.size()) {
+                continue;
+            }
+            const size_t at = static_cast<size_t>(start - entity_.data());
+            for (const StoredData& stored : stored_) {
+                if (stored.at == at) {
+                    part.storedAs = stored.name;
+                }
+            }
+        }
     }
-    if ((descriptor.dwFlags & MIME_PART_BODY_IN_DBOBJECT) != 0) {
-        const DWORD inline_ = DWORD(descriptor.wBoundaryLen) + descriptor.wHeadersLen;
-        kept = inline_ < kept ? inline_ : kept;
+
+private:
+    // False when the bytes did not all fit.
+    bool Keep(const char* bytes, size_t count)
+    {
+        const size_t room = maxBytes_ - entity_.size();
+        entity_.append(bytes, std::min(count, room));
+        return count <= room;
     }
-    const size_t room = maxBytes - entity.size();
-    entity.append(value + sizeof(descriptor), kept < room ? kept : room);
-}
+
+    std::string& entity_;
+    size_t maxBytes_;
+    std::vector<StoredData> stored_;
+};
 
 } // namespace
 
-std::string ReadMimeEntity(NOTEHANDLE note, size_t maxBytes)
+std::unique_ptr<MimeContent> ReadMimeContent(NOTEHANDLE note)
 {
-    std::string entity;
+    const mime::Limits limits;
+    auto content = std::make_unique<MimeContent>();
+    EntityJoiner joiner(content->entity, limits.maxEntityBytes);
     ForEachNoteItem(note, [&](const NoteItem& item) {
         if (item.type != TYPE_MIME_PART || item.length < sizeof(WORD)) {
             return true;
         }
         const LockedValue value(item.value);
         if (value.Data() != nullptr) {
-            AppendPart(value.Data() + sizeof(WORD), item.length - sizeof(WORD), maxBytes, entity);
+            joiner.Append(value.Data() + sizeof(WORD), item.length - sizeof(WORD));
         }
-        return entity.size() < maxBytes;
+        return !joiner.Full();
     });
-    return entity;
-}
-
-std::unique_ptr<MimeContent> ReadMimeContent(NOTEHANDLE note)
-{
-    const mime::Limits limits;
-    auto content = std::make_unique<MimeContent>();
-    content->entity = ReadMimeEntity(note, limits.maxEntityBytes);
     if (content->entity.empty()) {
         return nullptr;
     }
     content->message = mime::ParseEntity(content->entity, limits);
+    joiner.MarkStoredParts(content->message);
     if (content->message.outcome != mime::ParseOutcome::Complete) {
         // What was found before the limit is still indexed.
         LogLong(L"MIME body beyond a limit, parts kept: ", static_cast<long>(content->message.parts.size()));
@@ -67,10 +113,10 @@ std::unique_ptr<MimeContent> ReadMimeContent(NOTEHANDLE note)
     return content;
 }
 
-std::wstring MimeBodyText(NoteDocument& document)
+std::wstring MimeBodyText(NoteDocument& document, const mime::StoredPartReader& readStored)
 {
     const MimeContent* content = document.Mime();
-    return content != nullptr ? mime::MessageText(content->message) : std::wstring();
+    return content != nullptr ? mime::MessageText(content->message, readStored) : std::wstring();
 }
 
 } // namespace brw

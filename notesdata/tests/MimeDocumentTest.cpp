@@ -134,11 +134,68 @@ TEST_F(MimeDocument, AnHtmlOnlyMailGivesItsVisibleText)
     EXPECT_FALSE(Holds(text, L"color")) << brw::WideToUtf8(text);
 }
 
-TEST_F(MimeDocument, DataKeptInAnAttachedObjectIsNotReadAsText)
+// Notes keeps a large part's content in a file object of the note; the
+// part item then holds its boundary, headers and the object's name.
+std::string StoredPartsMemo()
+{
+    const std::string latin = "Gr\xFC\xDF"
+                              "e aus dem Objekt";
+    return Part(kHasHeaders, "", "Content-Type: multipart/mixed; boundary=\"s\"\r\n\r\n", "") +
+           Part(kHasBoundary | kHasHeaders, "\r\n--s\r\n", "Content-Type: text/plain\r\n\r\n", "Short intro.") +
+           Part(kHasBoundary | kHasHeaders | kBodyInObject, "\r\n--s\r\n",
+                "Content-Type: text/plain; charset=iso-8859-1\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n",
+                "ATT0123.object") +
+           Part(kHasBoundary | kHasHeaders | kBodyInObject, "\r\n--s\r\n",
+                "Content-Type: text/plain\r\nContent-Disposition: attachment; filename=\"notes.txt\"\r\n\r\n",
+                "ATT0124.object") +
+           Part(kHasBoundary | kHasHeaders | kBodyInObject, "\r\n--s\r\n", "Content-Type: text/plain\r\n\r\n",
+                "ATT0999.missing") +
+           Part(0, "", "", "\r\n--s--\r\n") +
+           "<item name='$FILE'><object><file flags='mime' encoding='quotedprintable' name='ATT0123.object'>"
+           "<filedata>" +
+           brwtest::Base64(latin) +
+           "</filedata></file></object></item>"
+           "<item name='$FILE'><object><file flags='mime' name='ATT0124.object'><filedata>" +
+           brwtest::Base64("attached words") + "</filedata></file></object></item>";
+}
+
+TEST_F(MimeDocument, ATextPartKeptInAFileObjectIsReadAsText)
+{
+    ImportDatabase(L"mime.nsf", Note(StoredPartsMemo()));
+    const std::wstring text = BodyText();
+    EXPECT_TRUE(Holds(text, L"Short intro. Gr\u00FC\u00DF"
+                            L"e aus dem Objekt"))
+        << brw::WideToUtf8(text);
+    EXPECT_FALSE(Holds(text, L"ATT0")) << brw::WideToUtf8(text);
+    EXPECT_FALSE(Holds(text, L"attached words")) << brw::WideToUtf8(text);
+    // The copy read back is gone: only the body file is left.
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(ReplyFile(L"*.part").c_str(), &found);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, search);
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+    }
+}
+
+TEST_F(MimeDocument, ThePreviewShowsATextPartKeptInAFileObject)
+{
+    ImportDatabase(L"mime.nsf", Note(StoredPartsMemo()));
+    const std::wstring path = NextBodyFile(L"rtf");
+    const CommandResult got = GetDocument(L"mime.nsf", L"8F6", L"preview=\"true\"");
+    EXPECT_EQ(path, brwtest::ElementText(got.reply, L"rtf"));
+    const std::string rtf = brwtest::ReadFileBytes(path);
+    EXPECT_NE(std::string::npos, rtf.find("Gr\\u252?\\u223?e aus dem Objekt")) << rtf;
+}
+
+// Without the object it names, a stored part gives no text and no failure.
+TEST_F(MimeDocument, AStoredPartWithoutItsObjectGivesNoText)
 {
     ImportDatabase(L"mime.nsf",
-                   Note(Part(kHasHeaders | kBodyInObject, "", "Content-Type: text/plain\r\n\r\n", "ATT0123.object")));
-    EXPECT_FALSE(Holds(BodyText(), L"ATT0123"));
+                   Note(Part(kHasHeaders | kBodyInObject, "", "Content-Type: text/plain\r\n\r\n", "ATT0123.object") +
+                        "<item name='Keep'><text>still here</text></item>"));
+    const std::wstring text = BodyText();
+    EXPECT_TRUE(Holds(text, L"still here")) << brw::WideToUtf8(text);
+    EXPECT_FALSE(Holds(text, L"ATT0123")) << brw::WideToUtf8(text);
 }
 
 // Lengths that point past the value, values shorter than their descriptor:
