@@ -84,23 +84,46 @@ private:
     std::vector<StoredData> stored_;
 };
 
+// The note's MIME part items in their order.
+std::vector<NoteItem> MimePartItems(NOTEHANDLE note)
+{
+    std::vector<NoteItem> items;
+    ForEachNoteItem(note, [&](const NoteItem& item) {
+        if (item.type == TYPE_MIME_PART && item.length >= sizeof(WORD)) {
+            items.push_back(item);
+        }
+        return true;
+    });
+    return items;
+}
+
 } // namespace
 
 std::unique_ptr<MimeContent> ReadMimeContent(NOTEHANDLE note)
 {
+    const std::vector<NoteItem> items = MimePartItems(note);
+    if (items.empty()) {
+        return nullptr;
+    }
     const mime::Limits limits;
     auto content = std::make_unique<MimeContent>();
+    // The entity is as long as the items' values at most: one allocation
+    // instead of one per doubling of a body that may run to megabytes.
+    size_t valueBytes = 0;
+    for (const NoteItem& item : items) {
+        valueBytes = std::min<size_t>(valueBytes + item.length, limits.maxEntityBytes);
+    }
+    content->entity.reserve(valueBytes);
     EntityJoiner joiner(content->entity, limits.maxEntityBytes);
-    ForEachNoteItem(note, [&](const NoteItem& item) {
-        if (item.type != TYPE_MIME_PART || item.length < sizeof(WORD)) {
-            return true;
-        }
+    for (const NoteItem& item : items) {
         const LockedValue value(item.value);
         if (value.Data() != nullptr) {
             joiner.Append(value.Data() + sizeof(WORD), item.length - sizeof(WORD));
         }
-        return !joiner.Full();
-    });
+        if (joiner.Full()) {
+            break;
+        }
+    }
     if (content->entity.empty()) {
         return nullptr;
     }
