@@ -198,6 +198,32 @@ TEST_F(MimeDocument, AStoredPartWithoutItsObjectGivesNoText)
     EXPECT_FALSE(Holds(text, L"ATT0123")) << brw::WideToUtf8(text);
 }
 
+// An export made with the MIME option holds the message as one <mime>
+// element; imported, it is read like the items Notes keeps for it.
+TEST_F(MimeDocument, AMessageImportedFromAMimeElementIsReadLikeItsItems)
+{
+    ImportDatabase(L"mime.nsf",
+                   "<document form='Memo'><noteinfo noteid='8f6'/><mime><![CDATA["
+                   "From: =?utf-8?Q?Ren=C3=A9_Roux?= <rene@example.fr>\r\nTo: a@example.com, b@example.com\r\n"
+                   "Subject: =?iso-8859-1?Q?Gr=FC=DFe?=\r\nDate: Fri, 8 Aug 2014 13:18:33 -0400\r\n"
+                   "Content-Type: multipart/alternative; boundary=\"z\"\r\n\r\n--z\r\n"
+                   "Content-Type: text/plain\r\n\r\nPlain words <here>.\r\n--z\r\nContent-Type: text/html\r\n\r\n"
+                   "<p>Markup</p>\r\n--z--\r\n]]></mime></document>");
+    const CommandResult got = GetDocument(L"mime.nsf", L"8F6");
+    EXPECT_EQ(0, got.result);
+    EXPECT_TRUE(Holds(got.reply, L"<textfield><name>Subject</name><value>Gr\u00FC\u00DFe</value></textfield>"))
+        << brw::WideToUtf8(got.reply);
+    EXPECT_TRUE(Holds(got.reply, L"<textlistfield><name>SendTo</name><value>a@example.com</value>"
+                                 L"<value>b@example.com</value></textlistfield>"))
+        << brw::WideToUtf8(got.reply);
+    EXPECT_TRUE(Holds(got.reply, L"<datefield><name>PostedDate</name><value>" +
+                                     brwtest::ReplyTime(2014, 8, 8, 17, 18, 33) + L"</value></datefield>"))
+        << brw::WideToUtf8(got.reply);
+    const std::wstring text = BodyText();
+    EXPECT_TRUE(Holds(text, L"Plain words <here>.")) << brw::WideToUtf8(text);
+    EXPECT_FALSE(Holds(text, L"Markup")) << brw::WideToUtf8(text);
+}
+
 // Lengths that point past the value, values shorter than their descriptor:
 // the field or part is left out and the rest of the note still comes.
 TEST_F(MimeDocument, DamagedDescriptorsAreSkipped)
