@@ -2,6 +2,7 @@
 
 #include "common/DebugConsole.h"
 #include "common/Handles.h"
+#include "notesdata/files/MimeStoredPart.h"
 #include "notesdata/files/TemporaryFiles.h"
 #include "notesdata/notes/MimeBody.h"
 #include "notesdata/notes/NoteItems.h"
@@ -76,8 +77,8 @@ FileHandle OpenBodyFile(const std::wstring& path)
 class TextBodyWriter {
 public:
     // The buffers are filled before they are read, so they are not cleared.
-    TextBodyWriter(HANDLE file, NoteDocument& document)
-        : file_(file), document_(document), wide_(new char[kWideBufferBytes])
+    TextBodyWriter(HANDLE file, NoteDocument& document, const std::wstring& tempDir)
+        : file_(file), document_(document), tempDir_(tempDir), wide_(new char[kWideBufferBytes])
     {
     }
 
@@ -98,6 +99,8 @@ private:
 
     HANDLE file_;
     NoteDocument& document_;
+    // Where a MIME part kept in a file object is read back from.
+    const std::wstring& tempDir_;
     // The parts of a MIME body make one text, written where the first is.
     bool mimeWritten_ = false;
     std::unique_ptr<char[]> wide_;
@@ -195,7 +198,7 @@ void TextBodyWriter::Rfc822Item(const NoteItem& item)
 void TextBodyWriter::MimeText()
 {
     mimeWritten_ = true;
-    std::wstring text = MimeBodyText(document_);
+    std::wstring text = MimeBodyText(document_, StoredPartReaderFor(document_, tempDir_));
     WriteWideText(text.data(), text.size());
 }
 
@@ -262,7 +265,7 @@ std::optional<std::wstring> WriteTextBody(NoteDocument& document, const std::wst
     if (!file) {
         return std::nullopt;
     }
-    const DWORD writeError = TextBodyWriter(file.get(), document).WriteAll();
+    const DWORD writeError = TextBodyWriter(file.get(), document, tempDir).WriteAll();
     if (writeError != ERROR_SUCCESS) {
         // A cut-off body is no body: the handler would index half a text.
         LogLong(L"ExportAs failed: ", static_cast<long>(writeError));

@@ -2,12 +2,12 @@
 
 #include "common/Handles.h"
 #include "notesdata/files/TemporaryFiles.h"
-#include "notesdata/mime/MessageText.h"
 #include "notesdata/mime/MimeEntity.h"
 #include "notesdata/mime/TransferEncoding.h"
 #include "notesdata/notes/MimeContent.h"
 
 #include <new>
+#include <vector>
 
 namespace brw {
 namespace {
@@ -33,18 +33,21 @@ bool WriteWholeFile(const std::wstring& path, const std::string& bytes)
 
 } // namespace
 
-MimeAttachment::MimeAttachment(NoteDocument& document, WORD index, std::wstring fileName, std::string body,
-                               std::string encoding, const TIMEDATE& modified)
-    : document_(document), index_(index), fileName_(std::move(fileName)), body_(std::move(body)),
-      encoding_(std::move(encoding)), modified_(modified)
+MimeAttachment::MimeAttachment(NoteDocument& document, WORD index, size_t part, std::wstring fileName, DWORD fileSize,
+                               const TIMEDATE& modified)
+    : document_(document), index_(index), part_(part), fileName_(std::move(fileName)), fileSize_(fileSize),
+      modified_(modified)
 {
-    const size_t size = mime::DecodedSize(body_, encoding_);
-    fileSize_ = size > MAXDWORD ? MAXDWORD : static_cast<DWORD>(size);
 }
 
 std::string MimeAttachment::DecodedBytes() const
 {
-    return mime::DecodeTransfer(body_, encoding_);
+    const MimeContent* content = document_.Mime();
+    if (content == nullptr || part_ >= content->message.parts.size()) {
+        return std::string();
+    }
+    const mime::Part& part = content->message.parts[part_];
+    return mime::DecodeTransfer(part.body, part.encoding);
 }
 
 void CollectMimeAttachments(NoteDocument& document, QXObjectList& attachments)
@@ -54,12 +57,18 @@ void CollectMimeAttachments(NoteDocument& document, QXObjectList& attachments)
         return;
     }
     const TIMEDATE modified = DocumentTime(document.Handle());
-    for (const mime::Part* part : mime::MessageAttachments(content->message)) {
-        if (mime::DecodedSize(part->body, part->encoding) == 0) {
+    const std::vector<mime::Part>& parts = content->message.parts;
+    for (size_t at = 0; at < parts.size(); ++at) {
+        if (!mime::IsAttachment(parts[at])) {
             continue;
         }
-        auto* attachment = new (std::nothrow) MimeAttachment(document, document.NextAttachmentIndex(), part->fileName,
-                                                             std::string(part->body), part->encoding, modified);
+        const size_t size = mime::DecodedSize(parts[at].body, parts[at].encoding);
+        if (size == 0) {
+            continue;
+        }
+        auto* attachment =
+            new (std::nothrow) MimeAttachment(document, document.NextAttachmentIndex(), at, parts[at].fileName,
+                                              size > MAXDWORD ? MAXDWORD : static_cast<DWORD>(size), modified);
         if (attachment == nullptr) {
             return;
         }

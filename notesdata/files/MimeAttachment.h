@@ -14,9 +14,10 @@ namespace brw {
 
 class MimeAttachment : public QXObject {
 public:
-    // body: the part's data as it stands, transfer-encoded; it is decoded
-    // only when the file is extracted.
-    MimeAttachment(NoteDocument& document, WORD index, std::wstring fileName, std::string body, std::string encoding,
+    // part: the index of the part in the document's parsed MIME body, whose
+    // data stays where it stands, transfer-encoded, until the file is
+    // extracted; fileSize: its decoded size.
+    MimeAttachment(NoteDocument& document, WORD index, size_t part, std::wstring fileName, DWORD fileSize,
                    const TIMEDATE& modified);
 
     NoteDocument& Document() const { return document_; }
@@ -24,15 +25,15 @@ public:
     // The name the message gives the file, decoded; may be empty.
     const std::wstring& FileName() const { return fileName_; }
     DWORD FileSize() const { return fileSize_; }
+    // Empty when the document's MIME body is no longer at hand.
     std::string DecodedBytes() const;
     const TIMEDATE& Modified() const { return modified_; }
 
 private:
     NoteDocument& document_;
     WORD index_;
+    size_t part_;
     std::wstring fileName_;
-    std::string body_;
-    std::string encoding_;
     DWORD fileSize_;
     TIMEDATE modified_;
 };

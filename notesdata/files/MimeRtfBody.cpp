@@ -1,6 +1,7 @@
 #include "notesdata/files/MimeRtfBody.h"
 
 #include "common/Handles.h"
+#include "notesdata/files/MimeStoredPart.h"
 #include "notesdata/files/TemporaryFiles.h"
 #include "notesdata/notes/MimeBody.h"
 #include "notesdata/notes/NoteItems.h"
@@ -98,7 +99,7 @@ std::optional<std::wstring> WriteMimeRtfBody(NoteDocument& document, const std::
         const std::wstring text = HeaderText(document.Handle(), name);
         heading += heading.empty() || text.empty() ? text : L"\n" + text;
     }
-    const std::string rtf = RtfOfText(heading, MimeBodyText(document));
+    const std::string rtf = RtfOfText(heading, MimeBodyText(document, StoredPartReaderFor(document, tempDir)));
     std::optional<std::wstring> path = MakeTempFilePath(tempDir, TempFileKind::RtfBody, document.Database().ReplicaId(),
                                                         document.NoteId(), NextBodySerial(), L"");
     if (!path || !WriteWholeFile(*path, rtf)) {

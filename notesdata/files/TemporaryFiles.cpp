@@ -78,6 +78,8 @@ std::wstring FileName(TempFileKind kind, const std::wstring& replicaId, DWORD no
         return replicaId + FormatText(L"-%X_%X.txt", noteId, number);
     case TempFileKind::RtfBody:
         return replicaId + FormatText(L"-%X_%X.rtf", noteId, number);
+    case TempFileKind::StoredPart:
+        return replicaId + FormatText(L"-%X_%X.part", noteId, number);
     default:
         return replicaId + FormatText(L"-%X_%X.cd", noteId, number);
     }

@@ -13,7 +13,8 @@
 
 namespace brw {
 
-enum class TempFileKind { Attachment, TextBody, RtfBody, RichTextRecords };
+// StoredPart: a MIME part's content read back from its file object.
+enum class TempFileKind { Attachment, TextBody, RtfBody, RichTextRecords, StoredPart };
 
 // Read-only, temporary, not content-indexed: the reader deletes only files
 // that carry read-only, and the indexer must not crawl them.

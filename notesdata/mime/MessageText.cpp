@@ -23,20 +23,27 @@ std::string DecodedBody(const Part& part)
     return DecodeTransfer(part.body, part.encoding);
 }
 
-std::wstring MessageText(const Message& message)
+std::wstring MessageText(const Message& message, const StoredPartReader& readStored)
 {
     std::wstring text;
     for (const Part& part : message.parts) {
-        if (IsAttachment(part)) {
+        const bool html = part.type == "text/html";
+        if (IsAttachment(part) || (part.type != "text/plain" && !html) ||
+            (html && HasPlainAlternative(message, part.alternativeGroup))) {
             continue;
         }
-        std::wstring piece;
-        if (part.type == "text/plain") {
-            piece = DecodeCharset(DecodedBody(part), part.charset);
-        } else if (part.type == "text/html" && !HasPlainAlternative(message, part.alternativeGroup)) {
-            piece = VisibleTextOfHtml(DecodeCharset(DecodedBody(part), part.charset));
-        } else {
+        std::optional<std::string> bytes;
+        if (part.storedAs.empty()) {
+            bytes = DecodedBody(part);
+        } else if (readStored) {
+            bytes = readStored(part);
+        }
+        if (!bytes) {
             continue;
+        }
+        std::wstring piece = DecodeCharset(*bytes, part.charset);
+        if (html) {
+            piece = VisibleTextOfHtml(piece);
         }
         if (!text.empty()) {
             text += L' ';

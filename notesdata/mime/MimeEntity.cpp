@@ -203,6 +203,20 @@ std::string FirstToken(std::string_view header)
     return Lower(Trimmed(header.substr(0, header.find(';'))));
 }
 
+// The start of the next line at or after from (itself a line's start)
+// that begins with the delimiter; the body's size when none does. Only
+// such lines matter to a multipart body, and searching for the delimiter
+// passes over a part's content without looking at each of its lines.
+size_t NextDelimiterLine(std::string_view body, const std::string& delimiter, size_t from)
+{
+    for (size_t at = body.find(delimiter, from); at != std::string_view::npos; at = body.find(delimiter, at + 1)) {
+        if (at == 0 || body[at - 1] == '\n') {
+            return at;
+        }
+    }
+    return body.size();
+}
+
 class Parser {
 public:
     explicit Parser(const Limits& limits) : limits_(limits) {}
@@ -274,7 +288,7 @@ void Parser::Multipart(std::string_view body, const std::string& boundary, size_
 {
     const std::string delimiter = "--" + boundary;
     size_t partStart = std::string_view::npos;
-    for (size_t at = 0; at < body.size();) {
+    for (size_t at = NextDelimiterLine(body, delimiter, 0); at < body.size();) {
         const Line line = LineAt(body, at);
         const bool isDelimiter = line.text.compare(0, delimiter.size(), delimiter) == 0;
         std::string_view rest = isDelimiter ? line.text.substr(delimiter.size()) : std::string_view();
@@ -292,7 +306,7 @@ void Parser::Multipart(std::string_view body, const std::string& boundary, size_
             }
             partStart = line.next;
         }
-        at = line.next;
+        at = NextDelimiterLine(body, delimiter, line.next);
     }
     if (partStart != std::string_view::npos && partStart < body.size()) {
         Entity(body.substr(partStart), depth + 1, group);

@@ -27,6 +27,10 @@ struct Part {
     // order they open), 0 when there is none: of alternatives one is shown.
     size_t alternativeGroup = 0;
     std::string_view body; // transfer-encoded, as it stands in the entity
+    // Where the part's data is kept when it stands outside the entity (the
+    // name the store gives it); body is empty then. Empty for a part whose
+    // data is its body.
+    std::string storedAs;
 };
 
 enum class ParseOutcome {

@@ -32,6 +32,54 @@ int Base64Value(char c)
     return kBase64.values[static_cast<unsigned char>(c)];
 }
 
+// Per byte: 1 for a base64 digit, 2 for the '=' that ends the data, 0
+// for any other byte.
+constexpr unsigned char kDigitBit = 1;
+constexpr unsigned char kEndBit = 2;
+struct Base64ClassTable {
+    unsigned char classes[256];
+    constexpr Base64ClassTable() : classes()
+    {
+        for (int c = 0; c < 256; ++c) {
+            classes[c] = kBase64.values[c] >= 0 ? kDigitBit : 0;
+        }
+        classes[static_cast<unsigned char>('=')] = kEndBit;
+    }
+};
+constexpr Base64ClassTable kBase64Classes;
+
+// The digits before the first '=', in one pass with no branch per byte: a
+// listed file of 100 KB is read here at every listing. Bytes go in blocks;
+// only the block that holds the '=' is looked at byte by byte.
+size_t Base64Digits(std::string_view text)
+{
+    constexpr size_t kBlock = 64;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    size_t digits = 0;
+    size_t at = 0;
+    for (; at + kBlock <= text.size(); at += kBlock) {
+        unsigned found = 0;
+        size_t blockDigits = 0;
+        for (size_t i = at; i < at + kBlock; ++i) {
+            const unsigned char kind = kBase64Classes.classes[bytes[i]];
+            blockDigits += kind & kDigitBit;
+            found |= kind;
+        }
+        if ((found & kEndBit) != 0) {
+            break;
+        }
+        digits += blockDigits;
+    }
+    for (; at < text.size(); ++at) {
+        const unsigned char kind = kBase64Classes.classes[bytes[at]];
+        if ((kind & kEndBit) != 0) {
+            break;
+        }
+        digits += kind & kDigitBit;
+    }
+    return digits;
+}
+
 int HexValue(char c)
 {
     if (c >= '0' && c <= '9') {
@@ -138,14 +186,7 @@ size_t DecodedSize(std::string_view body, std::string_view encoding)
         return IsNamed(encoding, "quoted-printable") ? DecodeQuotedPrintable(body, QuotedPrintableUse::Body).size()
                                                      : body.size();
     }
-    size_t digits = 0;
-    for (char c : body) {
-        if (c == '=') {
-            break;
-        }
-        digits += Base64Value(c) >= 0 ? 1 : 0;
-    }
-    return digits * 6 / 8;
+    return Base64Digits(body) * 6 / 8;
 }
 
 std::string DecodeTransfer(std::string_view body, std::string_view encoding)

@@ -11,7 +11,7 @@ namespace brw {
 
 struct Rfc822Value {
     enum class Kind {
-        None, // damaged, empty, or a date without its time value
+        None, // damaged, empty, or a date that neither its time value nor its text gives
         Time,
         Text,
         TextList,

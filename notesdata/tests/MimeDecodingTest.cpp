@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -126,6 +127,29 @@ TEST(HtmlText, MarkupScriptsAndCommentsGoAndReferencesResolve)
     EXPECT_EQ(L"a", brw::mime::VisibleTextOfHtml(L"a<script>never closed"));
     EXPECT_EQ(L"a", brw::mime::VisibleTextOfHtml(L"a<!-- never closed"));
     EXPECT_EQ(L"a", brw::mime::VisibleTextOfHtml(L"a<b"));
+}
+
+} // namespace
+
+namespace {
+
+// The listed size of a base64 file is counted, not decoded: for every
+// length around the counting blocks, with line breaks, garbage and an '='
+// anywhere, it is the length of what extraction decodes.
+TEST(TransferEncoding, TheCountedBase64SizeIsTheDecodedSize)
+{
+    std::mt19937 random(4096);
+    const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/\r\n \t!*=\x80\xFF";
+    for (size_t length = 0; length < 300; ++length) {
+        for (int round = 0; round < 4; ++round) {
+            std::string body(length, 'Q');
+            for (char& c : body) {
+                c = random() % 8 == 0 ? alphabet[random() % alphabet.size()] : alphabet[random() % 64];
+            }
+            EXPECT_EQ(brw::mime::DecodeTransfer(body, "base64").size(), brw::mime::DecodedSize(body, " Base64 "))
+                << length << ": " << body;
+        }
+    }
 }
 
 } // namespace

@@ -85,6 +85,25 @@ TEST_F(MimeDocument, HeaderItemsGiveTheFieldsOfAClassicMemo)
         << brw::WideToUtf8(got.reply);
 }
 
+// Mail stored without the date's time value (or with a cleared one) still
+// has its dates: the header text is read, zone and all; text that is no
+// date gives none.
+TEST_F(MimeDocument, ADateWithoutItsTimeValueIsReadFromItsText)
+{
+    ImportDatabase(L"mime.nsf", Note(Header("PostedDate", kDate, "Date", "Fri, 8 Aug 2014 13:18:33 EDT") +
+                                     Header("DeliveredDate", kDate, "Date", "8 Aug 14 19:18 +0200 (CEST)", Time(0, 0)) +
+                                     Header("$Expires", kDate, "Expires", "Fri, 31 Feb 2014 13:18:33 -0400")));
+    const CommandResult got = GetDocument(L"mime.nsf", L"8F6");
+    EXPECT_EQ(0, got.result);
+    EXPECT_TRUE(Holds(got.reply, L"<datefield><name>PostedDate</name><value>" +
+                                     brwtest::ReplyTime(2014, 8, 8, 17, 18, 33) + L"</value></datefield>"))
+        << brw::WideToUtf8(got.reply);
+    EXPECT_TRUE(Holds(got.reply, L"<datefield><name>DeliveredDate</name><value>" +
+                                     brwtest::ReplyTime(2014, 8, 8, 17, 18, 0) + L"</value></datefield>"))
+        << brw::WideToUtf8(got.reply);
+    EXPECT_FALSE(Holds(got.reply, L"<name>$Expires</name>")) << brw::WideToUtf8(got.reply);
+}
+
 TEST_F(MimeDocument, OneRecipientWithoutTheListFlagIsAText)
 {
     ImportDatabase(L"mime.nsf", Note(Header("CopyTo", kAddress, "Cc", "<solo@example.com>")));
@@ -115,11 +134,94 @@ TEST_F(MimeDocument, AnHtmlOnlyMailGivesItsVisibleText)
     EXPECT_FALSE(Holds(text, L"color")) << brw::WideToUtf8(text);
 }
 
-TEST_F(MimeDocument, DataKeptInAnAttachedObjectIsNotReadAsText)
+// Notes keeps a large part's content in a file object of the note; the
+// part item then holds its boundary, headers and the object's name.
+std::string StoredPartsMemo()
+{
+    const std::string latin = "Gr\xFC\xDF"
+                              "e aus dem Objekt";
+    return Part(kHasHeaders, "", "Content-Type: multipart/mixed; boundary=\"s\"\r\n\r\n", "") +
+           Part(kHasBoundary | kHasHeaders, "\r\n--s\r\n", "Content-Type: text/plain\r\n\r\n", "Short intro.") +
+           Part(kHasBoundary | kHasHeaders | kBodyInObject, "\r\n--s\r\n",
+                "Content-Type: text/plain; charset=iso-8859-1\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n",
+                "ATT0123.object") +
+           Part(kHasBoundary | kHasHeaders | kBodyInObject, "\r\n--s\r\n",
+                "Content-Type: text/plain\r\nContent-Disposition: attachment; filename=\"notes.txt\"\r\n\r\n",
+                "ATT0124.object") +
+           Part(kHasBoundary | kHasHeaders | kBodyInObject, "\r\n--s\r\n", "Content-Type: text/plain\r\n\r\n",
+                "ATT0999.missing") +
+           Part(0, "", "", "\r\n--s--\r\n") +
+           "<item name='$FILE'><object><file flags='mime' encoding='quotedprintable' name='ATT0123.object'>"
+           "<filedata>" +
+           brwtest::Base64(latin) +
+           "</filedata></file></object></item>"
+           "<item name='$FILE'><object><file flags='mime' name='ATT0124.object'><filedata>" +
+           brwtest::Base64("attached words") + "</filedata></file></object></item>";
+}
+
+TEST_F(MimeDocument, ATextPartKeptInAFileObjectIsReadAsText)
+{
+    ImportDatabase(L"mime.nsf", Note(StoredPartsMemo()));
+    const std::wstring text = BodyText();
+    EXPECT_TRUE(Holds(text, L"Short intro. Gr\u00FC\u00DF"
+                            L"e aus dem Objekt"))
+        << brw::WideToUtf8(text);
+    EXPECT_FALSE(Holds(text, L"ATT0")) << brw::WideToUtf8(text);
+    EXPECT_FALSE(Holds(text, L"attached words")) << brw::WideToUtf8(text);
+    // The copy read back is gone: only the body file is left.
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(ReplyFile(L"*.part").c_str(), &found);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, search);
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+    }
+}
+
+TEST_F(MimeDocument, ThePreviewShowsATextPartKeptInAFileObject)
+{
+    ImportDatabase(L"mime.nsf", Note(StoredPartsMemo()));
+    const std::wstring path = NextBodyFile(L"rtf");
+    const CommandResult got = GetDocument(L"mime.nsf", L"8F6", L"preview=\"true\"");
+    EXPECT_EQ(path, brwtest::ElementText(got.reply, L"rtf"));
+    const std::string rtf = brwtest::ReadFileBytes(path);
+    EXPECT_NE(std::string::npos, rtf.find("Gr\\u252?\\u223?e aus dem Objekt")) << rtf;
+}
+
+// Without the object it names, a stored part gives no text and no failure.
+TEST_F(MimeDocument, AStoredPartWithoutItsObjectGivesNoText)
 {
     ImportDatabase(L"mime.nsf",
-                   Note(Part(kHasHeaders | kBodyInObject, "", "Content-Type: text/plain\r\n\r\n", "ATT0123.object")));
-    EXPECT_FALSE(Holds(BodyText(), L"ATT0123"));
+                   Note(Part(kHasHeaders | kBodyInObject, "", "Content-Type: text/plain\r\n\r\n", "ATT0123.object") +
+                        "<item name='Keep'><text>still here</text></item>"));
+    const std::wstring text = BodyText();
+    EXPECT_TRUE(Holds(text, L"still here")) << brw::WideToUtf8(text);
+    EXPECT_FALSE(Holds(text, L"ATT0123")) << brw::WideToUtf8(text);
+}
+
+// An export made with the MIME option holds the message as one <mime>
+// element; imported, it is read like the items Notes keeps for it.
+TEST_F(MimeDocument, AMessageImportedFromAMimeElementIsReadLikeItsItems)
+{
+    ImportDatabase(L"mime.nsf",
+                   "<document form='Memo'><noteinfo noteid='8f6'/><mime><![CDATA["
+                   "From: =?utf-8?Q?Ren=C3=A9_Roux?= <rene@example.fr>\r\nTo: a@example.com, b@example.com\r\n"
+                   "Subject: =?iso-8859-1?Q?Gr=FC=DFe?=\r\nDate: Fri, 8 Aug 2014 13:18:33 -0400\r\n"
+                   "Content-Type: multipart/alternative; boundary=\"z\"\r\n\r\n--z\r\n"
+                   "Content-Type: text/plain\r\n\r\nPlain words <here>.\r\n--z\r\nContent-Type: text/html\r\n\r\n"
+                   "<p>Markup</p>\r\n--z--\r\n]]></mime></document>");
+    const CommandResult got = GetDocument(L"mime.nsf", L"8F6");
+    EXPECT_EQ(0, got.result);
+    EXPECT_TRUE(Holds(got.reply, L"<textfield><name>Subject</name><value>Gr\u00FC\u00DFe</value></textfield>"))
+        << brw::WideToUtf8(got.reply);
+    EXPECT_TRUE(Holds(got.reply, L"<textlistfield><name>SendTo</name><value>a@example.com</value>"
+                                 L"<value>b@example.com</value></textlistfield>"))
+        << brw::WideToUtf8(got.reply);
+    EXPECT_TRUE(Holds(got.reply, L"<datefield><name>PostedDate</name><value>" +
+                                     brwtest::ReplyTime(2014, 8, 8, 17, 18, 33) + L"</value></datefield>"))
+        << brw::WideToUtf8(got.reply);
+    const std::wstring text = BodyText();
+    EXPECT_TRUE(Holds(text, L"Plain words <here>.")) << brw::WideToUtf8(text);
+    EXPECT_FALSE(Holds(text, L"Markup")) << brw::WideToUtf8(text);
 }
 
 // Lengths that point past the value, values shorter than their descriptor:

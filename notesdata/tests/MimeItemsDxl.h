@@ -1,30 +1,29 @@
 #pragma once
 // DXL items of Internet mail as Notes stores it, for tests that write their
 // own messages: RFC822 header items and MIME part items as rawitemdata,
-// their descriptors packed byte by byte as the note holds them.
+// their descriptors in the API's own layouts.
+#include <notesapi.h>
+
+#include <cstring>
 #include <string>
 
 namespace brwtest::mimedxl {
 
 // Format and flag bits of the descriptors, as Notes writes them.
-inline constexpr unsigned kAddress = 0;
-inline constexpr unsigned kDate = 1;
-inline constexpr unsigned kText = 2;
-inline constexpr unsigned kTextList = 0x10;
-inline constexpr unsigned kHasBoundary = 1;
-inline constexpr unsigned kHasHeaders = 2;
-inline constexpr unsigned kBodyInObject = 4;
+inline constexpr unsigned kAddress = RFC822_ITEM_FORMAT_ADDR;
+inline constexpr unsigned kDate = RFC822_ITEM_FORMAT_DATE;
+inline constexpr unsigned kText = RFC822_ITEM_FORMAT_TEXT;
+inline constexpr unsigned kTextList = RFC822_ITEM_TEXT_LIST;
+inline constexpr unsigned kHasBoundary = MIME_PART_HAS_BOUNDARY;
+inline constexpr unsigned kHasHeaders = MIME_PART_HAS_HEADERS;
+inline constexpr unsigned kBodyInObject = MIME_PART_BODY_IN_DBOBJECT;
 
-inline void PutWord(std::string& bytes, unsigned value)
+template <typename T>
+std::string BytesOf(const T& value)
 {
-    bytes += static_cast<char>(value & 0xFF);
-    bytes += static_cast<char>(value >> 8 & 0xFF);
-}
-
-inline void PutDword(std::string& bytes, unsigned long value)
-{
-    PutWord(bytes, value & 0xFFFF);
-    PutWord(bytes, value >> 16 & 0xFFFF);
+    std::string bytes(sizeof(value), '\0');
+    std::memcpy(bytes.data(), &value, sizeof(value));
+    return bytes;
 }
 
 inline std::string Base64Of(const std::string& bytes)
@@ -55,14 +54,14 @@ inline std::string RawItemOf(const std::string& name, const char* type, const st
 inline std::string HeaderValue(unsigned flags, const std::string& native, const std::string& header,
                                const std::string& body)
 {
-    std::string bytes;
-    PutWord(bytes, 14);
-    PutDword(bytes, flags);
-    PutWord(bytes, static_cast<unsigned>(native.size()));
-    PutWord(bytes, static_cast<unsigned>(header.size()));
-    PutWord(bytes, 2);
-    PutWord(bytes, static_cast<unsigned>(body.size()));
-    return bytes + native + header + ": " + body;
+    RFC822ITEMDESC descriptor{};
+    descriptor.wVersion = sizeof(descriptor);
+    descriptor.dwFlags = flags;
+    descriptor.wNotesNativeLen = static_cast<WORD>(native.size());
+    descriptor.w822NameLen = static_cast<WORD>(header.size());
+    descriptor.w822DelimLen = 2;
+    descriptor.w822BodyLen = static_cast<WORD>(body.size());
+    return BytesOf(descriptor) + native + header + ": " + body;
 }
 
 inline std::string Header(const std::string& item, unsigned flags, const std::string& header, const std::string& body,
@@ -73,10 +72,7 @@ inline std::string Header(const std::string& item, unsigned flags, const std::st
 
 inline std::string Time(unsigned long ticks, unsigned long days)
 {
-    std::string bytes;
-    PutDword(bytes, ticks);
-    PutDword(bytes, days);
-    return bytes;
+    return BytesOf(TIMEDATE{{ticks, days}});
 }
 
 // One MIME part item's value after its type word: the descriptor, then
@@ -84,23 +80,20 @@ inline std::string Time(unsigned long ticks, unsigned long days)
 inline std::string PartValue(unsigned flags, unsigned type, const std::string& boundary, const std::string& headers,
                              const std::string& data)
 {
-    std::string bytes;
-    PutWord(bytes, 2);
-    PutDword(bytes, flags);
-    bytes += static_cast<char>(type);
-    bytes += '\0';
-    PutWord(bytes, static_cast<unsigned>(boundary.size() + headers.size() + data.size()));
-    PutWord(bytes, static_cast<unsigned>(boundary.size()));
-    PutWord(bytes, static_cast<unsigned>(headers.size()));
-    PutWord(bytes, 0);
-    PutDword(bytes, 0);
-    return bytes + boundary + headers + data;
+    MIME_PART descriptor{};
+    descriptor.wVersion = MIME_PART_VERSION;
+    descriptor.dwFlags = flags;
+    descriptor.cPartType = static_cast<BYTE>(type);
+    descriptor.wByteCount = static_cast<WORD>(boundary.size() + headers.size() + data.size());
+    descriptor.wBoundaryLen = static_cast<WORD>(boundary.size());
+    descriptor.wHeadersLen = static_cast<WORD>(headers.size());
+    return BytesOf(descriptor) + boundary + headers + data;
 }
 
 inline std::string Part(unsigned flags, const std::string& boundary, const std::string& headers,
                         const std::string& data)
 {
-    return RawItemOf("Body", "19", PartValue(flags, 2, boundary, headers, data));
+    return RawItemOf("Body", "19", PartValue(flags, MIME_PART_BODY, boundary, headers, data));
 }
 
 } // namespace brwtest::mimedxl

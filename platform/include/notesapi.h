@@ -201,6 +201,35 @@ typedef struct {
     TIMEDATE FileModified;
 } FILEOBJECT;
 
+// Internet mail. A header item (TYPE_RFC822_TEXT) starts with this
+// descriptor; the Notes form of the value (LMBCS text, or a TIMEDATE for a
+// date), the header name as received, its delimiter and the header body as
+// received follow in that order, of the lengths given here.
+typedef struct {
+    WORD wVersion; // the descriptor's own size
+    DWORD dwFlags; // RFC822_ITEM_FORMAT_xxx in the low three bits, then flags
+    WORD wNotesNativeLen;
+    WORD w822NameLen;
+    WORD w822DelimLen;
+    WORD w822BodyLen;
+} RFC822ITEMDESC;
+
+// A MIME part item (TYPE_MIME_PART) starts with this descriptor; then come
+// wByteCount bytes: the boundary, the headers and the part's data. With
+// MIME_PART_BODY_IN_DBOBJECT the data is the name of the note's file
+// object that holds the part's content.
+typedef struct {
+    WORD wVersion;
+    DWORD dwFlags;
+    BYTE cPartType; // MIME_PART_PROLOG ... MIME_PART_MESSAGE
+    BYTE cSpare;
+    WORD wByteCount;
+    WORD wBoundaryLen;
+    WORD wHeadersLen;
+    WORD wSpare;
+    DWORD dwSpare;
+} MIME_PART;
+
 #pragma pack(pop)
 
 typedef struct NLS_INFO_TAG* NLS_PINFO;
@@ -283,6 +312,33 @@ typedef STATUS(LNCALLBACK* ActionRoutinePtr)(char* RecordPtr, WORD RecordType, D
 #define COMPRESS_NONE 0
 #define FILEFLAG_SIGN 0x0001
 #define FILEFLAG_INDOC 0x0002
+#define FILEFLAG_MIME 0x0004
+// How the part a file object came from was transfer-encoded in its message.
+#define FILEFLAG_ENCODE_MASK 0x0038
+#define ENCODE_NONE 0x0000
+#define ENCODE_BASE64 0x0008
+#define ENCODE_QP 0x0010
+#define ENCODE_UUENCODE 0x0018
+#define ENCODE_EXTENSION 0x0020
+
+#define RFC822_ITEM_FORMAT_MASK 0x00000007
+#define RFC822_ITEM_FORMAT_ADDR 0x00000000
+#define RFC822_ITEM_FORMAT_DATE 0x00000001
+#define RFC822_ITEM_FORMAT_TEXT 0x00000002
+#define RFC822_ITEM_STORAGE_STRICT 0x00000008
+#define RFC822_ITEM_TEXT_LIST 0x00000010
+
+#define MIME_PART_VERSION 2
+#define MIME_PART_HAS_BOUNDARY 0x00000001
+#define MIME_PART_HAS_HEADERS 0x00000002
+#define MIME_PART_BODY_IN_DBOBJECT 0x00000004
+#define MIME_PART_SHARED_DBOBJECT 0x00000008
+#define MIME_PART_SKIP_FOR_CONVERSION 0x00000010
+#define MIME_PART_PROLOG 1
+#define MIME_PART_BODY 2
+#define MIME_PART_EPILOG 3
+#define MIME_PART_RETRIEVE_INFO 4
+#define MIME_PART_MESSAGE 5
 
 // ---- Note classes, header fields, ids ------------------------------------
 #define NOTE_CLASS_DOCUMENT 0x0001

@@ -1,6 +1,7 @@
 #include "platform/notes/DxlExport.h"
 
 #include "common/ComHolders.h"
+#include "platform/notes/DxlFileFlags.h"
 #include "platform/notes/Lmbcs.h"
 #include "platform/notes/TimeDate.h"
 
@@ -237,7 +238,11 @@ void Value(Writer& w, IXMLDOMElement* item, const nsf::ItemData& data)
         ElementPtr file = w.Element(o.get(), L"file");
         w.Attribute(file.get(), L"hosttype", L"msdos");
         w.Attribute(file.get(), L"compression", L"none");
-        w.Attribute(file.get(), L"encoding", L"none");
+        const std::wstring flags = dxl::FileFlagTokens(object.Flags);
+        if (!flags.empty()) {
+            w.Attribute(file.get(), L"flags", flags);
+        }
+        w.Attribute(file.get(), L"encoding", dxl::FileEncodingToken(object.Flags));
         w.Attribute(file.get(), L"name",
                     lmbcs::ToWide(std::string(reinterpret_cast<const char*>(body + sizeof(FILEOBJECT)), nameLength)));
         w.Attribute(file.get(), L"size", std::to_wstring(data.object.size()));

@@ -2,7 +2,9 @@
 
 #include "common/ComHolders.h"
 #include "platform/notes/CdRecords.h"
+#include "platform/notes/DxlFileFlags.h"
 #include "platform/notes/Lmbcs.h"
+#include "platform/notes/MimeStream.h"
 #include "platform/notes/TimeDate.h"
 #include "platform/notes/Values.h"
 
@@ -12,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cwctype>
+#include <iterator>
 #include <unordered_set>
 
 namespace dxl {
@@ -365,7 +368,9 @@ bool FileItem(IXMLDOMNode* object, nsf::ItemData& item)
         }
     }
     // Old exports leave out size: the decoded data says it.
-    item.value = values::FileObject(name, static_cast<DWORD>(item.object.size()), created, modified);
+    const WORD flags = FileFlagsFromDxl(Attribute(file.get(), L"flags"), Attribute(file.get(), L"encoding"));
+    item.value =
+        values::FileObject(name, static_cast<DWORD>(item.object.size()), created, modified, OBJECT_FILE, flags);
     return true;
 }
 
@@ -563,6 +568,36 @@ std::string ProfileName(const std::wstring& name, const std::wstring& user)
     return "$profile_" + std::string(count) + lower + "_" + lmbcs::FromWide(user);
 }
 
+// A <mime> element holds the whole message as the exporter rebuilt it;
+// its items go first, as Notes stores them, and where an <item> of the
+// note has the same name that item is kept instead.
+void AddMimeItems(IXMLDOMNode* node, nsf::NoteData& note)
+{
+    NodePtr mime = Child(node, L"mime");
+    if (!mime) {
+        return;
+    }
+    // XML reading turned the message's CRLF line ends into LF; mail has
+    // CRLF, so they are put back.
+    std::wstring text;
+    for (wchar_t c : Text(mime.get())) {
+        if (c == L'\n' && (text.empty() || text.back() != L'\r')) {
+            text += L'\r';
+        }
+        text += c;
+    }
+    std::string stream(text.size() * 3, '\0');
+    stream.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), stream.data(),
+                                      static_cast<int>(stream.size()), nullptr, nullptr));
+    std::vector<nsf::ItemData> items;
+    for (nsf::ItemData& item : mimestream::ItemsOfMimeStream(stream)) {
+        if (note.FindItem(item.name) == nullptr) {
+            items.push_back(std::move(item));
+        }
+    }
+    note.items.insert(note.items.begin(), std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()));
+}
+
 void ReadNote(IXMLDOMNode* node, const std::wstring& element, WORD noteClass, nsf::DbData& data,
               std::unordered_set<NOTEID>& used)
 {
@@ -593,6 +628,7 @@ void ReadNote(IXMLDOMNode* node, const std::wstring& element, WORD noteClass, ns
             }
         }
     }
+    AddMimeItems(node, note);
     const std::wstring form = Attribute(node, L"form");
     if (!form.empty() && note.FindItem("Form") == nullptr) {
         note.items.insert(note.items.begin(),

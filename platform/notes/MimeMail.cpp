@@ -151,13 +151,12 @@ public:
     // without boundary or headers.
     void Add(const std::string& boundary, const std::string& headers, const std::string& data)
     {
-        DWORD flags =
-            (boundary.empty() ? 0 : values::kMimePartHasBoundary) | (headers.empty() ? 0 : values::kMimePartHasHeaders);
+        DWORD flags = (boundary.empty() ? 0 : MIME_PART_HAS_BOUNDARY) | (headers.empty() ? 0 : MIME_PART_HAS_HEADERS);
         const size_t room = values::kMimePartLargest - boundary.size() - headers.size();
-        items_.push_back(Item(values::MimePart(flags, values::kMimePartBody, boundary, headers, data.substr(0, room))));
+        items_.push_back(Item(values::MimePart(flags, MIME_PART_BODY, boundary, headers, data.substr(0, room))));
         for (size_t at = room; at < data.size(); at += values::kMimePartLargest) {
             items_.push_back(
-                Item(values::MimePart(0, values::kMimePartBody, "", "", data.substr(at, values::kMimePartLargest))));
+                Item(values::MimePart(0, MIME_PART_BODY, "", "", data.substr(at, values::kMimePartLargest))));
         }
     }
 
@@ -235,15 +234,16 @@ std::vector<nsf::ItemData> MimeMemoItems(const MimeMemo& memo, MimeStyle style, 
 {
     std::vector<nsf::ItemData> items;
     items.push_back(
-        Header("SendTo", values::kRfc822Address | values::kRfc822TextList, "To", AddressList(memo.to, variant)));
+        Header("SendTo", RFC822_ITEM_FORMAT_ADDR | RFC822_ITEM_TEXT_LIST, "To", AddressList(memo.to, variant)));
     if (!memo.cc.empty()) {
         items.push_back(
-            Header("CopyTo", values::kRfc822Address | values::kRfc822TextList, "Cc", AddressList(memo.cc, variant)));
+            Header("CopyTo", RFC822_ITEM_FORMAT_ADDR | RFC822_ITEM_TEXT_LIST, "Cc", AddressList(memo.cc, variant)));
     }
-    items.push_back(Header("Subject", values::kRfc822Text, "Subject", EncodedWord(memo.subject, variant)));
-    items.push_back(Header("From", values::kRfc822Address, "From", AddressText(memo.from, variant)));
-    items.push_back(Header("MIME_Version", values::kRfc822Text, "MIME-Version", "1.0"));
-    items.push_back(Header("PostedDate", values::kRfc822Date, "Date", DateText(memo.posted), NativeTime(memo.posted)));
+    items.push_back(Header("Subject", RFC822_ITEM_FORMAT_TEXT, "Subject", EncodedWord(memo.subject, variant)));
+    items.push_back(Header("From", RFC822_ITEM_FORMAT_ADDR, "From", AddressText(memo.from, variant)));
+    items.push_back(Header("MIME_Version", RFC822_ITEM_FORMAT_TEXT, "MIME-Version", "1.0"));
+    items.push_back(
+        Header("PostedDate", RFC822_ITEM_FORMAT_DATE, "Date", DateText(memo.posted), NativeTime(memo.posted)));
     BodyParts(items, memo, style);
     items.push_back(nsf::ItemData{"$NoteHasNativeMIME", ITEM_SUMMARY, values::Text("1"), {}});
     items.push_back(nsf::ItemData{"DeliveredDate", ITEM_SUMMARY, values::Time(memo.delivered), {}});

@@ -104,7 +104,7 @@ std::vector<BYTE> RichText(const std::vector<BYTE>& records)
 }
 
 std::vector<BYTE> FileObject(const std::string& lmbcsName, DWORD size, const TIMEDATE& created,
-                             const TIMEDATE& modified, WORD objectType)
+                             const TIMEDATE& modified, WORD objectType, WORD fileFlags)
 {
     std::vector<BYTE> out = Typed(TYPE_OBJECT);
     FILEOBJECT object{};
@@ -113,7 +113,7 @@ std::vector<BYTE> FileObject(const std::string& lmbcsName, DWORD size, const TIM
     object.FileNameLength = static_cast<WORD>(lmbcsName.size());
     object.HostType = HOST_MSDOS;
     object.CompressionType = COMPRESS_NONE;
-    object.Flags = FILEFLAG_INDOC;
+    object.Flags = fileFlags;
     object.FileSize = size;
     object.FileCreated = created;
     object.FileModified = modified;
@@ -132,13 +132,15 @@ std::vector<BYTE> Raw(WORD type, const std::vector<BYTE>& data)
 std::vector<BYTE> Rfc822Text(DWORD flags, const std::string& native, const std::string& header, const std::string& body)
 {
     static constexpr char kDelimiter[] = ": ";
+    RFC822ITEMDESC descriptor{};
+    descriptor.wVersion = sizeof(RFC822ITEMDESC);
+    descriptor.dwFlags = flags;
+    descriptor.wNotesNativeLen = static_cast<WORD>(native.size());
+    descriptor.w822NameLen = static_cast<WORD>(header.size());
+    descriptor.w822DelimLen = static_cast<WORD>(sizeof(kDelimiter) - 1);
+    descriptor.w822BodyLen = static_cast<WORD>(body.size());
     std::vector<BYTE> out = Typed(TYPE_RFC822_TEXT);
-    Put(out, WORD(14)); // wVersion: the descriptor's size
-    Put(out, flags);
-    Put(out, static_cast<WORD>(native.size()));
-    Put(out, static_cast<WORD>(header.size()));
-    Put(out, static_cast<WORD>(sizeof(kDelimiter) - 1));
-    Put(out, static_cast<WORD>(body.size()));
+    Put(out, descriptor);
     for (const std::string* piece : {&native, &header}) {
         out.insert(out.end(), piece->begin(), piece->end());
     }
@@ -150,16 +152,15 @@ std::vector<BYTE> Rfc822Text(DWORD flags, const std::string& native, const std::
 std::vector<BYTE> MimePart(DWORD flags, BYTE partType, const std::string& boundary, const std::string& headers,
                            const std::string& data)
 {
+    MIME_PART descriptor{};
+    descriptor.wVersion = MIME_PART_VERSION;
+    descriptor.dwFlags = flags;
+    descriptor.cPartType = partType;
+    descriptor.wByteCount = static_cast<WORD>(boundary.size() + headers.size() + data.size());
+    descriptor.wBoundaryLen = static_cast<WORD>(boundary.size());
+    descriptor.wHeadersLen = static_cast<WORD>(headers.size());
     std::vector<BYTE> out = Typed(TYPE_MIME_PART);
-    Put(out, WORD(2)); // wVersion
-    Put(out, flags);
-    Put(out, partType);
-    Put(out, BYTE(0));
-    Put(out, static_cast<WORD>(boundary.size() + headers.size() + data.size()));
-    Put(out, static_cast<WORD>(boundary.size()));
-    Put(out, static_cast<WORD>(headers.size()));
-    Put(out, WORD(0));
-    Put(out, DWORD(0));
+    Put(out, descriptor);
     for (const std::string* piece : {&boundary, &headers, &data}) {
         out.insert(out.end(), piece->begin(), piece->end());
     }

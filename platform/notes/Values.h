@@ -15,26 +15,21 @@ std::vector<BYTE> NumberList(const std::vector<double>& numbers);
 std::vector<BYTE> Time(const TIMEDATE& t);
 std::vector<BYTE> TimeRange(const std::vector<TIMEDATE>& times, const std::vector<TIMEDATE_PAIR>& pairs);
 std::vector<BYTE> RichText(const std::vector<BYTE>& records);
+// fileFlags: FILEFLAG_xxx and the ENCODE_xxx of a file that was a MIME part.
 std::vector<BYTE> FileObject(const std::string& lmbcsName, DWORD size, const TIMEDATE& created,
-                             const TIMEDATE& modified, WORD objectType = OBJECT_FILE);
+                             const TIMEDATE& modified, WORD objectType = OBJECT_FILE, WORD fileFlags = FILEFLAG_INDOC);
 std::vector<BYTE> Raw(WORD type, const std::vector<BYTE>& data);
 
-// Internet mail as Notes keeps it (mimeods.h). A header item
-// (TYPE_RFC822_TEXT): RFC822ITEMDESC, then the Notes form of the value
-// (text, or a TIMEDATE for dates), the header name, ": " and the body.
-constexpr DWORD kRfc822Address = 0x00000000;  // RFC822_ITEM_FORMAT_ADDR
-constexpr DWORD kRfc822Date = 0x00000001;     // RFC822_ITEM_FORMAT_DATE
-constexpr DWORD kRfc822Text = 0x00000002;     // RFC822_ITEM_FORMAT_TEXT
-constexpr DWORD kRfc822TextList = 0x00000010; // RFC822_ITEM_TEXT_LIST
+// Internet mail as Notes keeps it. A header item (TYPE_RFC822_TEXT):
+// RFC822ITEMDESC with the given RFC822_ITEM_xxx flags, then the Notes form
+// of the value (text, or a TIMEDATE for dates), the header name, ": " and
+// the body.
 std::vector<BYTE> Rfc822Text(DWORD flags, const std::string& native, const std::string& header,
                              const std::string& body);
 
 // A MIME part item (TYPE_MIME_PART): MIME_PART, then the boundary, the
 // headers and the data it counts.
-constexpr DWORD kMimePartHasBoundary = 0x00000001; // MIME_PART_HAS_BOUNDARY
-constexpr DWORD kMimePartHasHeaders = 0x00000002;  // MIME_PART_HAS_HEADERS
-constexpr BYTE kMimePartBody = 2;                  // MIME_PART_BODY
-constexpr size_t kMimePartLargest = 0xFFFF;        // wByteCount is a WORD
+constexpr size_t kMimePartLargest = 0xFFFF; // wByteCount is a WORD
 std::vector<BYTE> MimePart(DWORD flags, BYTE partType, const std::string& boundary, const std::string& headers,
                            const std::string& data);
 

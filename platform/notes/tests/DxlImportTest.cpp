@@ -215,3 +215,40 @@ TEST_F(DxlImportTest, ExportAndImportGiveBackTheSameNotes)
         }
     }
 }
+
+// A file that was a MIME part keeps that mark and the part's transfer
+// encoding in its flag word; export writes both back as Notes writes them.
+TEST_F(DxlImportTest, FileFlagsAndEncodingSurviveImportAndExport)
+{
+    const char text[] = "<?xml version='1.0'?><document><item name='$FILE'><object><file flags='sign mime' "
+                        "encoding='base64' name='ATT1.object'><filedata>aGk=</filedata></file></object></item>"
+                        "<item name='$FILE'><object><file encoding='quotedprintable' name='b.txt'/></object></item>"
+                        "<item name='$FILE'><object><file flags='shiny storedindoc' encoding='rot13' name='c.txt'/>"
+                        "</object></item></document>";
+    nsf::DbData data;
+    std::wstring error;
+    ASSERT_TRUE(ImportText(text, sizeof(text) - 1, data, &error)) << lmbcs::FromWide(error);
+    ASSERT_EQ(1u, data.notes.size());
+    ASSERT_EQ(3u, data.notes[0].items.size());
+    const WORD expected[] = {FILEFLAG_SIGN | FILEFLAG_MIME | ENCODE_BASE64, ENCODE_QP, FILEFLAG_INDOC};
+    for (size_t i = 0; i < 3; ++i) {
+        FILEOBJECT object;
+        ASSERT_GE(data.notes[0].items[i].value.size(), 2 + sizeof(object));
+        std::memcpy(&object, data.notes[0].items[i].value.data() + 2, sizeof(object));
+        EXPECT_EQ(expected[i], object.Flags) << i;
+    }
+
+    ASSERT_TRUE(dxl::Export(data, Path(L"out.dxl"), &error)) << lmbcs::FromWide(error);
+    std::vector<BYTE> exported;
+    ASSERT_TRUE(nsf::ReadWholeFile(Path(L"out.dxl"), exported));
+    const std::string written(exported.begin(), exported.end());
+    EXPECT_NE(std::string::npos, written.find("flags=\"sign mime\" encoding=\"base64\"")) << written;
+    nsf::DbData back;
+    ASSERT_TRUE(dxl::Import(Path(L"out.dxl"), back, &error)) << lmbcs::FromWide(error);
+    ASSERT_EQ(1u, back.notes.size());
+    ASSERT_EQ(3u, back.notes[0].items.size());
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(data.notes[0].items[i].value, back.notes[0].items[i].value) << i;
+    }
+    EXPECT_EQ("hi", std::string(back.notes[0].items[0].object.begin(), back.notes[0].items[0].object.end()));
+}

@@ -216,3 +216,95 @@ TEST_F(MimeMailTest, TheGeneratorMakesAShareOfMimeMailAndLeavesTheRestAsBefore)
 }
 
 } // namespace
+
+namespace {
+
+// A received message as the exporter writes it with its MIME option: the
+// whole stream in one <mime> element, beside a few ordinary items.
+std::string MimeElementDxl(const std::string& body)
+{
+    return "<?xml version='1.0' encoding='utf-8'?><document xmlns='http://www.lotus.com/dxl' form='Memo'>"
+           "<noteinfo noteid='8fa'/><mime><![CDATA[Received: from mx.example.com\r\n\tby hub.example.com\r\n"
+           "From: =?utf-8?Q?Zo=C3=AB?= <zoe@example.fr>\r\nTo: Anna <anna@example.com>,\r\n bob@example.com\r\n"
+           "Subject: Quarterly figures\r\nDate: Fri, 8 Aug 2014 13:18:33 -0400\r\nMessage-ID: <1@example.fr>\r\n"
+           "MIME-Version: 1.0\r\nX-Mailer: Brimlow test\r\nContent-Type: text/plain; charset=utf-8\r\n"
+           "Content-Transfer-Encoding: 8bit\r\n\r\n" +
+           body +
+           "]]></mime><item name='DeliveredDate'><datetime>20140808T133711,22-04</datetime></item>"
+           "<item name='Subject'><text>kept from the item</text></item></document>";
+}
+
+std::string HeaderBody(const nsf::ItemData& item)
+{
+    RFC822ITEMDESC descriptor;
+    std::memcpy(&descriptor, item.value.data() + 2, sizeof(descriptor));
+    const size_t start =
+        2 + sizeof(descriptor) + descriptor.wNotesNativeLen + descriptor.w822NameLen + descriptor.w822DelimLen;
+    return std::string(item.value.begin() + start, item.value.begin() + start + descriptor.w822BodyLen);
+}
+
+DWORD HeaderFlags(const nsf::ItemData& item)
+{
+    RFC822ITEMDESC descriptor;
+    std::memcpy(&descriptor, item.value.data() + 2, sizeof(descriptor));
+    return descriptor.dwFlags;
+}
+
+} // namespace
+
+TEST_F(MimeMailTest, AMimeElementBecomesHeaderAndPartItemsAndExportsAsThem)
+{
+    const std::string body = "Gr\xC3\xBC\xC3\x9F"
+                             "e.\r\n" +
+                             std::string(70000, 'x') + "\r\nend\r\n";
+    const std::string dxlText = MimeElementDxl(body);
+    ASSERT_TRUE(nsf::WriteFileAtomically(Path(L"in.dxl"), std::vector<BYTE>(dxlText.begin(), dxlText.end())));
+    nsf::DbData data;
+    std::wstring error;
+    ASSERT_TRUE(dxl::Import(Path(L"in.dxl"), data, &error)) << lmbcs::FromWide(error);
+    ASSERT_EQ(1u, data.notes.size());
+    nsf::NoteData& note = data.notes[0];
+
+    const struct {
+        const char* item;
+        DWORD flags;
+        const char* body;
+    } kHeaders[] = {
+        {"Received", RFC822_ITEM_FORMAT_TEXT, "from mx.example.com\r\n\tby hub.example.com"},
+        {"From", RFC822_ITEM_FORMAT_ADDR, "=?utf-8?Q?Zo=C3=AB?= <zoe@example.fr>"},
+        {"SendTo", RFC822_ITEM_FORMAT_ADDR | RFC822_ITEM_TEXT_LIST, "Anna <anna@example.com>,\r\n bob@example.com"},
+        {"PostedDate", RFC822_ITEM_FORMAT_DATE, "Fri, 8 Aug 2014 13:18:33 -0400"},
+        {"$MessageID", RFC822_ITEM_FORMAT_TEXT, "<1@example.fr>"},
+        {"MIME_Version", RFC822_ITEM_FORMAT_TEXT, "1.0"},
+        {"X_Mailer", RFC822_ITEM_FORMAT_TEXT, "Brimlow test"},
+    };
+    for (const auto& expected : kHeaders) {
+        const nsf::ItemData* item = note.FindItem(expected.item);
+        ASSERT_NE(nullptr, item) << expected.item;
+        EXPECT_EQ(TYPE_RFC822_TEXT, WordAt(item->value, 0)) << expected.item;
+        EXPECT_EQ(expected.flags, HeaderFlags(*item)) << expected.item;
+        EXPECT_EQ(expected.body, HeaderBody(*item)) << expected.item;
+    }
+    EXPECT_EQ(TYPE_TEXT, WordAt(note.FindItem("Subject")->value, 0)) << "the note's own item wins";
+    EXPECT_EQ(TYPE_TIME, WordAt(note.FindItem("DeliveredDate")->value, 0));
+    ASSERT_NE(nullptr, note.FindItem("$NoteHasNativeMIME"));
+    ExpectPartsConsistent(note.items);
+    EXPECT_EQ("Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: 8bit\r\n\r\n" + body,
+              Joined(note.items));
+    size_t parts = 0;
+    for (const nsf::ItemData& item : note.items) {
+        parts += WordAt(item.value, 0) == TYPE_MIME_PART ? 1 : 0;
+    }
+    EXPECT_EQ(2u, parts) << "a body longer than one item holds goes on in a second";
+
+    // Exported, the note's MIME is its items; imported again, the same.
+    ASSERT_TRUE(dxl::Export(data, Path(L"out.dxl"), &error)) << lmbcs::FromWide(error);
+    nsf::DbData back;
+    ASSERT_TRUE(dxl::Import(Path(L"out.dxl"), back, &error)) << lmbcs::FromWide(error);
+    ASSERT_EQ(1u, back.notes.size());
+    ASSERT_EQ(note.items.size(), back.notes[0].items.size());
+    for (size_t at = 0; at < note.items.size(); ++at) {
+        EXPECT_EQ(note.items[at].name, back.notes[0].items[at].name);
+        EXPECT_EQ(note.items[at].value, back.notes[0].items[at].value) << note.items[at].name;
+    }
+}
