@@ -27,7 +27,12 @@ step() { printf '\n%s\n' "$*"; printf '\n==== %s\n' "$*" >>"$log"; }
 logged() { "$@" >>"$log" 2>&1 </dev/null; }
 # A Windows program's output, for this script to read. Through a file, not a
 # pipe: the installer service Wine starts lives on and would keep a pipe open.
-windows() { wine "$@" >"$out" 2>>"$log" </dev/null || true; tr -d '\r' <"$out" | tee -a "$log"; }
+windows() {
+    local status=0
+    wine "$@" >"$out" 2>>"$log" </dev/null || status=$?
+    tr -d '\r' <"$out" | tee -a "$log"
+    return "$status"
+}
 elapsed_ms() { echo $(( ($(date +%s%N) - $1) / 1000000 )); }
 seconds() { printf '%d.%01d' $(( $1 / 1000 )) $(( $1 % 1000 / 100 )); }
 
@@ -116,7 +121,7 @@ say "   installed: $(cd "$notes_unix" && ls BRW* | tr '\n' ' ')in $notes_dir"
 say "              $(cd "$drive_c/Program Files/Brimlow Search" && ls | tr '\n' ' ')in C:\\Program Files\\Brimlow Search"
 started_ns=$(date +%s%N)
 printf '   the Notes password prompt: typing the password, ticking "Remember my password": '
-windows "$driver" logon "$password"
+windows "$driver" logon "$password" || true
 
 # ---------------------------------------------------------------------------
 step "4. The first crawl"
@@ -160,11 +165,11 @@ attachment_url="$(url_of "$attachment_word")"
 step "6. Opening results as Explorer does"
 say "   the mail with \"$mime_word\": $mime_url"
 printf '   opened in '
-windows "$driver" open "$mime_url" "$password"
+windows "$driver" open "$mime_url" "$password" || true
 say "   Notes says: $(tail -n 1 "$data_unix/notes-client.log" | tr -d '\r')"
 say "   the attachment with \"$attachment_word\": $attachment_url"
 printf '   opened in '
-windows "$driver" open "$attachment_url" "$password"
+windows "$driver" open "$attachment_url" "$password" || true
 
 # ---------------------------------------------------------------------------
 step "7. A memo changed and a mail deleted, then \"Update the index now\""
@@ -175,19 +180,16 @@ notesdb delete "$mail" "$mime_id" >/dev/null
 say "   changed: \"Offsite packing list\" is now about the $changed_word tour; deleted: the mail with \"$mime_word\""
 asked_ns=$(date +%s%N)
 printf '   '
-windows "$driver" crawl-now
-found() { [ "$(windows "$query" "$1" | tail -n 1 | cut -d' ' -f1)" = "$2" ]; }
-until { found "$changed_word" 1 && found "$mime_word" 0; } || [ "$(elapsed_ms "$asked_ns")" -ge 5000 ]; do
-    sleep 0.2
-done
-if ! found "$changed_word" 1; then
+windows "$driver" crawl-now || true
+# Each wait ends at the first query after the index changed that finds it.
+wait_found() { windows "$driver" wait-found "$@" >/dev/null; }
+if ! wait_found "$changed_word" 1 5000; then
     say "   the connector did not take \"update the index now\" within 5 s; logging off and on runs the crawl instead"
     printf '   '
-    windows "$driver" relogon
-    until { found "$changed_word" 1 && found "$mime_word" 0; } || [ "$(elapsed_ms "$asked_ns")" -ge 60000 ]; do
-        sleep 0.2
-    done
+    windows "$driver" relogon || true
+    wait_found "$changed_word" 1 60000 || true
 fi
+wait_found "$mime_word" 0 60000 || true
 say "   after $(seconds "$(elapsed_ms "$asked_ns")") s:"
 search "$changed_word"
 search "$mime_word"
