@@ -33,6 +33,27 @@ windows() {
     tr -d '\r' <"$out" | tee -a "$log"
     return "$status"
 }
+# How many of the keys the product registers are there, each in the view
+# its part uses.
+product_keys() {
+    local view key value found=0
+    while IFS='|' read -r view key value; do
+        if [ -z "$value" ]; then
+            logged wine reg query "$key" "/reg:$view" && found=$((found + 1))
+        else
+            logged wine reg query "$key" /v "$value" "/reg:$view" && found=$((found + 1))
+        fi
+    done <<'KEYS'
+64|HKLM\Software\Classes\Brw|
+64|HKLM\Software\Classes\CLSID\{F7FD5BEC-6B4C-4C41-BC6D-318E7567BCEB}|
+32|HKLM\Software\Classes\CLSID\{B0A2B121-FFF6-41A3-A428-F18CA0B035AF}|
+32|HKLM\Software\Classes\TypeLib\{79EB55AF-8723-4403-8C79-48F86DF59376}|
+64|HKLM\Software\Classes\TypeLib\{BB4C1EDD-8839-4203-93BB-26F9CF670C8A}|
+64|HKLM\Software\Microsoft\Windows Search\ProtocolHandlers|brw
+64|HKLM\Software\Microsoft\Windows\CurrentVersion\Run|Brimlow Search
+KEYS
+    echo "$found"
+}
 elapsed_ms() { echo $(( ($(date +%s%N) - $1) / 1000000 )); }
 seconds() { printf '%d.%01d' $(( $1 / 1000 )) $(( $1 % 1000 / 100 )); }
 
@@ -119,6 +140,7 @@ cp "$package" "$drive_c/BrimlowSearch.msi"
 logged wine msiexec /i 'C:\BrimlowSearch.msi' /qn STARTCONNECTOR=0 /l*v 'C:\install.log'
 say "   installed: $(cd "$notes_unix" && ls BRW* | tr '\n' ' ')in $notes_dir"
 say "              $(cd "$drive_c/Program Files/Brimlow Search" && ls | tr '\n' ' ')in C:\\Program Files\\Brimlow Search"
+say "   registered: $(product_keys) of the 7 registry keys this demo checks again after the removal"
 started_ns=$(date +%s%N)
 printf '   the Notes password prompt: typing the password, ticking "Remember my password": '
 windows "$driver" logon "$password" || true
@@ -200,27 +222,15 @@ logged wine msiexec /x 'C:\BrimlowSearch.msi' /qn /l*v 'C:\remove.log'
 say "   left in $notes_dir: $(cd "$notes_unix" && ls | tr '\n' ' ')"
 if [ -e "$drive_c/Program Files/Brimlow Search" ]; then
     say "   still in C:\\Program Files\\Brimlow Search: $(cd "$drive_c/Program Files/Brimlow Search" && ls | tr '\n' ' ')"
-    logged grep -a -i -E 'in use|reboot|error' "$drive_c/remove.log"
+    logged grep -a -i -E 'in use|reboot|restart' "$drive_c/remove.log" || true
 else
     say "   C:\\Program Files\\Brimlow Search is gone"
 fi
-# What the product registers, in the view each part uses: none may be left.
-left=0
-while IFS='|' read -r view key value; do
-    if [ -z "$value" ]; then
-        logged wine reg query "$key" "/reg:$view" && left=$((left + 1))
-    else
-        logged wine reg query "$key" /v "$value" "/reg:$view" && left=$((left + 1))
-    fi
-done <<'KEYS'
-64|HKLM\Software\Classes\Brw|
-64|HKLM\Software\Classes\CLSID\{F7FD5BEC-6B4C-4C41-BC6D-318E7567BCEB}|
-32|HKLM\Software\Classes\CLSID\{B0A2B121-FFF6-41A3-A428-F18CA0B035AF}|
-32|HKLM\Software\Classes\TypeLib\{79EB55AF-8723-4403-8C79-48F86DF59376}|
-64|HKLM\Software\Classes\TypeLib\{BB4C1EDD-8839-4203-93BB-26F9CF670C8A}|
-64|HKLM\Software\Microsoft\Windows Search\ProtocolHandlers|brw
-64|HKLM\Software\Microsoft\Windows\CurrentVersion\Run|Brimlow Search
-KEYS
-say "   registry keys of Brimlow Search left on the machine: $left"
-say "   crawl roots left: $(windows "$admin" included "$(printf '%s' "$mime_url" | sed 's|\(brw://{[^}]*}/\).*|\1|')")"
+say "   registry keys of Brimlow Search left on the machine: $(product_keys)"
+root_url="$(printf '%s' "$mime_url" | sed 's|\(brw://{[^}]*}/\).*|\1|')"
+if windows "$admin" included "$root_url" | grep -q '^included 1'; then
+    say "   Windows Search still crawls $root_url"
+else
+    say "   Windows Search no longer crawls $root_url"
+fi
 say "done: the demo took $(seconds "$(elapsed_ms "$demo_started_ns")") s after the build; its prefix is removed"
