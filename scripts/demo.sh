@@ -150,7 +150,7 @@ step "4. The first crawl"
 count() { windows "$admin" count | head -n 1; }
 last=''
 steady=0
-while [ "$steady" -lt 3 ] && [ "$(elapsed_ms "$started_ns")" -lt 300000 ]; do
+while [ "$steady" -lt 3 ] && [ "$(elapsed_ms "$started_ns")" -lt 900000 ]; do
     read -r _ indexed _ queued _ high < <(count)
     # The queue holds what the connector sent and the indexer has yet to take.
     now="indexed $indexed, waiting $((queued + high))"
