@@ -29,7 +29,9 @@ foreach(file
         "${BRW_WIN32_BINARY_DIR}/connector/BRWClient.dll"
         "${BRW_WIN32_BINARY_DIR}/consolehost/BRWHC.exe"
         "${BRW_WIN32_BINARY_DIR}/monitor32/BRWMon32.dll"
-        "${BRW_WIN32_BINARY_DIR}/installer/Registration32.wxs")
+        "${BRW_WIN32_BINARY_DIR}/installer/Registration32.wxs"
+        "${BRW_WIN32_BINARY_DIR}/installer/BRWMon32.tlb"
+        "${BRW_TYPE_LIBRARY}")
     get_filename_component(name "${file}" NAME)
     add_custom_command(OUTPUT "${BRW_PACKAGE_STAGE}/payload/${name}"
         COMMAND ${CMAKE_COMMAND} -E copy "${file}" "${BRW_PACKAGE_STAGE}/payload/${name}"

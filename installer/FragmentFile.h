@@ -1,13 +1,17 @@
-// Writes a generated fragment where the build asked for it.
+// Writes what a registration generator makes where the build asked for it:
+// the WiX fragment, and the type library the deliverable would build beside
+// itself when it registers.
 #pragma once
+
+#include "common/TypeLibrary.h"
 
 #include <string>
 
 namespace brw {
 
-// The generators' main: writes text to the path of the command line's only
-// argument. Returns the process exit code: 0 written, 1 with a message on
-// standard error otherwise.
-int WriteFragmentFile(int argc, wchar_t** argv, const std::string& text);
+// The generators' main: "<generator> OUTPUT.wxs LIBRARY.tlb" writes the
+// fragment's text and builds the library. Returns the process exit code: 0
+// both written, 1 with a message on standard error otherwise.
+int WriteGeneratedFiles(int argc, wchar_t** argv, const std::string& fragment, const TypeLibraryDescription& library);
 
 } // namespace brw

@@ -4,12 +4,14 @@
 #include "handler/module/ClassTable.h"
 #include "handler/module/ModuleScripts.h"
 #include "installer/FragmentFile.h"
+#include "installer/LibraryFolder.h"
 #include "installer/PackageLayout.h"
 #include "installer/RegistryFragment.h"
 #include "launcher/LauncherRegistration.h"
 
 #include <cstdio>
 #include <exception>
+#include <string>
 #include <vector>
 
 namespace {
@@ -32,16 +34,16 @@ brw::RegistrationSource HandlerSource()
     return source;
 }
 
-// BRW /RegServer's script. Its type library, built when it registers, is
-// not part of the package yet: once the helper that builds it can run at
-// build time, the .tlb joins the files and its keys join this source.
+// BRW /RegServer's order: its script, then its type library's.
 brw::RegistrationSource LauncherSource()
 {
     return {L"BRW",
             brw::kProgramDirectoryId,
             brw::ComponentView::Registry64,
-            {{L"MODULE", brw::kLauncherFilePath}},
-            {brw::LauncherScript()}};
+            {{L"MODULE", brw::kLauncherFilePath},
+             {brw::kLibraryFileToken, brw::kLauncherLibraryFilePath},
+             {brw::kLibraryFolderToken, std::wstring(L"[") + brw::kProgramLibraryFolderProperty + L"]"}},
+            {brw::LauncherScript(), brw::TypeLibraryScript(brw::LauncherTypeLibrary())}};
 }
 
 } // namespace
@@ -50,7 +52,8 @@ int wmain(int argc, wchar_t** argv)
 {
     try {
         const std::vector<brw::RegistrationSource> sources{HandlerSource(), LauncherSource()};
-        return brw::WriteFragmentFile(argc, argv, brw::RegistrationFragment(brw::kRegistration64Group, sources));
+        return brw::WriteGeneratedFiles(argc, argv, brw::RegistrationFragment(brw::kRegistration64Group, sources),
+                                        brw::LauncherTypeLibrary());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "64-bit registration fragment: %s\n", e.what());
         return 1;

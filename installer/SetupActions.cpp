@@ -1,13 +1,15 @@
 // The package's custom actions: the steps Windows Installer tables cannot
-// express. Each entry point catches at its boundary, notes what failed in
-// the installation's log and never fails the installation: a crawl root the
-// connector can add later, or a connector still running, is no reason to
-// leave a machine half installed.
+// express. Each entry point catches at its boundary and notes what failed in
+// the installation's log. Only the registration's own data fails the
+// installation; a crawl root the connector can add later, or a connector
+// still running, is no reason to leave a machine half installed.
 #include "common/FailureTrail.h"
 #include "handler/module/ComForThisCall.h"
 #include "handler/module/CrawlRoots.h"
 #include "installer/ConnectorClose.h"
 #include "installer/CrawlRootSetup.h"
+#include "installer/LibraryFolder.h"
+#include "installer/PackageLayout.h"
 
 #include <windows.h>
 #include <msi.h>
@@ -23,6 +25,8 @@ constexpr wchar_t kComponent[] = L"BRWSetup";
 constexpr wchar_t kActionData[] = L"CustomActionData";
 // A SID's text and some room; longer data is refused, not cut.
 constexpr DWORD kActionDataLimit = 256;
+// The longest path Windows takes, for a directory property.
+constexpr DWORD kDirectoryLimit = 32767;
 
 void Log(MSIHANDLE install, const std::wstring& text) noexcept
 {
@@ -56,7 +60,43 @@ bool ActionData(MSIHANDLE install, std::wstring* data)
     return true;
 }
 
+// A property of at most limit characters; a longer one is refused, not cut.
+bool Property(MSIHANDLE install, const wchar_t* name, DWORD limit, std::wstring* value)
+{
+    std::wstring buffer(limit + 1, L'\0');
+    DWORD length = limit + 1;
+    if (MsiGetPropertyW(install, name, buffer.data(), &length) != ERROR_SUCCESS) {
+        return false;
+    }
+    value->assign(buffer, 0, length);
+    return true;
+}
+
+bool SetLibraryFolder(MSIHANDLE install, const wchar_t* directoryId, const wchar_t* folderProperty)
+{
+    std::wstring directory;
+    return Property(install, directoryId, kDirectoryLimit, &directory) &&
+           MsiSetPropertyW(install, folderProperty, brw::LibraryFolderText(directory).c_str()) == ERROR_SUCCESS;
+}
+
 } // namespace
+
+// Immediate, once the directories are resolved and before the registry is
+// written: the folders the type libraries' keys name.
+extern "C" UINT WINAPI SetLibraryFolders(MSIHANDLE install)
+{
+    try {
+        if (!SetLibraryFolder(install, brw::kNotesDirectoryId, brw::kNotesLibraryFolderProperty) ||
+            !SetLibraryFolder(install, brw::kProgramDirectoryId, brw::kProgramLibraryFolderProperty)) {
+            LogFailure(install, L"set the type libraries' folders", E_FAIL);
+            return ERROR_INSTALL_FAILURE;
+        }
+    } catch (const std::bad_alloc&) {
+        LogFailure(install, L"set the type libraries' folders", E_OUTOFMEMORY);
+        return ERROR_INSTALL_FAILURE;
+    }
+    return ERROR_SUCCESS;
+}
 
 // Immediate, before the installer checks for files in use: at removal,
 // repair and upgrade the running connectors let go of their files.

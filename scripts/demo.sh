@@ -1,79 +1,236 @@
 #!/usr/bin/env bash
-# Builds everything, makes a fresh demo Wine prefix, installs the product
-# into it and shows what it does. Installs what a fresh Debian machine lacks.
+# Brimlow Search as a user sees it, on a fresh machine: builds everything
+# (installing what a fresh Debian machine lacks), makes a fresh Wine prefix
+# with the stand-in Notes client and Windows Search, installs the package,
+# logs on, watches the first crawl, searches, opens results, changes the mail
+# file, and removes the package again.
+#
+#   scripts/demo.sh [--mail-count N]     (default 300 generated mails)
+#
+# It prints what a user would care about; everything else goes to the log it
+# names.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
-say() { printf 'demo: %s\n' "$*"; }
 
-scripts/bootstrap.sh
+mail_count=300
+if [ "${1:-}" = "--mail-count" ] && [ -n "${2:-}" ]; then
+    mail_count="$2"
+fi
+
+mkdir -p build/demo
+log="$root/build/demo/demo.log"
+: >"$log"
+out="$root/build/demo/output.txt"
+say() { printf '%s\n' "$*"; printf '== %s\n' "$*" >>"$log"; }
+step() { printf '\n%s\n' "$*"; printf '\n==== %s\n' "$*" >>"$log"; }
+logged() { "$@" >>"$log" 2>&1 </dev/null; }
+# A Windows program's output, for this script to read. Through a file, not a
+# pipe: the installer service Wine starts lives on and would keep a pipe open.
+windows() {
+    local status=0
+    wine "$@" >"$out" 2>>"$log" </dev/null || status=$?
+    tr -d '\r' <"$out" | tee -a "$log"
+    return "$status"
+}
+# How many of the keys the product registers are there, each in the view
+# its part uses.
+product_keys() {
+    local view key value found=0
+    while IFS='|' read -r view key value; do
+        if [ -z "$value" ]; then
+            logged wine reg query "$key" "/reg:$view" && found=$((found + 1))
+        else
+            logged wine reg query "$key" /v "$value" "/reg:$view" && found=$((found + 1))
+        fi
+    done <<'KEYS'
+64|HKLM\Software\Classes\Brw|
+64|HKLM\Software\Classes\CLSID\{F7FD5BEC-6B4C-4C41-BC6D-318E7567BCEB}|
+32|HKLM\Software\Classes\CLSID\{B0A2B121-FFF6-41A3-A428-F18CA0B035AF}|
+32|HKLM\Software\Classes\TypeLib\{79EB55AF-8723-4403-8C79-48F86DF59376}|
+64|HKLM\Software\Classes\TypeLib\{BB4C1EDD-8839-4203-93BB-26F9CF670C8A}|
+64|HKLM\Software\Microsoft\Windows Search\ProtocolHandlers|brw
+64|HKLM\Software\Microsoft\Windows\CurrentVersion\Run|Brimlow Search
+KEYS
+    echo "$found"
+}
+elapsed_ms() { echo $(( ($(date +%s%N) - $1) / 1000000 )); }
+seconds() { printf '%d.%01d' $(( $1 / 1000 )) $(( $1 % 1000 / 100 )); }
+
+say "Brimlow Search demo; the full log is $log"
+logged scripts/bootstrap.sh
 say "building the 32-bit and the 64-bit tree"
 for tree in win32 win64; do
-    cmake --preset "$tree" >/dev/null
-    cmake --build --preset "$tree" >/dev/null
+    [ -f "build/$tree/CMakeCache.txt" ] || logged cmake --preset "$tree"
+    logged cmake --build --preset "$tree"
 done
+demo_started_ns=$(date +%s%N)
+
+win32="$root/build/win32"
+win64="$root/build/win64"
+package="$win64/installer/BrimlowSearch-2.3-x64.msi"
+driver="$win64/tests/brw_demo_driver.exe"
+query="$win64/platform/winsearch/BRWSearchQuery.exe"
+admin="$win64/platform/winsearch/BRWSearchAdmin.exe"
+indexer="$win64/platform/winsearch/BRWSearchIndexer.exe"
 
 prefix="$root/build/demo/wineprefix"
-trap 'scripts/wineprefix.sh stop "$prefix"' EXIT
-say "making a fresh Wine prefix at $prefix"
-scripts/wineprefix.sh fresh "$prefix"
+cleanup() {
+    logged wine "$indexer" --stop || true
+    logged scripts/wineprefix.sh stop "$prefix"
+}
+trap cleanup EXIT
+logged scripts/wineprefix.sh stop "$prefix"
+logged scripts/wineprefix.sh fresh "$prefix"
 export WINEPREFIX="$prefix" WINEDEBUG=-all
 DISPLAY="$(scripts/wineprefix.sh display "$prefix")"
 export DISPLAY
+drive_c="$prefix/drive_c"
 
-program_files32="$prefix/drive_c/Program Files (x86)/Brimlow Search"
-program_files64="$prefix/drive_c/Program Files/Brimlow Search"
-mkdir -p "$program_files32" "$program_files64"
-cp build/win32/consolehost/BRWHC.exe build/win32/connector/BRWConnector.exe build/win32/connector/BRWClient.dll \
-   build/win32/notesdata/BRWData.dll build/win32/monitor32/BRWMon32.dll "$program_files32/"
-cp build/win64/handler/BRWHandler.dll build/win64/launcher/BRW.exe "$program_files64/"
-say "installed the 32-bit programs into C:\\Program Files (x86)\\Brimlow Search:"
-(cd "$program_files32" && ls | sed 's/^/    /')
-say "installed the 64-bit programs into C:\\Program Files\\Brimlow Search:"
-(cd "$program_files64" && ls | sed 's/^/    /')
-
-# The stand-in Notes client, where a Notes installation would put itself,
-# with a data directory of generated databases.
+# ---------------------------------------------------------------------------
+step "1. Lotus Notes (the stand-in client) with Jane Doe's mail, archive and a project database"
+password='s3cret'
 notes_dir='C:\Program Files (x86)\IBM\Notes'
-notes_unix="$prefix/drive_c/Program Files (x86)/IBM/Notes"
-mkdir -p "$notes_unix" "$prefix/drive_c/Notes"
-cp build/win32/platform/notes/nnotes.dll build/win32/platform/notes/nxrtf.dll \
-   build/win32/platform/notes/notes.exe build/win32/platform/notes/notesdb.exe "$notes_unix/"
-notesdb() { wine "$notes_unix/notesdb.exe" "$@" | sed 's/\r$//'; }
-say "installing the stand-in Notes client into $notes_dir"
-notesdb create 'C:\Notes\Data' --ini "$notes_dir\notes.ini" --user 'CN=Jane Doe/OU=Sales/O=Acme' \
-    --mailserver 'CN=Mail01/O=Acme' --mailfile 'mail\jdoe' >/dev/null
-wine reg add 'HKLM\SOFTWARE\Lotus\Notes' /v Path /d "$notes_dir" /f >/dev/null 2>&1
-wine reg add 'HKLM\SOFTWARE\Lotus\Notes' /v DataPath /d 'C:\Notes\Data' /f >/dev/null 2>&1
-wine "$notes_unix/notes.exe" /register >/dev/null 2>&1
-say "generating sample databases in C:\Notes\Data"
-mkdir -p "$prefix/drive_c/Notes/Data/mail" "$prefix/drive_c/Notes/Data/archive"
-notesdb generate mail 'C:\Notes\Data\mail\jdoe.nsf' --count 300 --seed 7 --owner 'CN=Jane Doe/OU=Sales/O=Acme' >/dev/null
+notes_unix="$drive_c/Program Files (x86)/IBM/Notes"
+data_dir='C:\Notes\Data'
+data_unix="$drive_c/Notes/Data"
+mkdir -p "$notes_unix" "$data_unix/mail" "$data_unix/archive"
+cp "$win32"/platform/notes/{nnotes.dll,nxrtf.dll,notes.exe,notesdb.exe} "$notes_unix/"
+notesdb() { windows "$notes_dir\\notesdb.exe" "$@"; }
+notesdb create "$data_dir" --ini "$notes_dir\\notes.ini" --user 'CN=Jane Doe/OU=Sales/O=Acme' \
+    --password "$password" --mailfile 'mail\jdoe' >/dev/null
+logged wine reg add 'HKLM\SOFTWARE\Lotus\Notes' /v Path /d "$notes_dir\\" /f /reg:32
+logged wine reg add 'HKLM\SOFTWARE\Lotus\Notes' /v DataPath /d "$data_dir" /f /reg:32
+# Notes opens notes: links for everyone on the machine.
+logged wine reg add 'HKLM\Software\Classes\notes' /v 'URL Protocol' /d '' /f
+logged wine reg add 'HKLM\Software\Classes\notes\shell\open\command' /ve /d "\"$notes_dir\\notes.exe\" \"%1\"" /f
+
+mail='C:\Notes\Data\mail\jdoe.nsf'
+notesdb generate mail "$mail" --count "$mail_count" --seed 7 --owner 'CN=Jane Doe/OU=Sales/O=Acme' >/dev/null
+# One Internet mail gets a word no other document has, in its body only.
+mime_word='zeppelin'
+notesdb export "$mail" 'C:\Notes\mail.dxl' >/dev/null
+python3 tests/demo/mime_note.py "$drive_c/Notes/mail.dxl" "$mime_word" "$drive_c/Notes/mail-mime.dxl" >>"$log" 2>&1
+notesdb import 'C:\Notes\mail-mime.dxl' "$mail" >/dev/null
+rm -f "$drive_c/Notes/mail.dxl" "$drive_c/Notes/mail-mime.dxl"
+# And a memo whose attachment alone has another.
+attachment_word='quetzal'
+printf 'Packing list for the Lisbon offsite\r\nRain jacket, adapter, the %s costume.\r\n' "$attachment_word" \
+    >"$drive_c/users/Public/offsite-packing.txt"
+memo_id="$(notesdb add "$mail" --form Memo --text 'Subject=Offsite packing list' \
+    --text 'From=CN=Ravi Shah/OU=Events/O=Acme' --time 'PostedDate=20261201T093000' \
+    --richtext 'Body=The list for next week is attached.' --attach 'C:\users\Public\offsite-packing.txt' | head -n 1)"
+rm -f "$drive_c/users/Public/offsite-packing.txt"
 notesdb generate archive 'C:\Notes\Data\archive\a_jdoe.nsf' --count 200 --seed 8 >/dev/null
 notesdb generate app 'C:\Notes\Data\projects.nsf' --count 100 --seed 9 >/dev/null
-(cd "$prefix/drive_c/Notes/Data" && find . -name '*.nsf' -printf '    %P (%s bytes)\n' | sort)
-say "the first documents of mail\jdoe.nsf, as the Notes C API lists them:"
-notesdb list 'C:\Notes\Data\mail\jdoe.nsf' | awk 'NR == 1 || (/ class 1 / && shown++ < 5) { print "    " $0 }'
+(cd "$data_unix" && find . -name '*.nsf' -printf '   %P (%s bytes)\n' | sort)
 
-# The Windows Search stand-in, registered for 64-bit and 32-bit callers.
-wine regsvr32 /s build/win64/platform/winsearch/BRWSearchStandIn.dll
-wine regsvr32 /s build/win32/platform/winsearch/BRWSearchStandIn.dll
-say "the Windows Search stand-in's SystemIndex catalogue:"
-wine build/win64/platform/winsearch/BRWSearchAdmin.exe identity | sed 's/\r$//; s/^/    /'
+# ---------------------------------------------------------------------------
+step "2. Windows Search (the stand-in), its indexer running"
+logged wine regsvr32 /s "$win64/platform/winsearch/BRWSearchStandIn.dll"
+logged wine regsvr32 /s "$win32/platform/winsearch/BRWSearchStandIn.dll"
+wine "$indexer" --loop >>"$log" 2>&1 </dev/null &
+say "   the indexer is running"
 
-# The protocol handler, registered as Windows Search would need it.
-wine regsvr32 /s "$program_files64/BRWHandler.dll"
-say "registered the brw protocol handler:"
-wine reg query 'HKLM\Software\Microsoft\Windows Search\ProtocolHandlers' /v brw /reg:64 2>/dev/null \
-    | sed 's/\r$//' | grep -i brw | sed 's/^ */    /'
+# ---------------------------------------------------------------------------
+step "3. Installing Brimlow Search silently, then logging on"
+cp "$package" "$drive_c/BrimlowSearch.msi"
+# The package would start the connector for the installing user; here it is
+# started the way every logon starts it, from the machine's Run key.
+logged wine msiexec /i 'C:\BrimlowSearch.msi' /qn STARTCONNECTOR=0 /l*v 'C:\install.log'
+say "   installed: $(cd "$notes_unix" && ls BRW* | tr '\n' ' ')in $notes_dir"
+say "              $(cd "$drive_c/Program Files/Brimlow Search" && ls | tr '\n' ' ')in C:\\Program Files\\Brimlow Search"
+say "   registered: $(product_keys) of the 7 registry keys this demo checks again after the removal"
+started_ns=$(date +%s%N)
+printf '   the Notes password prompt: typing the password, ticking "Remember my password": '
+windows "$driver" logon "$password" || true
 
-say "the data service answers commands through the command client, as over the connector's pipe"
-wine build/win32/tests/brw_demo_commands.exe "$notes_dir" 'C:\Program Files (x86)\Brimlow Search' \
-    '<get_database_list/>' \
-    '<get_modified_document_list db="mail\jdoe.nsf"/>' \
-    '<get_document db="mail/jdoe.nsf" tempdir="C:\users\Public" id="{first-id}"/>' \
-    | sed 's/\r$//; s/^/    /'
+# ---------------------------------------------------------------------------
+step "4. The first crawl"
+count() { windows "$admin" count | head -n 1; }
+last=''
+steady=0
+while [ "$steady" -lt 3 ] && [ "$(elapsed_ms "$started_ns")" -lt 900000 ]; do
+    read -r _ indexed _ queued _ high < <(count)
+    # The queue holds what the connector sent and the indexer has yet to take.
+    now="indexed $indexed, waiting $((queued + high))"
+    if [ "$now" = "$last" ] && [ "$queued" -eq 0 ] && [ "$indexed" -gt 0 ]; then
+        steady=$((steady + 1))
+    else
+        [ "$now" != "$last" ] && say "   documents $now" && done_ms=$(elapsed_ms "$started_ns")
+        steady=0
+    fi
+    last="$now"
+    sleep 0.5
+done
+attachments=$(windows "$query" --type BRW/Attachment --max 100000 | tail -n 1 | cut -d' ' -f1)
+databases=$(find "$data_unix" -name '*.nsf' | wc -l)
+crawl_s=$(seconds "$done_ms")
+say "   summary: $databases databases, $((indexed - attachments)) documents and $attachments attachments indexed" \
+    "in $crawl_s s (from the connector's start), $(( indexed * 1000 / (done_ms > 0 ? done_ms : 1) )) documents/s"
 
-say "running the connector's console host handshake"
-wine build/win32/tests/brw_demo_handshake.exe 'C:\Program Files (x86)\Brimlow Search\BRWHC.exe' | sed 's/\r$//; s/^/    /'
-say "done; the demo prefix is removed again"
+# ---------------------------------------------------------------------------
+step "5. Searching"
+# title | sender | date | kind | database, as the results list shows them.
+search() {
+    say "   search: $*"
+    windows "$query" "$@" | sed -n 's#^\(.*\) | \(.*\) | \(....-..-..\)T.* | \(.*\) | brw://{[^}]*}/\([^/]*/*[^/]*\.nsf\).*$#      \1 | \2 | \3 | \4 | \5#p; s/^\([0-9]*\) result(s)$/      (\1 found)/p'
+}
+search --max 5 budget forecast
+search "$mime_word"
+search "$attachment_word"
+url_of() { windows "$query" --json "$1" | sed -n 's/.*"url":"\([^"]*\)".*/\1/p' | head -n 1; }
+mime_url="$(url_of "$mime_word")"
+attachment_url="$(url_of "$attachment_word")"
+
+# ---------------------------------------------------------------------------
+step "6. Opening results as Explorer does"
+say "   the mail with \"$mime_word\": $mime_url"
+printf '   opened in '
+windows "$driver" open "$mime_url" "$password" || true
+say "   Notes says: $(tail -n 1 "$data_unix/notes-client.log" | tr -d '\r')"
+say "   the attachment with \"$attachment_word\": $attachment_url"
+printf '   opened in '
+windows "$driver" open "$attachment_url" "$password" || true
+
+# ---------------------------------------------------------------------------
+step "7. A memo changed and a mail deleted, then \"Update the index now\""
+changed_word='lighthouse'
+notesdb modify "$mail" "$memo_id" --text "Subject=Offsite packing list for the $changed_word tour" >/dev/null
+mime_id="$(printf '%s' "$mime_url" | sed 's|.*/||')"
+notesdb delete "$mail" "$mime_id" >/dev/null
+say "   changed: \"Offsite packing list\" is now about the $changed_word tour; deleted: the mail with \"$mime_word\""
+asked_ns=$(date +%s%N)
+printf '   '
+windows "$driver" crawl-now || true
+# Each wait ends at the first query after the index changed that finds it.
+wait_found() { windows "$driver" wait-found "$@" >/dev/null; }
+if ! wait_found "$changed_word" 1 5000; then
+    say "   the connector did not take \"update the index now\" within 5 s; logging off and on runs the crawl instead"
+    printf '   '
+    windows "$driver" relogon || true
+    wait_found "$changed_word" 1 60000 || true
+fi
+wait_found "$mime_word" 0 60000 || true
+say "   after $(seconds "$(elapsed_ms "$asked_ns")") s:"
+search "$changed_word"
+search "$mime_word"
+
+# ---------------------------------------------------------------------------
+step "8. Removing Brimlow Search"
+logged wine msiexec /x 'C:\BrimlowSearch.msi' /qn /l*v 'C:\remove.log'
+say "   left in $notes_dir: $(cd "$notes_unix" && ls | tr '\n' ' ')"
+if [ -e "$drive_c/Program Files/Brimlow Search" ]; then
+    say "   still in C:\\Program Files\\Brimlow Search: $(cd "$drive_c/Program Files/Brimlow Search" && ls | tr '\n' ' ')"
+    logged grep -a -i -E 'in use|reboot|restart' "$drive_c/remove.log" || true
+else
+    say "   C:\\Program Files\\Brimlow Search is gone"
+fi
+say "   registry keys of Brimlow Search left on the machine: $(product_keys)"
+root_url="$(printf '%s' "$mime_url" | sed 's|\(brw://{[^}]*}/\).*|\1|')"
+if windows "$admin" included "$root_url" | grep -q '^included 1'; then
+    say "   Windows Search still crawls $root_url"
+else
+    say "   Windows Search no longer crawls $root_url"
+fi
+say "done: the demo took $(seconds "$(elapsed_ms "$demo_started_ns")") s after the build; its prefix is removed"

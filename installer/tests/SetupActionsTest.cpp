@@ -2,6 +2,7 @@
 // and the installing user's crawl root from the installer's SID text.
 #include "installer/ConnectorClose.h"
 #include "installer/CrawlRootSetup.h"
+#include "installer/LibraryFolder.h"
 #include "tests/support/BuildTrees.h"
 #include "tests/support/ProcessRun.h"
 
@@ -64,6 +65,20 @@ TEST(CloseWindowsOfClass, AConnectorThatStaysIsReportedAfterTheWait)
     EXPECT_FALSE(result.allEnded);
     // A window of another class is never touched.
     EXPECT_TRUE(other->Wait(0).timedOut);
+}
+
+// A type library's registration names its folder without the closing
+// backslash the installer's directory properties carry; the package's keys
+// must match a server's own registration exactly.
+TEST(LibraryFolderText, LosesOnlyTheDirectorysClosingBackslash)
+{
+    EXPECT_EQ(L"C:\\Notes", brw::LibraryFolderText(L"C:\\Notes\\"));
+    EXPECT_EQ(L"C:\\Program Files\\Brimlow Search", brw::LibraryFolderText(L"C:\\Program Files\\Brimlow Search\\"));
+    EXPECT_EQ(L"C:", brw::LibraryFolderText(L"C:\\"));
+    EXPECT_EQ(L"C:\\Notes", brw::LibraryFolderText(L"C:\\Notes"));
+    EXPECT_EQ(L"C:\\Notes\\", brw::LibraryFolderText(L"C:\\Notes\\\\"));
+    EXPECT_EQ(L"", brw::LibraryFolderText(L""));
+    EXPECT_EQ(L"", brw::LibraryFolderText(L"\\"));
 }
 
 TEST(IsSidText, OnlyTheTextOfASidMayBecomePartOfAUrl)

@@ -23,8 +23,13 @@ NOTES_DIR = r'C:\Notes'
 # What a Notes installation has in its program folder before ours arrives.
 NOTES_OWN_FILE = 'nnotes.dll'
 PROGRAM_DIR = r'C:\Program Files\Brimlow Search'
-NOTES_FILES = ['BRWConnector.exe', 'BRWData.dll', 'BRWClient.dll', 'BRWHC.exe', 'BRWMon32.dll']
-PROGRAM_FILES = ['BRWHandler.dll', 'BRW.exe']
+NOTES_MODULES = ['BRWConnector.exe', 'BRWData.dll', 'BRWClient.dll', 'BRWHC.exe', 'BRWMon32.dll']
+PROGRAM_MODULES = ['BRWHandler.dll', 'BRW.exe']
+# The type libraries the monitor and the launcher build when they register.
+NOTES_LIBRARIES = ['BRWMon32.tlb']
+PROGRAM_LIBRARIES = ['BRW.tlb']
+NOTES_FILES = NOTES_MODULES + NOTES_LIBRARIES
+PROGRAM_FILES = PROGRAM_MODULES + PROGRAM_LIBRARIES
 RUN_KEY = r'HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
 # The Windows Search stand-in keeps the catalogue's crawl scope here.
 SCOPE_FILE = r'C:\ProgramData\Brimlow Search Stand-in\SystemIndex\scope.txt'
@@ -349,15 +354,22 @@ class PackageTest(unittest.TestCase):
         by_package = productish(winereg.changes(packaged_before, packaged.registry())[0])
 
         registered = self.new_prefix('self')
-        for name in NOTES_FILES:
+        for name in NOTES_MODULES:
             registered.put(os.path.join(CONFIG['package_stage'], 'payload', name), NOTES_DIR + '\\' + name)
-        for name in PROGRAM_FILES:
+        for name in PROGRAM_MODULES:
             registered.put(os.path.join(CONFIG['package_stage'], 'payload', name), PROGRAM_DIR + '\\' + name)
         registered_before = registered.registry()
         registered.check(registered.wine('regsvr32', '/s', PROGRAM_DIR + r'\BRWHandler.dll'), 'regsvr32 BRWHandler')
         registered.check(registered.wine('regsvr32', '/s', NOTES_DIR + r'\BRWMon32.dll'), 'regsvr32 BRWMon32')
         registered.check(registered.wine(PROGRAM_DIR + r'\BRW.exe', '/RegServer'), 'BRW /RegServer')
         by_servers = productish(winereg.changes(registered_before, registered.registry())[0])
+
+        # The libraries the servers built are the ones the package carries.
+        for folder, names in ((NOTES_DIR, NOTES_LIBRARIES), (PROGRAM_DIR, PROGRAM_LIBRARIES)):
+            for name in names:
+                with open(registered.unix(folder + '\\' + name), 'rb') as built:
+                    with open(packaged.unix(folder + '\\' + name), 'rb') as carried:
+                        self.assertEqual(built.read(), carried.read(), name)
 
         # The Run entry is the package's own; the servers know nothing of it.
         self.assertIn(RUN_KEY, by_package)
