@@ -72,3 +72,12 @@ BOOLEAN WINAPI BRWCrawlWaitForPass(DWORD timeoutMs)
 {
     return brw::CrawlControl::Process().WaitForPassFinished(timeoutMs) ? TRUE : FALSE;
 }
+
+BOOLEAN WINAPI BRWCrawlProgress(BRWCrawlStatus* status)
+{
+    if (status == nullptr || status->size != sizeof(BRWCrawlStatus)) {
+        return FALSE;
+    }
+    *status = brw::CrawlControl::Process().Progress().Snapshot();
+    return TRUE;
+}
