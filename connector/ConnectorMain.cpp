@@ -93,9 +93,13 @@ int RunWindow(brw::MainWindow& window, HACCEL accelerators, NotesSession& notes)
     g_console.Restart();
     brw::LogString(L"Console recreated\n");
     brw::Serving serving;
+    window.UseServing(serving);
     const Login login = LogInUnlessDisabled();
     if (login == Login::Cancelled || (login == Login::Passed && !StartServing(serving, notes))) {
         return 0;
+    }
+    if (login == Login::Passed) {
+        window.FillList();
     }
     const int code = window.RunMessageLoop(accelerators);
     brw::LogString(L"BRW Exiting");
