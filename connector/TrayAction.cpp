@@ -2,7 +2,6 @@
 
 #include "common/DebugConsole.h"
 #include "connector/DatabaseCommands.h"
-#include "connector/InstallationState.h"
 #include "connector/NotesDirectorySetting.h"
 #include "connector/PasswordDialogWatch.h"
 #include "connector/ProductMessage.h"
@@ -36,18 +35,21 @@ bool StartServingOnce(Serving& serving)
 
 TrayAction::TrayAction(Serving& serving, DatabaseInfoSource& source) : serving_(serving), source_(source) {}
 
-TrayOutcome TrayAction::Run(HWND window)
+InstallationState LookForSomethingToIndex(DatabaseInfoSource& source)
 {
     discovery::DiscoveryInputs inputs;
-    inputs.source = &source_;
+    inputs.source = &source;
     inputs.notesDirectory = ReadNotesDirectorySetting();
     InstallationState state = InstallationState::Enabled;
-    // The disk scan opens databases, which may make Notes ask for the
-    // password.
     if (WithPasswordWatch([&] { state = discovery::EvaluateInstallation(inputs); }) == LoginOutcome::LoggedIn) {
         StorePasswordIfAsked();
     }
-    switch (state) {
+    return state;
+}
+
+TrayOutcome TrayAction::Run(HWND window)
+{
+    switch (LookForSomethingToIndex(source_)) {
     case InstallationState::Enabled:
         return TrayOutcome::ShowList;
     case InstallationState::ReadyToEnable:

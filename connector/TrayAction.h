@@ -5,6 +5,7 @@
 // started, only then the mark removed, and the crawl asked for a pass at
 // once. A cancelled login leaves everything as it was.
 #include "connector/DatabaseInfoSource.h"
+#include "connector/InstallationState.h"
 #include "connector/Serving.h"
 
 #include <windows.h>
@@ -12,6 +13,11 @@
 namespace brw {
 
 inline constexpr wchar_t kEnableQuestion[] = L"Do you want to enable Brimlow Search?";
+
+// Whether an installation marked disabled has something to index now (the
+// disk scan runs once per user), with the password watch on, since the scan
+// opens databases. Start-up asks the same.
+discovery::InstallationState LookForSomethingToIndex(DatabaseInfoSource& source);
 
 enum class TrayOutcome {
     ShowList,   // refresh the list and bring the window up
