@@ -57,4 +57,13 @@ BRWCrawlStatus CrawlProgress::Snapshot() const noexcept
     return status_;
 }
 
+bool CrawlProgress::CopyTo(BRWCrawlStatus* status) const noexcept
+{
+    if (status == nullptr || status->size != sizeof(BRWCrawlStatus)) {
+        return false;
+    }
+    *status = Snapshot();
+    return true;
+}
+
 } // namespace brw

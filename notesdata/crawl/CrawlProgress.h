@@ -24,6 +24,9 @@ public:
     void PassFinished() noexcept;
 
     BRWCrawlStatus Snapshot() const noexcept;
+    // For a caller across the library's boundary: false, and nothing
+    // written, when status is null or its size is not this structure's.
+    bool CopyTo(BRWCrawlStatus* status) const noexcept;
 
 private:
     mutable SRWLOCK lock_ = SRWLOCK_INIT;

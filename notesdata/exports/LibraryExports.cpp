@@ -75,9 +75,5 @@ BOOLEAN WINAPI BRWCrawlWaitForPass(DWORD timeoutMs)
 
 BOOLEAN WINAPI BRWCrawlProgress(BRWCrawlStatus* status)
 {
-    if (status == nullptr || status->size != sizeof(BRWCrawlStatus)) {
-        return FALSE;
-    }
-    *status = brw::CrawlControl::Process().Progress().Snapshot();
-    return TRUE;
+    return brw::CrawlControl::Process().Progress().CopyTo(status) ? TRUE : FALSE;
 }
