@@ -5,6 +5,7 @@
 #include "connector/AboutDialog.h"
 #include "connector/ConnectorResources.h"
 #include "connector/DatabaseCommands.h"
+#include "common/WideString.h"
 #include "connector/TrayAction.h"
 #include "connector/tests/ConnectorProgramFixture.h"
 #include "tests/support/RemoteListView.h"
@@ -12,9 +13,13 @@
 #include <windows.h>
 #include <dlgs.h>
 #include <gtest/gtest.h>
+#include <knownfolders.h>
+#include <shlobj.h>
 
 #include <algorithm>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -283,6 +288,113 @@ TEST_F(ConnectorWindow, AboutShowsTheProductAndItsBuild)
     EXPECT_NE(texts.end(), std::find(texts.begin(), texts.end(), brw::kBuildStamp));
     brwtest::PressButton(about, IDOK);
     EXPECT_TRUE(brwtest::WaitForWindowGone(connector_->ProcessHandle(), about, kWindowWaitMs));
+    Exit(window);
+}
+
+// ---- New Search Connector ----------------------------------------------------
+
+// The user's known folder, made when missing, as the dialog asks for it.
+std::wstring KnownFolder(REFKNOWNFOLDERID id)
+{
+    PWSTR path = nullptr;
+    std::wstring folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_CREATE, nullptr, &path))) {
+        folder = path;
+    }
+    CoTaskMemFree(path);
+    return folder;
+}
+
+// Files the test makes outside its scratch folder, removed in any case.
+struct MadeFiles {
+    std::vector<std::wstring> paths;
+    ~MadeFiles()
+    {
+        for (const std::wstring& path : paths) {
+            DeleteFileW(path.c_str());
+        }
+    }
+};
+
+std::string FileText(const std::wstring& path)
+{
+    std::ifstream file(path.c_str(), std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// Chooses the drop-down entry with this item data as the user's click does:
+// the selection, then the change notice to the dialog.
+bool ChooseKind(HWND dialog, LPARAM itemData)
+{
+    const HWND kinds = GetDlgItem(dialog, IDC_CONNECTOR_KINDS);
+    const LRESULT count = SendMessageW(kinds, CB_GETCOUNT, 0, 0);
+    for (LRESULT index = 0; index < count; ++index) {
+        if (SendMessageW(kinds, CB_GETITEMDATA, static_cast<WPARAM>(index), 0) == itemData) {
+            SendMessageW(kinds, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_CONNECTOR_KINDS, CBN_SELCHANGE),
+                         reinterpret_cast<LPARAM>(kinds));
+            return true;
+        }
+    }
+    return false;
+}
+
+std::wstring ItemText(HWND dialog, int item)
+{
+    wchar_t text[256] = {};
+    GetDlgItemTextW(dialog, item, text, 256);
+    return text;
+}
+
+TEST_F(ConnectorWindow, NewSearchConnectorRefusesWhatItCannotWriteAndWritesTheChosenKind)
+{
+    MadeFiles made;
+    const std::wstring searches = KnownFolder(FOLDERID_SavedSearches);
+    const std::wstring links = KnownFolder(FOLDERID_Links);
+    ASSERT_FALSE(searches.empty());
+    ASSERT_FALSE(links.empty());
+    made.paths = {searches + L"\\Team blogs.searchConnector-ms", links + L"\\Team blogs.lnk"};
+    const HWND window = StartServing();
+    ASSERT_NE(nullptr, window);
+    Command(window, IDM_NEW_SEARCH_CONNECTOR);
+    const HWND dialog = Dialog(L"New Search Connector");
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dialog, IDC_CONNECTOR_SELECTED));
+    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dialog, IDC_CONNECTOR_FAVORITE));
+
+    ASSERT_TRUE(brwtest::TypeIntoItem(dialog, IDC_CONNECTOR_NAME, L"Team blogs"));
+    ASSERT_TRUE(brwtest::TypeIntoItem(dialog, IDC_CONNECTOR_SERVER, L"https://connections.example.com//"));
+    brwtest::PressButton(dialog, IDOK);
+    AnswerMessage(L"Choose a connector type, or choose Query: and type a query.");
+    ASSERT_TRUE(IsWindow(dialog)) << "no type chosen: the dialog stays";
+
+    constexpr LPARAM kBlogs = 3;
+    ASSERT_TRUE(ChooseKind(dialog, kBlogs));
+    EXPECT_EQ(L"IBM Connections Blogs", ItemText(dialog, IDC_CONNECTOR_NAME)) << "the kind's name offered";
+    for (const wchar_t* hostile : {L"..\\outside", L"a:b", L".."}) {
+        SCOPED_TRACE(testing::Message() << brw::WideToUtf8(hostile));
+        ASSERT_TRUE(brwtest::TypeIntoItem(dialog, IDC_CONNECTOR_NAME, hostile));
+        brwtest::PressButton(dialog, IDOK);
+        AnswerMessage(L"Provide a name for this connector");
+        ASSERT_TRUE(IsWindow(dialog));
+    }
+
+    ASSERT_TRUE(brwtest::TypeIntoItem(dialog, IDC_CONNECTOR_NAME, L"  Team blogs  "));
+    brwtest::PressButton(dialog, IDOK);
+    ASSERT_TRUE(brwtest::WaitForWindowGone(connector_->ProcessHandle(), dialog, kWindowWaitMs));
+    Settle(window);
+    const std::string file = FileText(made.paths[0]);
+    // The elements' own namespace declarations vary with the XML writer;
+    // the texts are looked for by what ends them.
+    EXPECT_NE(std::string::npos, file.find(">https://connections.example.com//</domain>")) << "as typed\n" << file;
+    EXPECT_NE(std::string::npos, file.find(">Team blogs</description>")) << "trimmed\n" << file;
+    EXPECT_NE(std::string::npos,
+              file.find("https://connections.example.com/search/atom/mysearch/results?query={searchTerms}"))
+        << file;
+    EXPECT_NE(std::string::npos, file.find("scope=blogs")) << file;
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(made.paths[1].c_str())) << "the favourite's shortcut";
     Exit(window);
 }
 
