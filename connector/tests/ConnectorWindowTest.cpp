@@ -1,11 +1,11 @@
 // The connector's window in the running program, driven as a user drives
-// it: menu commands posted to the window, the tray icon's click, dialogs
+// it: menu commands sent to the window, the tray icon's click, dialogs
 // and message boxes answered from this process, the list read from the
 // screen's control.
+#include "common/WideString.h"
 #include "connector/AboutDialog.h"
 #include "connector/ConnectorResources.h"
 #include "connector/DatabaseCommands.h"
-#include "common/WideString.h"
 #include "connector/TrayAction.h"
 #include "connector/tests/ConnectorProgramFixture.h"
 #include "tests/support/RemoteListView.h"
