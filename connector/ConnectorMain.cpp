@@ -16,9 +16,9 @@
 #include "connector/PasswordCache.h"
 #include "connector/PasswordDialogWatch.h"
 #include "connector/Serving.h"
-#include "connector/SettingsStore.h"
 #include "connector/SingleInstance.h"
 #include "connector/StartupSteps.h"
+#include "connector/TrayAction.h"
 
 #include <windows.h>
 
@@ -49,14 +49,13 @@ struct NotesSession {
 
 enum class Login { Skipped, Passed, Cancelled };
 
-bool IsInstallationDisabled()
-{
-    return brw::settings::IsFlagSet(HKEY_CURRENT_USER, brw::kSettingsKeyPath, brw::settings::kDisabled);
-}
+using brw::discovery::InstallationState;
 
-Login LogInUnlessDisabled()
+// A disabled installation with something to index is enabled at start-up,
+// but only once the login passed and serving runs.
+Login LogInUnlessDisabled(InstallationState state)
 {
-    if (IsInstallationDisabled()) {
+    if (state == InstallationState::Disabled) {
         return Login::Skipped;
     }
     brw::LogString(L"Check login\n");
@@ -93,9 +92,18 @@ int RunWindow(brw::MainWindow& window, HACCEL accelerators, NotesSession& notes)
     g_console.Restart();
     brw::LogString(L"Console recreated\n");
     brw::Serving serving;
-    const Login login = LogInUnlessDisabled();
+    window.UseServing(serving);
+    brw::DataServiceInfoSource databases;
+    const InstallationState state = brw::LookForSomethingToIndex(databases);
+    const Login login = LogInUnlessDisabled(state);
     if (login == Login::Cancelled || (login == Login::Passed && !StartServing(serving, notes))) {
         return 0;
+    }
+    if (login == Login::Passed) {
+        if (state == InstallationState::ReadyToEnable) {
+            brw::discovery::EnableInstallation();
+        }
+        window.FillList();
     }
     const int code = window.RunMessageLoop(accelerators);
     brw::LogString(L"BRW Exiting");

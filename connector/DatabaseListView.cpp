@@ -2,6 +2,8 @@
 
 #include "common/WideString.h"
 
+#include <algorithm>
+
 namespace brw {
 namespace {
 
@@ -124,6 +126,34 @@ std::wstring DatabaseListView::FirstSelectedPath() const
         }
     }
     return {};
+}
+
+std::vector<std::wstring> DatabaseListView::SelectedPaths() const
+{
+    std::vector<std::wstring> paths;
+    for (size_t row : SelectedRows()) {
+        std::wstring path = rows_.PathOf(row);
+        if (!path.empty()) {
+            paths.push_back(std::move(path));
+        }
+    }
+    return paths;
+}
+
+void DatabaseListView::SelectPaths(const std::vector<std::wstring>& paths)
+{
+    const int count = ListView_GetItemCount(list_);
+    for (int index = 0; index < count; ++index) {
+        LVITEMW item = {};
+        item.mask = LVIF_PARAM;
+        item.iItem = index;
+        if (!SendMessageW(list_, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) {
+            continue;
+        }
+        const std::wstring path = rows_.PathOf(static_cast<size_t>(item.lParam));
+        const bool wanted = !path.empty() && std::find(paths.begin(), paths.end(), path) != paths.end();
+        ListView_SetItemState(list_, index, wanted ? LVIS_SELECTED : 0, LVIS_SELECTED);
+    }
 }
 
 } // namespace brw

@@ -41,6 +41,9 @@ public:
     // (empty when nothing with a path is selected).
     std::vector<size_t> SelectedRows() const;
     std::wstring FirstSelectedPath() const;
+    std::vector<std::wstring> SelectedPaths() const;
+    // Selects exactly the rows of these databases.
+    void SelectPaths(const std::vector<std::wstring>& paths);
 
 private:
     void AddColumns();

@@ -13,6 +13,8 @@ enum NotesOrdinal : WORD {
     kNotesInitExtended = 15,
     kNotesInitThread = 16,
     kNotesTermThread = 17,
+    kNotesTranslate = 391,
+    kNotesGetEnvironmentString = 416,
 };
 
 NotesRuntimeCalls g_notesCalls{};
@@ -56,7 +58,11 @@ const DataServiceCalls* BindDataService()
     const HMODULE module = LoadForGood(kDataLibrary);
     const bool bound = module != nullptr && Take(module, "ForceIDPasswordPrompt", calls.forcePasswordPrompt) &&
                        Take(module, "BRWTemporaryFileMgr_DeleteFiles", calls.deleteTemporaryFiles) &&
-                       Take(module, "BRWCrawlStop", calls.crawlStop) && Take(module, "BRWCrawlNow", calls.crawlNow);
+                       Take(module, "BRWCrawlStop", calls.crawlStop) && Take(module, "BRWCrawlNow", calls.crawlNow) &&
+                       Take(module, "BRWCrawlProgress", calls.crawlProgress) &&
+                       Take(module, "GetDatabaseInfo", calls.getDatabaseInfo) &&
+                       Take(module, "SelectDatabase", calls.selectDatabase) &&
+                       Take(module, "BRWIndexDocument", calls.indexDocument);
     return bound ? &calls : nullptr;
 }
 
@@ -68,7 +74,9 @@ bool BindNotesRuntime(HMODULE notes) noexcept
     if (notes == nullptr || !Take(notes, ByOrdinal(kNotesInitExtended), calls.initExtended) ||
         !Take(notes, ByOrdinal(kNotesTerm), calls.term) ||
         !Take(notes, ByOrdinal(kNotesInitThread), calls.initThread) ||
-        !Take(notes, ByOrdinal(kNotesTermThread), calls.termThread)) {
+        !Take(notes, ByOrdinal(kNotesTermThread), calls.termThread) ||
+        !Take(notes, ByOrdinal(kNotesTranslate), calls.translate) ||
+        !Take(notes, ByOrdinal(kNotesGetEnvironmentString), calls.getEnvironmentString)) {
         return false;
     }
     g_notesCalls = calls;

@@ -6,6 +6,7 @@
 // table: Notes by ordinal once start-up has loaded it, the other two by name
 // at their first use.
 #include "connector/BRWClient.h"
+#include "notesdata/exports/BRWDataExports.h"
 
 #include <windows.h>
 
@@ -14,10 +15,12 @@ namespace brw {
 using NotesStatus = WORD;
 
 struct NotesRuntimeCalls {
-    NotesStatus(WINAPI* initExtended)(int argc, char** argv); // ordinal 15
-    void(WINAPI* term)();                                     // ordinal 13
-    NotesStatus(WINAPI* initThread)();                        // ordinal 16
-    void(WINAPI* termThread)();                               // ordinal 17
+    NotesStatus(WINAPI* initExtended)(int argc, char** argv);                                     // ordinal 15
+    void(WINAPI* term)();                                                                         // ordinal 13
+    NotesStatus(WINAPI* initThread)();                                                            // ordinal 16
+    void(WINAPI* termThread)();                                                                   // ordinal 17
+    BOOL(WINAPI* getEnvironmentString)(const char* name, char* value, WORD valueLength);          // ordinal 416
+    WORD(WINAPI* translate)(WORD mode, const char* in, WORD inLength, char* out, WORD outLength); // ordinal 391
 };
 
 struct CommandClientCalls {
@@ -34,6 +37,11 @@ struct DataServiceCalls {
     void(WINAPI* deleteTemporaryFiles)();
     void(WINAPI* crawlStop)();
     void(WINAPI* crawlNow)();
+    BOOLEAN(WINAPI* crawlProgress)(BRWCrawlStatus* status);
+    BOOLEAN(WINAPI* getDatabaseInfo)
+    (const wchar_t* path, wchar_t* title, int titleLength, wchar_t* modified, int modifiedLength, BYTE* isMail);
+    BOOLEAN(WINAPI* selectDatabase)(HINSTANCE instance, HWND owner, wchar_t* path, int pathLength);
+    BOOLEAN(WINAPI* indexDocument)(const wchar_t* databasePath, const wchar_t* noteIdHex);
 };
 
 // Binds the Notes entry points from the loaded library; false (and nothing

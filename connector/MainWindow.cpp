@@ -1,19 +1,43 @@
 #include "connector/MainWindow.h"
 
 #include "common/DebugConsole.h"
+#include "connector/AboutDialog.h"
 #include "connector/ConnectorResources.h"
+#include "connector/CrawlStatusText.h"
+#include "connector/LateBinding.h"
+#include "connector/NewConnectorDialog.h"
+#include "connector/NotesDataDirectory.h"
+#include "connector/NotesDirectorySetting.h"
+#include "connector/TrayAction.h"
+#include "connector/UserIdentity.h"
+
+#include <new>
 
 namespace brw {
 namespace {
 
 constexpr int kTitleLimit = 100;
 constexpr wchar_t kNewSearchConnectorItem[] = L"New Search Connector...";
+constexpr UINT_PTR kStatusTimer = 1;
+// How often the tray tip and the crawl times are looked at again.
+constexpr UINT kStatusIntervalMs = 1000;
 
 std::wstring LoadText(HINSTANCE instance, UINT id)
 {
     wchar_t text[kTitleLimit + 1] = {};
     const int length = LoadStringW(instance, id, text, kTitleLimit + 1);
     return std::wstring(text, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+std::optional<BRWCrawlStatus> ReadCrawlStatus()
+{
+    const DataServiceCalls* data = DataService();
+    BRWCrawlStatus status{};
+    status.size = sizeof(status);
+    if (data == nullptr || !data->crawlProgress(&status)) {
+        return std::nullopt;
+    }
+    return status;
 }
 
 } // namespace
@@ -57,7 +81,31 @@ bool MainWindow::Create()
         return false;
     }
     AddSearchConnectorItem();
+    if (!CreateList()) {
+        DestroyWindow(window_);
+        return false;
+    }
+    SetTimer(window_, kStatusTimer, kStatusIntervalMs, nullptr);
     return true;
+}
+
+bool MainWindow::CreateList()
+{
+    try {
+        const std::optional<std::wstring> directory = discovery::UserDataDirectory(ReadNotesDirectorySetting());
+        exclusion_.emplace(UserIdentity(), directory.value_or(std::wstring()));
+        commands_.emplace(instance_, infoSource_, *exclusion_);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return commands_->Create(window_);
+}
+
+void MainWindow::FillList()
+{
+    if (commands_) {
+        commands_->View().Fill();
+    }
 }
 
 void MainWindow::AddSearchConnectorItem()
@@ -100,15 +148,38 @@ LRESULT CALLBACK MainWindow::Procedure(HWND window, UINT message, WPARAM wParam,
         self->window_ = window;
     }
     auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    return self != nullptr ? self->Dispatch(window, message, wParam, lParam)
-                           : DefWindowProcW(window, message, wParam, lParam);
+    if (self == nullptr) {
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    try {
+        return self->Dispatch(window, message, wParam, lParam);
+    } catch (const std::bad_alloc&) {
+        // A command that ran out of memory is dropped; the window lives on.
+        return 0;
+    }
 }
 
 LRESULT MainWindow::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+    case WM_SIZE:
+        if (wParam != SIZE_MINIMIZED && commands_) {
+            commands_->View().Resize(LOWORD(lParam), HIWORD(lParam));
+        }
+        return 0;
+    case WM_NOTIFY:
+        if (commands_ && commands_->View().OnNotify(reinterpret_cast<const NMHDR*>(lParam))) {
+            return 0;
+        }
+        break;
     case WM_COMMAND:
         return OnCommand(wParam, lParam);
+    case WM_TIMER:
+        if (wParam == kStatusTimer) {
+            OnStatusTimer();
+            return 0;
+        }
+        break;
     case WM_SYSCOMMAND:
         // Closing from the system menu only puts the window back in the tray.
         if ((wParam & 0xFFF0) == SC_CLOSE) {
@@ -118,8 +189,7 @@ LRESULT MainWindow::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lP
         break;
     case kTrayCallbackMessage:
         if (loopStarted_ && LOWORD(lParam) == WM_LBUTTONDOWN) {
-            ShowWindow(window_, SW_SHOW);
-            SetForegroundWindow(window_);
+            OnTrayClick();
         }
         return 0;
     case WM_CLOSE:
@@ -128,6 +198,7 @@ LRESULT MainWindow::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lP
         return 0;
     case WM_DESTROY:
         LogString(L"BRWConnector WM_DESTROY");
+        KillTimer(window_, kStatusTimer);
         quit_ = true;
         window_ = nullptr;
         PostQuitMessage(0);
@@ -140,11 +211,77 @@ LRESULT MainWindow::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 LRESULT MainWindow::OnCommand(WPARAM wParam, LPARAM lParam)
 {
-    if (LOWORD(wParam) == IDM_EXIT) {
+    if (!commands_) {
+        return DefWindowProcW(window_, WM_COMMAND, wParam, lParam);
+    }
+    switch (LOWORD(wParam)) {
+    case IDM_EXIT:
         DestroyWindow(window_);
         return 0;
+    case IDM_ABOUT:
+        ShowAboutDialog(instance_, window_);
+        return 0;
+    case IDM_NEW_SEARCH_CONNECTOR:
+        ShowNewConnectorDialog(instance_, window_);
+        return 0;
+    case IDM_ADD_APPLICATION:
+        commands_->AddApplication();
+        return 0;
+    case IDM_CLEAR_PASSWORD:
+        commands_->ClearPassword();
+        return 0;
+    case IDM_DELETE:
+        commands_->Delete();
+        return 0;
+    case IDM_REFRESH:
+        commands_->Refresh();
+        return 0;
+    case IDM_INDEX_DOCUMENT:
+        commands_->IndexDocument();
+        return 0;
+    case IDM_UPDATE_INDEX_NOW:
+        RequestCrawlNow();
+        return 0;
+    default:
+        break;
     }
     return DefWindowProcW(window_, WM_COMMAND, wParam, lParam);
+}
+
+void MainWindow::OnTrayClick()
+{
+    if (!commands_) {
+        return;
+    }
+    if (serving_ != nullptr) {
+        TrayAction action(*serving_, infoSource_);
+        if (action.Run(window_) == TrayOutcome::StayHidden) {
+            return;
+        }
+    }
+    commands_->Refresh();
+    ShowWindow(window_, SW_RESTORE);
+    SetForegroundWindow(window_);
+}
+
+// The tip follows the crawl; a pass that ended wrote new crawl times, which
+// an open list shows at once.
+void MainWindow::OnStatusTimer()
+{
+    const std::optional<BRWCrawlStatus> status = ReadCrawlStatus();
+    if (!status || !commands_) {
+        return;
+    }
+    std::wstring tip = CrawlTipText(*status);
+    if (tip != shownTip_ && tray_.SetTip(tip.c_str())) {
+        shownTip_ = std::move(tip);
+    }
+    if (status->passesFinished != passesSeen_) {
+        passesSeen_ = status->passesFinished;
+        if (IsWindowVisible(window_)) {
+            commands_->RefreshKeepingSelection();
+        }
+    }
 }
 
 } // namespace brw

@@ -1,11 +1,17 @@
 #pragma once
 // The connector's main window: created hidden, brought up from the tray,
-// and the thing whose destruction ends the program. Its list view and menu
-// commands beyond Exit belong to the database list.
+// and the thing whose destruction ends the program. Its client area is the
+// database list; the menu commands go to the list's commands and dialogs,
+// and a timer keeps the tray tip and the list's crawl times current.
+#include "connector/DatabaseCommands.h"
+#include "connector/DatabaseInfoSource.h"
+#include "connector/IndexExclusion.h"
+#include "connector/Serving.h"
 #include "connector/TrayIcon.h"
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 namespace brw {
@@ -21,8 +27,14 @@ public:
 
     // Registers the window class; false when it cannot be.
     bool RegisterClass(MenuChoice menu);
-    // Creates the window hidden; false when it cannot be.
+    // Creates the window hidden, with its empty list; false when it cannot
+    // be. Notes must be bound: the list's exclusions name the data
+    // directory Notes keeps.
     bool Create();
+    // Reads the database list into the window.
+    void FillList();
+    // What the tray action starts when it enables the installation.
+    void UseServing(Serving& serving) { serving_ = &serving; }
     // Adds the tray icon and, when that worked, hides the window.
     void ShowInTray();
     void RemoveFromTray() { tray_.Remove(); }
@@ -37,13 +49,22 @@ private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnCommand(WPARAM wParam, LPARAM lParam);
+    void OnTrayClick();
+    void OnStatusTimer();
     void AddSearchConnectorItem();
+    bool CreateList();
 
     HINSTANCE instance_;
     HWND window_ = nullptr;
     std::wstring title_;
     std::wstring className_;
     TrayIcon tray_;
+    DataServiceInfoSource infoSource_;
+    std::optional<CrawlScopeExclusion> exclusion_;
+    std::optional<DatabaseCommands> commands_;
+    Serving* serving_ = nullptr;
+    std::wstring shownTip_;
+    DWORD passesSeen_ = 0;
     bool loopStarted_ = false;
     bool quit_ = false;
 };

@@ -43,4 +43,15 @@ void TrayIcon::Remove()
     owner_ = nullptr;
 }
 
+bool TrayIcon::SetTip(const wchar_t* tip)
+{
+    if (owner_ == nullptr) {
+        return false;
+    }
+    NOTIFYICONDATAW data = IconData(owner_);
+    data.uFlags = NIF_TIP | NIF_SHOWTIP;
+    lstrcpynW(data.szTip, tip, ARRAYSIZE(data.szTip));
+    return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
 } // namespace brw

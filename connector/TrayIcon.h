@@ -19,6 +19,8 @@ public:
     // False when the shell refused it.
     bool Add(HWND owner, HICON icon);
     void Remove();
+    // Changes the tip of an icon that is shown; false otherwise.
+    bool SetTip(const wchar_t* tip);
     bool IsShown() const { return owner_ != nullptr; }
 
 private:

@@ -98,6 +98,7 @@ int CmdCrawlDatabases::Execute(ReplyWriter*)
     }
     while (!control_.StopRequested()) {
         RunPass(monitor.get());
+        control_.Progress().PassFinished();
         control_.ReportPassFinished();
         if (control_.WaitForNextPass(periodSeconds_ * kMillisecondsPerSecond) == WaitOutcome::Stopped) {
             break;

@@ -6,6 +6,7 @@
 // installation enabled). The connector reaches the process's control
 // through BRWData's exports BRWCrawlStop and BRWCrawlNow.
 #include "common/Handles.h"
+#include "notesdata/crawl/CrawlProgress.h"
 
 #include <windows.h>
 
@@ -39,6 +40,10 @@ public:
     void ReportPassFinished() const noexcept;
     bool WaitForPassFinished(DWORD timeoutMs) const noexcept;
 
+    // The record of where the crawl is; its own lock makes it safe to
+    // write from the crawl thread through a const control.
+    CrawlProgress& Progress() const noexcept { return progress_; }
+
     // Whether the events exist; without them every wait is a stop.
     bool IsReady() const noexcept { return stop_ && wake_ && passFinished_; }
 
@@ -46,6 +51,7 @@ private:
     KernelHandle stop_;
     KernelHandle wake_;
     KernelHandle passFinished_;
+    mutable CrawlProgress progress_;
 };
 
 } // namespace brw

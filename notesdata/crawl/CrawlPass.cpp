@@ -66,6 +66,7 @@ public:
             stopped_ = true;
             return false;
         }
+        control_.Progress().DocumentSent();
         return true;
     }
     bool Stopped() const { return stopped_; }
@@ -153,6 +154,7 @@ DatabaseOutcome CrawlPass::ProcessDatabase(const CrawlTarget& target)
         return DatabaseOutcome::Repeated;
     }
     LogText(L"Process file: ", fullPath.c_str());
+    control_.Progress().DatabaseStarted(target.origin == TargetOrigin::DatabasesList ? target.listName : fullPath);
     ComPtr<ISearchItemsChangedSink> sink;
     const HRESULT hr = ConnectItemsChangedSink(sink);
     if (FAILED(hr)) {

@@ -28,4 +28,23 @@ void WINAPI BRWCrawlNow();
 // TRUE when one ended within the time. Passes that end while nobody waits
 // count as one.
 BOOLEAN WINAPI BRWCrawlWaitForPass(DWORD timeoutMs);
+
+// What the crawl is doing, for the connector's tray tip and list window.
+enum BRWCrawlState : DWORD {
+    BRWCrawlNotStarted = 0,
+    BRWCrawlIndexing = 1, // database and documentsSent say where it is
+    BRWCrawlUpToDate = 2, // the last pass ended; passesFinished counts them
+};
+
+struct BRWCrawlStatus {
+    DWORD size; // sizeof(BRWCrawlStatus), set by the caller
+    DWORD state;
+    DWORD documentsSent;        // in the database being indexed
+    DWORD passesFinished;       // since the process started
+    wchar_t database[MAX_PATH]; // as the crawl names it; NUL-terminated
+};
+
+// Copies the crawl's state into status; FALSE when status is null or its
+// size is not this structure's.
+BOOLEAN WINAPI BRWCrawlProgress(BRWCrawlStatus* status);
 }

@@ -72,3 +72,8 @@ BOOLEAN WINAPI BRWCrawlWaitForPass(DWORD timeoutMs)
 {
     return brw::CrawlControl::Process().WaitForPassFinished(timeoutMs) ? TRUE : FALSE;
 }
+
+BOOLEAN WINAPI BRWCrawlProgress(BRWCrawlStatus* status)
+{
+    return brw::CrawlControl::Process().Progress().CopyTo(status) ? TRUE : FALSE;
+}

@@ -175,6 +175,10 @@ TEST_F(CrawlTest, PassesNotifyWhatChangedSinceTheRecordedTime)
     {
         SCOPED_TRACE("the first pass notifies every document");
         EXPECT_EQ(std::vector<DatabaseOutcome>{DatabaseOutcome::Recorded}, Pass());
+        const BRWCrawlStatus progress = control_.Progress().Snapshot();
+        EXPECT_EQ(BRWCrawlIndexing, progress.state) << "the pass's end is the loop's to tell";
+        EXPECT_STREQ(L"mail\\a.nsf", progress.database) << "named as listed";
+        EXPECT_EQ(3u, progress.documentsSent);
         const std::vector<Queued> expected{{SEARCH_CHANGE_ADD, Url(L"mail\\a.nsf", 0x8F6)},
                                            {SEARCH_CHANGE_ADD, Url(L"mail\\a.nsf", 0x8FA)},
                                            {SEARCH_CHANGE_ADD, Url(L"mail\\a.nsf", 0x8FE)}};
@@ -459,9 +463,12 @@ TEST_F(CrawlTest, TheLoopWakesForCrawlNowAndEndsWhenStopped)
     constexpr DWORD kPassLimitMs = 60000;
     ASSERT_TRUE(control.WaitForPassFinished(kPassLimitMs));
     EXPECT_EQ(3u, TakeQueued().size());
+    EXPECT_EQ(BRWCrawlUpToDate, control.Progress().Snapshot().state);
+    EXPECT_EQ(1u, control.Progress().Snapshot().passesFinished);
     const unsigned long added = AddNote(L"a.nsf", L"--form Memo --text Subject=delta");
     control.RequestCrawlNow();
     EXPECT_TRUE(control.WaitForPassFinished(kPassLimitMs)) << "crawl now started a pass within the hour's period";
+    EXPECT_EQ(2u, control.Progress().Snapshot().passesFinished);
     EXPECT_EQ((std::vector<Queued>{{SEARCH_CHANGE_ADD, Url(L"a.nsf", added)}}), TakeQueued());
     control.RequestStop();
     crawl.join();
