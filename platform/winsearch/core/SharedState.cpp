@@ -34,13 +34,27 @@ HRESULT NewIdentity(CatalogueIdentity* identity)
     return hr;
 }
 
+// Sixteen hexadecimal digits, so that a line cut short and glued to the
+// next one is seen as damage.
+constexpr size_t kQueueTimeDigits = 16;
+
+bool ParseQueueTime(const std::wstring& text, std::uint64_t* time)
+{
+    if (text.size() != kQueueTimeDigits || text.find_first_not_of(L"0123456789ABCDEF") != std::wstring::npos) {
+        return false;
+    }
+    *time = std::wcstoull(text.c_str(), nullptr, 16);
+    return true;
+}
+
 void ParseChanges(const std::wstring& text, std::vector<QueuedChange>* changes)
 {
     for (const auto& fields : SplitRecords(text)) {
-        if (fields.size() != 4 || !IsAcceptableUrl(fields[3].c_str())) {
+        QueuedChange change;
+        // The queue time comes last, so a line cut short lacks it whole.
+        if (fields.size() != 5 || !ParseQueueTime(fields[4], &change.queuedAt) || !IsAcceptableUrl(fields[3].c_str())) {
             continue; // a line cut short by a crash, or damage
         }
-        QueuedChange change;
         change.priority = fields[0] == L"1" ? SEARCH_HIGH_PRIORITY : SEARCH_NORMAL_PRIORITY;
         change.change = std::wcstoul(fields[1].c_str(), nullptr, 10);
         change.docId = std::wcstoul(fields[2].c_str(), nullptr, 10);
@@ -130,8 +144,9 @@ HRESULT AppendChanges(const std::wstring& folder, const std::vector<QueuedChange
     // A leading line break closes a line that a crashed writer left open.
     std::wstring text = L"\n";
     for (const QueuedChange& change : changes) {
-        text += FormatText(L"%d\t%lu\t%lu\t%s\n", change.priority == SEARCH_HIGH_PRIORITY ? 1 : 0, change.change,
-                           change.docId, change.url.c_str());
+        text +=
+            FormatText(L"%d\t%lu\t%lu\t%s\t%016llX\n", change.priority == SEARCH_HIGH_PRIORITY ? 1 : 0, change.change,
+                       change.docId, change.url.c_str(), static_cast<unsigned long long>(change.queuedAt));
     }
     return AppendStateFile(StatePath(folder, kQueueFile), text);
 }

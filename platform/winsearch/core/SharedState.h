@@ -7,6 +7,7 @@
 
 #include <searchapi.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,7 @@ struct QueuedChange {
     DWORD change = SEARCH_CHANGE_ADD; // kind with its semantics flags
     DWORD docId = 0;
     std::wstring url;
+    std::uint64_t queuedAt = 0; // when the sink took it, as a FILETIME count; 0 unknown
 };
 
 // The committed crawl scope; an absent file is the empty scope.

@@ -3,6 +3,7 @@
 // host, which it wakes.
 #include "common/ComHolders.h"
 #include "common/ComObject.h"
+#include "platform/winsearch/core/ItemRecord.h"
 #include "platform/winsearch/core/SharedState.h"
 #include "platform/winsearch/core/StateLock.h"
 #include "platform/winsearch/service/ServiceObjects.h"
@@ -80,6 +81,12 @@ private:
         std::vector<QueuedChange> queued;
         for (DWORD i = 0; i < count; ++i) {
             codes[i] = Accept(entries[i], scope, &identity, &queued, &docIds[i]);
+        }
+        // Taken now: an item whose gathering begins later sees these changes.
+        FILETIME now{};
+        GetSystemTimeAsFileTime(&now);
+        for (QueuedChange& change : queued) {
+            change.queuedAt = FileTimeToCount(now);
         }
         if (queued.empty()) {
             return S_OK;

@@ -87,6 +87,32 @@ TEST_F(CatalogueTest, ItemsSurviveReopeningAndReplacementKeepsOneRecord)
     EXPECT_TRUE(reread.Query(request).empty()) << "the replaced text is no longer found";
 }
 
+TEST_F(CatalogueTest, WhereAnItemsTimeCameFromSurvivesReopening)
+{
+    ItemRecord gathered = Item(L"brw://a/gathered", L"text");
+    gathered.lastModified = 5 * kDay;
+    gathered.timeIsGatherTime = true;
+    ItemRecord directory = Item(L"brw://a/", L"");
+    directory.isDirectory = true;
+    directory.lastModified = 6 * kDay;
+    {
+        Catalogue catalogue;
+        ASSERT_EQ(S_OK, catalogue.OpenForWriting(path_));
+        ASSERT_EQ(S_OK, catalogue.Put(gathered));
+        ASSERT_EQ(S_OK, catalogue.Put(directory));
+        ASSERT_EQ(S_OK, catalogue.Put(Item(L"brw://a/own", L"text")));
+    }
+    Catalogue reread;
+    ASSERT_EQ(S_OK, reread.Load(path_));
+    ASSERT_EQ(3u, reread.Count());
+    const ItemRecord* item = reread.Find(L"brw://a/gathered");
+    EXPECT_TRUE(item->timeIsGatherTime && !item->isDirectory && item->lastModified == 5 * kDay);
+    item = reread.Find(L"brw://a/");
+    EXPECT_TRUE(!item->timeIsGatherTime && item->isDirectory && item->lastModified == 6 * kDay);
+    item = reread.Find(L"brw://a/own");
+    EXPECT_TRUE(!item->timeIsGatherTime && !item->isDirectory);
+}
+
 TEST_F(CatalogueTest, RemovingAnItemRemovesEverythingBelowItOnly)
 {
     Catalogue catalogue;

@@ -92,6 +92,23 @@ TEST_F(SharedStateTest, ALineCutShortByACrashIsSkipped)
     EXPECT_EQ(L"brw://a/whole", taken[0].url);
 }
 
+TEST_F(SharedStateTest, AChangeKeepsItsQueueTimeAndALineWithoutAWholeTimeIsDamage)
+{
+    QueuedChange timed = Change(L"brw://a/timed");
+    timed.queuedAt = 0x01DA2B3C4D5E6F70ULL;
+    ASSERT_EQ(S_OK, AppendChanges(folder_, {timed}));
+    const std::wstring queue = StatePath(folder_, L"queue.txt");
+    for (const wchar_t* damaged : {L"\n0\t2\t7\tbrw://a/short\t01DA2B3C4D5E6F7\n",
+                                   L"\n0\t2\t7\tbrw://a/lower\t01da2b3c4d5e6f70\n", L"\n0\t2\t7\tbrw://a/none\n"}) {
+        ASSERT_EQ(S_OK, AppendStateFile(queue, damaged));
+    }
+    std::vector<QueuedChange> taken;
+    ASSERT_EQ(S_OK, TakeChanges(folder_, &taken));
+    ASSERT_EQ(1u, taken.size()) << "a time cut short, of another form, or missing is damage";
+    EXPECT_EQ(L"brw://a/timed", taken[0].url);
+    EXPECT_EQ(timed.queuedAt, taken[0].queuedAt);
+}
+
 TEST_F(SharedStateTest, AnOversizedStateFileIsRefused)
 {
     const std::wstring path = StatePath(folder_, L"scope.txt");
