@@ -44,8 +44,9 @@ std::wstring CatalogueFilePath(const std::wstring& folder, const GUID& resetSign
 // The query snapshot written beside that catalogue file.
 std::wstring SnapshotFilePath(const std::wstring& folder, const GUID& resetSignature);
 
-// Notifications waiting for the indexer host.
-HRESULT AppendChanges(const std::wstring& folder, const std::vector<QueuedChange>& changes);
+// Notifications waiting for the indexer host, taken by the sink at queuedAt
+// (a FILETIME count; the changes' own queuedAt is not written).
+HRESULT AppendChanges(const std::wstring& folder, const std::vector<QueuedChange>& changes, std::uint64_t queuedAt);
 // Moves the waiting notifications (and any that a host died processing) to
 // the host: they leave the queue file, so the next sink call starts a new one.
 HRESULT TakeChanges(const std::wstring& folder, std::vector<QueuedChange>* changes);

@@ -85,13 +85,10 @@ private:
         // Taken now: an item whose gathering begins later sees these changes.
         FILETIME now{};
         GetSystemTimeAsFileTime(&now);
-        for (QueuedChange& change : queued) {
-            change.queuedAt = FileTimeToCount(now);
-        }
         if (queued.empty()) {
             return S_OK;
         }
-        hr = AppendChanges(folder_, queued);
+        hr = AppendChanges(folder_, queued, FileTimeToCount(now));
         if (SUCCEEDED(hr)) {
             hr = SaveIdentity(folder_, identity);
         }
