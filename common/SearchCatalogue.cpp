@@ -18,4 +18,18 @@ HRESULT OpenSystemCatalogue(ComPtr<ISearchCatalogManager>& catalogue) noexcept
     return hr;
 }
 
+HRESULT OpenSystemCrawlScope(ComPtr<ISearchCrawlScopeManager>& scope) noexcept
+{
+    scope.reset();
+    ComPtr<ISearchCatalogManager> catalogue;
+    HRESULT hr = OpenSystemCatalogue(catalogue);
+    if (SUCCEEDED(hr)) {
+        hr = catalogue->GetCrawlScopeManager(scope.put());
+    }
+    if (SUCCEEDED(hr) && !scope) {
+        return E_POINTER;
+    }
+    return hr;
+}
+
 } // namespace brw

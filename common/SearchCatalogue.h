@@ -1,7 +1,8 @@
 #pragma once
 // The way to the system catalogue of Windows Search: the search manager,
-// then its catalogue "SystemIndex". The crawl, the connector's crawl root
-// and the index change monitor all reach the catalogue through here.
+// then its catalogue "SystemIndex" and its crawl scope. The crawl, the
+// connector's crawl root and index exclusion, the handler's registration and
+// the index change monitor all reach the catalogue through here.
 #include "common/ComHolders.h"
 
 #include <windows.h>
@@ -20,5 +21,9 @@ inline constexpr DWORD kSearchManagerContext = CLSCTX_INPROC_SERVER | CLSCTX_LOC
 // without a catalogue gives E_POINTER. The manager itself is released: the
 // catalogue lives on by itself.
 HRESULT OpenSystemCatalogue(ComPtr<ISearchCatalogManager>& catalogue) noexcept;
+
+// The crawl scope manager of "SystemIndex", through OpenSystemCatalogue;
+// a catalogue that answers success without one gives E_POINTER.
+HRESULT OpenSystemCrawlScope(ComPtr<ISearchCrawlScopeManager>& scope) noexcept;
 
 } // namespace brw

@@ -3,6 +3,7 @@
 #include "common/BrwUrlText.h"
 #include "common/ComHolders.h"
 #include "common/FailureTrail.h"
+#include "common/SearchCatalogue.h"
 #include "connector/CrawlRoot.h"
 
 #include <searchapi.h>
@@ -13,23 +14,10 @@ namespace brw {
 namespace {
 
 constexpr wchar_t kComponent[] = L"Index exclusion";
-constexpr DWORD kSearchManagerContext = CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;
 // AddUserScopeRule's flags, named: an excluding rule that also replaces any
 // rule the user had below the database.
 constexpr BOOL kExcludeRule = FALSE;
 constexpr BOOL kOverrideChildren = TRUE;
-
-HRESULT OpenScope(ComPtr<ISearchCrawlScopeManager>& scope)
-{
-    ComPtr<ISearchManager> manager;
-    HRESULT hr =
-        CoCreateInstance(CLSID_CSearchManager, nullptr, kSearchManagerContext, IID_ISearchManager, manager.put_void());
-    ComPtr<ISearchCatalogManager> catalog;
-    if (SUCCEEDED(hr)) {
-        hr = manager->GetCatalog(kSearchCatalogName, catalog.put());
-    }
-    return SUCCEEDED(hr) ? catalog->GetCrawlScopeManager(scope.put()) : hr;
-}
 
 } // namespace
 
@@ -49,7 +37,7 @@ HRESULT CrawlScopeExclusion::Exclude(const std::wstring& databasePath)
     try {
         const std::wstring url = DatabaseScopeUrl(identity_, databasePath, dataDirectory_);
         ComPtr<ISearchCrawlScopeManager> scope;
-        HRESULT hr = OpenScope(scope);
+        HRESULT hr = OpenSystemCrawlScope(scope);
         if (SUCCEEDED(hr)) {
             hr = scope->AddUserScopeRule(url.c_str(), kExcludeRule, kOverrideChildren, FF_INDEXCOMPLEXURLS);
         }
@@ -70,7 +58,7 @@ HRESULT CrawlScopeExclusion::Include(const std::wstring& databasePath)
     try {
         const std::wstring url = DatabaseScopeUrl(identity_, databasePath, dataDirectory_);
         ComPtr<ISearchCrawlScopeManager> scope;
-        HRESULT hr = OpenScope(scope);
+        HRESULT hr = OpenSystemCrawlScope(scope);
         if (SUCCEEDED(hr)) {
             hr = scope->RemoveScopeRule(url.c_str());
         }

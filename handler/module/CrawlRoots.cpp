@@ -1,6 +1,7 @@
 #include "handler/module/CrawlRoots.h"
 
 #include "common/ComHolders.h"
+#include "common/SearchCatalogue.h"
 #include "common/WideString.h"
 #include "handler/module/ComForThisCall.h"
 #include "handler/protocol/BrwUrl.h"
@@ -42,15 +43,8 @@ std::vector<std::wstring> BrwRootUrls(ISearchCrawlScopeManager* scope)
 
 void RemoveRoots()
 {
-    ComPtr<ISearchManager> manager;
-    if (FAILED(
-            CoCreateInstance(CLSID_CSearchManager, nullptr, CLSCTX_SERVER, IID_ISearchManager, manager.put_void()))) {
-        return;
-    }
-    ComPtr<ISearchCatalogManager> catalog;
     ComPtr<ISearchCrawlScopeManager> scope;
-    if (FAILED(manager->GetCatalog(L"SystemIndex", catalog.put())) || !catalog ||
-        FAILED(catalog->GetCrawlScopeManager(scope.put())) || !scope) {
+    if (FAILED(OpenSystemCrawlScope(scope))) {
         return;
     }
     int removed = 0;

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstring>
 #include <cwctype>
+#include <iterator>
+#include <unordered_set>
 
 namespace brw::winsearch {
 
@@ -96,23 +98,26 @@ std::uint64_t QueryDateOf(const ItemRecord& item)
     return item.lastModified;
 }
 
-HRESULT Catalogue::Load(const std::wstring& path)
+namespace {
+
+// The file's bytes; S_FALSE and none for an absent file.
+HRESULT ReadCatalogueFile(const std::wstring& path, std::string* bytes)
 {
-    slots_.clear();
-    byUrl_.clear();
-    words_.Clear();
-    validBytes_ = 0;
+    bytes->clear();
     FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) {
         const DWORD error = GetLastError();
         return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? S_FALSE : HRESULT_FROM_WIN32(error);
     }
-    std::string bytes;
-    const HRESULT hr = ReadWhole(file.get(), &bytes);
-    if (FAILED(hr)) {
-        return hr;
-    }
+    return ReadWhole(file.get(), bytes);
+}
+
+// Hands each whole record's payload to apply, in order, until one is
+// damaged or refused; the bytes of the records before it.
+template <typename Apply>
+size_t WalkRecords(const std::string& bytes, Apply apply)
+{
     size_t position = 0;
     while (bytes.size() - position >= 12) {
         std::uint32_t magic = 0;
@@ -125,12 +130,61 @@ HRESULT Catalogue::Load(const std::wstring& path)
         const char* payload = bytes.data() + position + 8;
         std::uint32_t check = 0;
         std::memcpy(&check, payload + length, 4);
-        if (check != Checksum(payload, length) || !ApplyRecord(payload, length)) {
+        if (check != Checksum(payload, length) || !apply(payload, length)) {
             break;
         }
         position += 12 + length;
     }
-    validBytes_ = position;
+    return position;
+}
+
+} // namespace
+
+HRESULT Catalogue::Load(const std::wstring& path)
+{
+    slots_.clear();
+    byUrl_.clear();
+    words_.Clear();
+    validBytes_ = 0;
+    std::string bytes;
+    const HRESULT hr = ReadCatalogueFile(path, &bytes);
+    if (hr != S_OK) {
+        return hr;
+    }
+    validBytes_ = WalkRecords(bytes, [this](const char* payload, size_t size) { return ApplyRecord(payload, size); });
+    return S_OK;
+}
+
+// What Load would hold, without decoding the items or indexing their words:
+// the URLs alone.
+HRESULT CountCatalogueItems(const std::wstring& path, size_t* count)
+{
+    *count = 0;
+    std::string bytes;
+    const HRESULT hr = ReadCatalogueFile(path, &bytes);
+    if (hr != S_OK) {
+        return hr;
+    }
+    std::unordered_set<std::wstring> urls;
+    WalkRecords(bytes, [&urls](const char* payload, size_t size) {
+        if (size < 1 || (payload[0] != kPutRecord && payload[0] != kRemoveRecord)) {
+            return false;
+        }
+        std::wstring url;
+        ByteReader reader(payload + 1, size - 1);
+        if (!reader.Text(&url)) {
+            return false;
+        }
+        if (payload[0] == kPutRecord) {
+            urls.insert(std::move(url));
+            return true;
+        }
+        for (auto it = urls.begin(); it != urls.end();) {
+            it = IsSameOrBelow(url, *it) ? urls.erase(it) : std::next(it);
+        }
+        return true;
+    });
+    *count = urls.size();
     return S_OK;
 }
 

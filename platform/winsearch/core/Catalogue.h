@@ -33,6 +33,10 @@ bool MatchesFilters(const ItemRecord& item, const QueryRequest& request);
 // item's last modification.
 std::uint64_t QueryDateOf(const ItemRecord& item);
 
+// The number of items a Load of path would hold, read from the records'
+// URLs alone: what counting asks for, without the cost of a Load.
+HRESULT CountCatalogueItems(const std::wstring& path, size_t* count);
+
 class Catalogue {
 public:
     // Reads every whole record; an absent file is an empty catalogue.

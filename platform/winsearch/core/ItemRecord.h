@@ -32,6 +32,9 @@ struct ItemRecord {
     std::wstring url;
     bool isDirectory = false;
     std::uint64_t lastModified = 0; // FILETIME as a count; 0 when unknown
+    // The item gave no time of its own: lastModified is when its gathering
+    // began, and the copy covers every change made before that.
+    bool timeIsGatherTime = false;
     std::uint64_t size = 0;
     std::vector<PropertyValue> properties;
     std::wstring text;

@@ -8,6 +8,10 @@ namespace {
 // A record holds a few dozen properties; more is damage.
 constexpr std::uint32_t kMaxProperties = 4096;
 constexpr std::uint32_t kMaxListItems = 65536;
+// The bits of the record's flags byte; a record written before the second
+// existed has it clear.
+constexpr std::uint8_t kDirectoryFlag = 1;
+constexpr std::uint8_t kGatherTimeFlag = 2;
 } // namespace
 
 void ByteWriter::U32(std::uint32_t value)
@@ -74,7 +78,8 @@ bool ByteReader::Text(std::wstring* text)
 void EncodeRecord(const ItemRecord& record, ByteWriter* writer)
 {
     writer->Text(record.url);
-    writer->U8(record.isDirectory ? 1 : 0);
+    writer->U8(static_cast<std::uint8_t>((record.isDirectory ? kDirectoryFlag : 0) |
+                                         (record.timeIsGatherTime ? kGatherTimeFlag : 0)));
     writer->U64(record.lastModified);
     writer->U64(record.size);
     writer->U32(static_cast<std::uint32_t>(record.properties.size()));
@@ -158,7 +163,8 @@ bool DecodeRecord(ByteReader* reader, ItemRecord* record)
         !reader->U64(&record->size) || !reader->U32(&count) || count > kMaxProperties) {
         return false;
     }
-    record->isDirectory = directory != 0;
+    record->isDirectory = (directory & kDirectoryFlag) != 0;
+    record->timeIsGatherTime = (directory & kGatherTimeFlag) != 0;
     record->properties.resize(count);
     for (PropertyValue& value : record->properties) {
         if (!DecodeValue(reader, &value)) {

@@ -34,9 +34,32 @@ HRESULT NewIdentity(CatalogueIdentity* identity)
     return hr;
 }
 
+// Each appended batch starts with a line of the time the sink took it:
+// the marker and sixteen hexadecimal digits. The change lines keep their
+// four fields, so a reader of the queue that knows only those skips it.
+constexpr wchar_t kQueueTimeMarker[] = L"queued";
+constexpr size_t kQueueTimeDigits = 16;
+
+bool ParseQueueTime(const std::vector<std::wstring>& fields, std::uint64_t* time)
+{
+    if (fields.size() != 2 || fields[0] != kQueueTimeMarker) {
+        return false;
+    }
+    const std::wstring& digits = fields[1];
+    const bool whole =
+        digits.size() == kQueueTimeDigits && digits.find_first_not_of(L"0123456789ABCDEF") == std::wstring::npos;
+    // A damaged time line leaves its batch without a time: gathered always.
+    *time = whole ? std::wcstoull(digits.c_str(), nullptr, 16) : 0;
+    return true;
+}
+
 void ParseChanges(const std::wstring& text, std::vector<QueuedChange>* changes)
 {
+    std::uint64_t queuedAt = 0;
     for (const auto& fields : SplitRecords(text)) {
+        if (ParseQueueTime(fields, &queuedAt)) {
+            continue;
+        }
         if (fields.size() != 4 || !IsAcceptableUrl(fields[3].c_str())) {
             continue; // a line cut short by a crash, or damage
         }
@@ -45,6 +68,7 @@ void ParseChanges(const std::wstring& text, std::vector<QueuedChange>* changes)
         change.change = std::wcstoul(fields[1].c_str(), nullptr, 10);
         change.docId = std::wcstoul(fields[2].c_str(), nullptr, 10);
         change.url = fields[3];
+        change.queuedAt = queuedAt;
         changes->push_back(std::move(change));
     }
 }
@@ -125,10 +149,10 @@ std::wstring SnapshotFilePath(const std::wstring& folder, const GUID& resetSigna
     return folder + L"\\catalogue-" + GuidToString(resetSignature) + L".idx";
 }
 
-HRESULT AppendChanges(const std::wstring& folder, const std::vector<QueuedChange>& changes)
+HRESULT AppendChanges(const std::wstring& folder, const std::vector<QueuedChange>& changes, std::uint64_t queuedAt)
 {
     // A leading line break closes a line that a crashed writer left open.
-    std::wstring text = L"\n";
+    std::wstring text = FormatText(L"\n%s\t%016llX\n", kQueueTimeMarker, static_cast<unsigned long long>(queuedAt));
     for (const QueuedChange& change : changes) {
         text += FormatText(L"%d\t%lu\t%lu\t%s\n", change.priority == SEARCH_HIGH_PRIORITY ? 1 : 0, change.change,
                            change.docId, change.url.c_str());

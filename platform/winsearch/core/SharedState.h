@@ -7,6 +7,7 @@
 
 #include <searchapi.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,7 @@ struct QueuedChange {
     DWORD change = SEARCH_CHANGE_ADD; // kind with its semantics flags
     DWORD docId = 0;
     std::wstring url;
+    std::uint64_t queuedAt = 0; // when the sink took it, as a FILETIME count; 0 unknown
 };
 
 // The committed crawl scope; an absent file is the empty scope.
@@ -42,8 +44,9 @@ std::wstring CatalogueFilePath(const std::wstring& folder, const GUID& resetSign
 // The query snapshot written beside that catalogue file.
 std::wstring SnapshotFilePath(const std::wstring& folder, const GUID& resetSignature);
 
-// Notifications waiting for the indexer host.
-HRESULT AppendChanges(const std::wstring& folder, const std::vector<QueuedChange>& changes);
+// Notifications waiting for the indexer host, taken by the sink at queuedAt
+// (a FILETIME count; the changes' own queuedAt is not written).
+HRESULT AppendChanges(const std::wstring& folder, const std::vector<QueuedChange>& changes, std::uint64_t queuedAt);
 // Moves the waiting notifications (and any that a host died processing) to
 // the host: they leave the queue file, so the next sink call starts a new one.
 HRESULT TakeChanges(const std::wstring& folder, std::vector<QueuedChange>* changes);

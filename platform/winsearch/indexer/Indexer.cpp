@@ -6,8 +6,6 @@
 #include "platform/winsearch/core/StateLock.h"
 #include "platform/winsearch/indexer/ScopePurge.h"
 
-#include <deque>
-
 namespace brw::winsearch {
 
 namespace {
@@ -23,7 +21,10 @@ void WriteLine(const std::wstring& line)
 
 } // namespace
 
-Indexer::Indexer(std::wstring folder, DWORD itemTimeoutMs) : folder_(std::move(folder)), worker_(itemTimeoutMs) {}
+Indexer::Indexer(std::wstring folder, const IndexerOptions& options)
+    : folder_(std::move(folder)), gatherer_(options.itemTimeoutMs, options.workers)
+{
+}
 
 void Indexer::Log(const wchar_t* what, const std::wstring& url, HRESULT hr)
 {
@@ -68,19 +69,24 @@ HRESULT Indexer::Refresh(bool* changed)
     return S_OK;
 }
 
-bool Indexer::IndexUrl(const std::wstring& url, std::vector<ChildLink>* children, bool* keepBelow)
+void Indexer::Submit(const std::wstring& url)
 {
     const ItemRecord* known = catalogue_.Find(url);
-    const bool knownDirectory = known && known->isDirectory;
     GatherRequest request;
     request.url = url;
-    request.knownLastModified = (known && !knownDirectory) ? known->lastModified : 0;
+    request.knownLastModified = (known && !known->isDirectory) ? known->lastModified : 0;
+    gatherer_.Submit(std::move(request));
+}
+
+bool Indexer::Store(GatherOutcome& outcome, std::vector<ChildLink>* children, bool* keepBelow)
+{
+    const std::wstring& url = outcome.request.url;
+    GatherReply& reply = outcome.reply;
     *keepBelow = false;
-    GatherReply reply;
-    HRESULT hr = worker_.Gather(request, &reply);
-    if (FAILED(hr)) {
+    if (FAILED(outcome.call)) {
         ++counts_.failed;
-        Log(hr == HRESULT_FROM_WIN32(ERROR_TIMEOUT) ? L"item timed out" : L"item crashed its filter host", url, hr);
+        Log(outcome.call == HRESULT_FROM_WIN32(ERROR_TIMEOUT) ? L"item timed out" : L"item crashed its filter host",
+            url, outcome.call);
         return false;
     }
     if (FAILED(reply.status)) {
@@ -88,11 +94,17 @@ bool Indexer::IndexUrl(const std::wstring& url, std::vector<ChildLink>* children
         Log((L"item failed (" + reply.failure + L")").c_str(), url, reply.status);
         return false;
     }
+    const ItemRecord* known = catalogue_.Find(url);
+    const bool knownDirectory = known && known->isDirectory;
     if (reply.notModified) {
         ++counts_.unchanged;
     } else {
         reply.record.url = url;
-        hr = catalogue_.Put(reply.record);
+        if (!reply.record.lastModified) {
+            reply.record.lastModified = outcome.startedAt;
+            reply.record.timeIsGatherTime = true;
+        }
+        const HRESULT hr = catalogue_.Put(reply.record);
         if (FAILED(hr)) {
             ++counts_.failed;
             Log(L"catalogue write failed", url, hr);
@@ -106,26 +118,39 @@ bool Indexer::IndexUrl(const std::wstring& url, std::vector<ChildLink>* children
     return true;
 }
 
-// Breadth first from start, following child links that are in scope. A
-// child whose link time equals the catalogue's copy is not opened again. A
-// root crawl ends by removing what it no longer found below the root, since
-// a container's enumeration is the whole list of its children.
-void Indexer::Crawl(const std::wstring& start, bool removeUnvisited)
+// Whether the catalogue's copy already reflects a change made at changedAt:
+// an item whose own time is unknown is stored with the time its gathering
+// began, and a gathering that began after the change saw it.
+bool Indexer::IsCurrent(const std::wstring& url, std::uint64_t changedAt) const
 {
-    std::deque<std::wstring> pending{start};
-    std::unordered_set<std::wstring> visited{start};
+    const ItemRecord* known = catalogue_.Find(url);
+    return changedAt && known && !known->isDirectory && known->timeIsGatherTime && changedAt < known->lastModified;
+}
+
+// From the starts outward, following child links that are in scope, with
+// the pool gathering several items at once. A child whose link time the
+// catalogue's copy already covers is not opened again. A root crawl ends by
+// removing what it no longer found below the root, since a container's
+// enumeration is the whole list of its children.
+void Indexer::Crawl(const std::vector<std::wstring>& starts, bool removeUnvisited)
+{
+    std::unordered_set<std::wstring> visited;
     std::vector<std::wstring> failed;
-    while (!pending.empty()) {
-        const std::wstring url = std::move(pending.front());
-        pending.pop_front();
+    for (const std::wstring& start : starts) {
+        if (visited.insert(start).second) {
+            Submit(start);
+        }
+    }
+    GatherOutcome outcome;
+    while (gatherer_.Next(&outcome)) {
         std::vector<ChildLink> children;
         bool keepBelow = false;
-        if (!IndexUrl(url, &children, &keepBelow)) {
-            failed.push_back(url);
+        if (!Store(outcome, &children, &keepBelow)) {
+            failed.push_back(outcome.request.url);
             continue;
         }
         if (keepBelow) {
-            for (std::wstring& below : catalogue_.UrlsBelow(url)) {
+            for (std::wstring& below : catalogue_.UrlsBelow(outcome.request.url)) {
                 visited.insert(std::move(below));
             }
         }
@@ -135,23 +160,28 @@ void Indexer::Crawl(const std::wstring& start, bool removeUnvisited)
                 continue;
             }
             const ItemRecord* known = catalogue_.Find(child.url);
-            if (child.lastModified && known && !known->isDirectory && known->lastModified == child.lastModified) {
+            const bool covered = known && !known->isDirectory &&
+                                 (known->lastModified == child.lastModified ||
+                                  (known->timeIsGatherTime && child.lastModified < known->lastModified));
+            if (child.lastModified && covered) {
                 ++counts_.unchanged;
                 continue;
             }
-            pending.push_back(std::move(child.url));
+            Submit(child.url);
         }
     }
     if (!removeUnvisited) {
         return;
     }
-    for (const std::wstring& url : catalogue_.UrlsBelow(start)) {
-        bool keep = visited.count(url) != 0;
-        for (const std::wstring& broken : failed) {
-            keep = keep || IsSameOrBelow(broken, url);
-        }
-        if (!keep && catalogue_.Find(url) && SUCCEEDED(catalogue_.RemoveBelow(url))) {
-            ++counts_.removed;
+    for (const std::wstring& start : starts) {
+        for (const std::wstring& url : catalogue_.UrlsBelow(start)) {
+            bool keep = visited.count(url) != 0;
+            for (const std::wstring& broken : failed) {
+                keep = keep || IsSameOrBelow(broken, url);
+            }
+            if (!keep && catalogue_.Find(url) && SUCCEEDED(catalogue_.RemoveBelow(url))) {
+                ++counts_.removed;
+            }
         }
     }
 }
@@ -169,20 +199,28 @@ HRESULT Indexer::ProcessNotifications()
             return hr;
         }
     }
+    // Additions and modifications in a row are gathered together; a
+    // deletion waits for what came before it, so the order holds per URL.
+    std::vector<std::wstring> gather;
     for (SEARCH_NOTIFICATION_PRIORITY priority : {SEARCH_HIGH_PRIORITY, SEARCH_NORMAL_PRIORITY}) {
         for (const QueuedChange& change : changes) {
             if (change.priority != priority) {
                 continue;
             }
             if ((change.change & kKindMask) == SEARCH_CHANGE_DELETE) {
+                Crawl(gather, false);
+                gather.clear();
                 if (catalogue_.RemoveBelow(change.url) == S_OK) {
                     ++counts_.removed;
                 }
+            } else if (IsCurrent(change.url, change.queuedAt)) {
+                ++counts_.unchanged;
             } else if (scope_.IsIncluded(change.url)) {
-                Crawl(change.url, false);
+                gather.push_back(change.url);
             }
         }
     }
+    Crawl(gather, false);
     StateLock lock(folder_);
     if (FAILED(lock.Status())) {
         return lock.Status();
@@ -201,7 +239,7 @@ HRESULT Indexer::CrawlRoots()
 {
     for (const RootEntry& root : scope_.Roots()) {
         if (!root.useNotificationsOnly && scope_.IsIncluded(root.url)) {
-            Crawl(root.url, true);
+            Crawl({root.url}, true);
         }
     }
     return S_OK;
@@ -219,17 +257,23 @@ void Indexer::Snapshot()
     }
 }
 
+// A crawl that is due goes first: it gathers everything below the roots,
+// and the notifications queued before it then find their items covered
+// instead of gathering them a second time.
+HRESULT Indexer::Pass(bool crawl)
+{
+    const HRESULT hr = crawl ? CrawlRoots() : S_OK;
+    return SUCCEEDED(hr) ? ProcessNotifications() : hr;
+}
+
 HRESULT Indexer::RunOnce()
 {
     bool changed = false;
     HRESULT hr = Refresh(&changed);
     if (SUCCEEDED(hr)) {
-        hr = ProcessNotifications();
+        hr = Pass(true);
     }
-    if (SUCCEEDED(hr)) {
-        hr = CrawlRoots();
-    }
-    worker_.Stop();
+    gatherer_.Stop();
     Snapshot();
     return hr;
 }
@@ -244,10 +288,7 @@ HRESULT Indexer::RunLoop(HANDLE stop)
         bool changed = false;
         HRESULT hr = Refresh(&changed);
         if (SUCCEEDED(hr)) {
-            hr = ProcessNotifications();
-        }
-        if (SUCCEEDED(hr) && changed) {
-            hr = CrawlRoots();
+            hr = Pass(changed);
         }
         if (FAILED(hr)) {
             Log(L"indexing pass failed", folder_, hr);
@@ -259,7 +300,7 @@ HRESULT Indexer::RunLoop(HANDLE stop)
             break;
         }
     }
-    worker_.Stop();
+    gatherer_.Stop();
     return S_OK;
 }
 

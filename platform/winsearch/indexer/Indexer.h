@@ -1,12 +1,13 @@
 // The indexer host's coordinator: takes queued notifications (high priority
 // first, then normal) and crawls the saved roots, hands every URL to the
-// filtering worker, and writes what comes back into the catalogue.
+// gathering pool, and writes what comes back into the catalogue.
 #pragma once
 
 #include "platform/winsearch/core/Catalogue.h"
 #include "platform/winsearch/core/SharedState.h"
-#include "platform/winsearch/indexer/WorkerClient.h"
+#include "platform/winsearch/indexer/Gatherer.h"
 
+#include <cstdint>
 #include <string>
 #include <unordered_set>
 
@@ -19,30 +20,39 @@ struct IndexerCounts {
     unsigned long removed = 0;
 };
 
+struct IndexerOptions {
+    DWORD itemTimeoutMs = 30000;
+    unsigned workers = 2; // filtering workers gathering at once
+};
+
 class Indexer {
 public:
-    Indexer(std::wstring folder, DWORD itemTimeoutMs);
+    Indexer(std::wstring folder, const IndexerOptions& options);
 
-    // Notifications, then a crawl of every root that is not
-    // notification-only, then return.
+    // A crawl of every root that is not notification-only, then the
+    // notifications, then return.
     HRESULT RunOnce();
     // Crawls, then processes notifications as they come, crawling again
-    // when the scope is saved or the catalogue is reset, until stop is set.
+    // (before the notifications waiting then) when the scope is saved or the
+    // catalogue is reset, until stop is set.
     HRESULT RunLoop(HANDLE stop);
 
     const IndexerCounts& Counts() const noexcept { return counts_; }
 
 private:
     HRESULT Refresh(bool* changed);
+    HRESULT Pass(bool crawl);
     HRESULT ProcessNotifications();
     HRESULT CrawlRoots();
-    void Crawl(const std::wstring& start, bool removeUnvisited);
-    bool IndexUrl(const std::wstring& url, std::vector<ChildLink>* children, bool* keepBelow);
+    void Crawl(const std::vector<std::wstring>& starts, bool removeUnvisited);
+    void Submit(const std::wstring& url);
+    bool Store(GatherOutcome& outcome, std::vector<ChildLink>* children, bool* keepBelow);
+    bool IsCurrent(const std::wstring& url, std::uint64_t changedAt) const;
     void Log(const wchar_t* what, const std::wstring& url, HRESULT hr);
     void Snapshot();
 
     std::wstring folder_;
-    WorkerClient worker_;
+    Gatherer gatherer_;
     Catalogue catalogue_;
     CrawlScope scope_;
     GUID resetSignature_ = GUID_NULL;

@@ -1,10 +1,11 @@
 // BRWSearchIndexer: the stand-in's indexer host.
 //
-//   BRWSearchIndexer [--once | --loop] [--item-timeout-ms N]
+//   BRWSearchIndexer [--once | --loop] [--item-timeout-ms N] [--workers N]
 //   BRWSearchIndexer --stop         ends a looping host of the same state folder
 //
-// --once (the default) processes what is queued, crawls the roots and exits;
-// --loop keeps waiting for notifications and scope changes.
+// --once (the default) crawls the roots, processes what is queued and exits;
+// --loop keeps waiting for notifications and scope changes. --workers is the
+// number of items gathered at once (default 2).
 #include "common/Handles.h"
 #include "common/WideString.h"
 #include "platform/winsearch/core/StateFolder.h"
@@ -20,15 +21,21 @@ namespace {
 
 using namespace brw::winsearch;
 
-constexpr DWORD kDefaultItemTimeoutMs = 30000;
 constexpr DWORD kMinItemTimeoutMs = 100;
 constexpr DWORD kMaxItemTimeoutMs = 3600000;
 
 struct Options {
     bool loop = false;
     bool stop = false;
-    DWORD itemTimeoutMs = kDefaultItemTimeoutMs;
+    IndexerOptions indexer;
 };
+
+bool ParseNumber(const wchar_t* text, unsigned long low, unsigned long high, unsigned long* value)
+{
+    wchar_t* end = nullptr;
+    *value = std::wcstoul(text, &end, 10);
+    return end && !*end && end != text && *value >= low && *value <= high;
+}
 
 bool ParseOptions(int argc, wchar_t** argv, Options* options)
 {
@@ -41,12 +48,17 @@ bool ParseOptions(int argc, wchar_t** argv, Options* options)
         } else if (arg == L"--stop") {
             options->stop = true;
         } else if (arg == L"--item-timeout-ms" && i + 1 < argc) {
-            wchar_t* end = nullptr;
-            const unsigned long value = std::wcstoul(argv[++i], &end, 10);
-            if (!end || *end || value < kMinItemTimeoutMs || value > kMaxItemTimeoutMs) {
+            unsigned long value = 0;
+            if (!ParseNumber(argv[++i], kMinItemTimeoutMs, kMaxItemTimeoutMs, &value)) {
                 return false;
             }
-            options->itemTimeoutMs = value;
+            options->indexer.itemTimeoutMs = value;
+        } else if (arg == L"--workers" && i + 1 < argc) {
+            unsigned long value = 0;
+            if (!ParseNumber(argv[++i], 1, Gatherer::kMaxWorkers, &value)) {
+                return false;
+            }
+            options->indexer.workers = value;
         } else {
             return false;
         }
@@ -77,7 +89,7 @@ int Run(const Options& options)
         return 0;
     }
     ResetEvent(stop.get());
-    Indexer indexer(folder, options.itemTimeoutMs);
+    Indexer indexer(folder, options.indexer);
     const HRESULT hr = options.loop ? indexer.RunLoop(stop.get()) : indexer.RunOnce();
     const IndexerCounts& counts = indexer.Counts();
     Print(brw::FormatText(L"indexed %lu unchanged %lu failed %lu removed %lu result 0x%08X\n", counts.indexed,
@@ -94,7 +106,7 @@ int wmain(int argc, wchar_t** argv)
     }
     Options options;
     if (!ParseOptions(argc, argv, &options)) {
-        Print(L"usage: BRWSearchIndexer [--once | --loop] [--item-timeout-ms N] | --stop\n");
+        Print(L"usage: BRWSearchIndexer [--once | --loop] [--item-timeout-ms N] [--workers N] | --stop\n");
         return 2;
     }
     if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {

@@ -75,10 +75,10 @@ public:
         if (FAILED(hr)) {
             return hr;
         }
-        Catalogue catalogue;
-        hr = catalogue.Load(CatalogueFilePath(folder_, identity.resetSignature));
+        size_t items = 0;
+        hr = CountCatalogueItems(CatalogueFilePath(folder_, identity.resetSignature), &items);
         if (SUCCEEDED(hr)) {
-            *count = static_cast<LONG>(catalogue.Count());
+            *count = static_cast<LONG>(items);
         }
         return FAILED(hr) ? hr : S_OK;
     }

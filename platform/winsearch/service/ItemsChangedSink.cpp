@@ -3,6 +3,7 @@
 // host, which it wakes.
 #include "common/ComHolders.h"
 #include "common/ComObject.h"
+#include "platform/winsearch/core/ItemRecord.h"
 #include "platform/winsearch/core/SharedState.h"
 #include "platform/winsearch/core/StateLock.h"
 #include "platform/winsearch/service/ServiceObjects.h"
@@ -81,10 +82,13 @@ private:
         for (DWORD i = 0; i < count; ++i) {
             codes[i] = Accept(entries[i], scope, &identity, &queued, &docIds[i]);
         }
+        // Taken now: an item whose gathering begins later sees these changes.
+        FILETIME now{};
+        GetSystemTimeAsFileTime(&now);
         if (queued.empty()) {
             return S_OK;
         }
-        hr = AppendChanges(folder_, queued);
+        hr = AppendChanges(folder_, queued, FileTimeToCount(now));
         if (SUCCEEDED(hr)) {
             hr = SaveIdentity(folder_, identity);
         }

@@ -87,6 +87,32 @@ TEST_F(CatalogueTest, ItemsSurviveReopeningAndReplacementKeepsOneRecord)
     EXPECT_TRUE(reread.Query(request).empty()) << "the replaced text is no longer found";
 }
 
+TEST_F(CatalogueTest, WhereAnItemsTimeCameFromSurvivesReopening)
+{
+    ItemRecord gathered = Item(L"brw://a/gathered", L"text");
+    gathered.lastModified = 5 * kDay;
+    gathered.timeIsGatherTime = true;
+    ItemRecord directory = Item(L"brw://a/", L"");
+    directory.isDirectory = true;
+    directory.lastModified = 6 * kDay;
+    {
+        Catalogue catalogue;
+        ASSERT_EQ(S_OK, catalogue.OpenForWriting(path_));
+        ASSERT_EQ(S_OK, catalogue.Put(gathered));
+        ASSERT_EQ(S_OK, catalogue.Put(directory));
+        ASSERT_EQ(S_OK, catalogue.Put(Item(L"brw://a/own", L"text")));
+    }
+    Catalogue reread;
+    ASSERT_EQ(S_OK, reread.Load(path_));
+    ASSERT_EQ(3u, reread.Count());
+    const ItemRecord* item = reread.Find(L"brw://a/gathered");
+    EXPECT_TRUE(item->timeIsGatherTime && !item->isDirectory && item->lastModified == 5 * kDay);
+    item = reread.Find(L"brw://a/");
+    EXPECT_TRUE(!item->timeIsGatherTime && item->isDirectory && item->lastModified == 6 * kDay);
+    item = reread.Find(L"brw://a/own");
+    EXPECT_TRUE(!item->timeIsGatherTime && !item->isDirectory);
+}
+
 TEST_F(CatalogueTest, RemovingAnItemRemovesEverythingBelowItOnly)
 {
     Catalogue catalogue;
@@ -126,6 +152,34 @@ TEST_F(CatalogueTest, ACrashMidWriteLosesOnlyTheLastItem)
     Catalogue reread;
     ASSERT_EQ(S_OK, reread.Load(path_));
     EXPECT_EQ(3u, reread.Count()) << "a record appended after the cut is whole";
+}
+
+TEST_F(CatalogueTest, CountingByUrlsAloneAgreesWithALoad)
+{
+    size_t counted = 99;
+    EXPECT_EQ(S_FALSE, CountCatalogueItems(path_, &counted)) << "no file yet";
+    EXPECT_EQ(0u, counted);
+    std::uint64_t whole = 0;
+    {
+        Catalogue catalogue;
+        ASSERT_EQ(S_OK, catalogue.OpenForWriting(path_));
+        for (const wchar_t* url : {L"brw://a/db", L"brw://a/db/1", L"brw://a/db/1#1#x.doc", L"brw://a/dbx/1",
+                                   L"brw://a/dbx/1", L"brw://a/dbx/2"}) {
+            ASSERT_EQ(S_OK, catalogue.Put(Item(url, L"x")));
+        }
+        ASSERT_EQ(S_OK, catalogue.RemoveBelow(L"brw://a/db"));
+        ASSERT_EQ(S_OK, catalogue.Put(Item(L"brw://a/db/2", L"x")));
+        whole = FileSize();
+        ASSERT_EQ(S_OK, catalogue.Put(Item(L"brw://a/db/3", L"x")));
+    }
+    ASSERT_EQ(S_OK, CountCatalogueItems(path_, &counted));
+    EXPECT_EQ(4u, counted) << "replaced once, removed below, added after";
+    Truncate(whole + 5);
+    Catalogue reread;
+    ASSERT_EQ(S_OK, reread.Load(path_));
+    ASSERT_EQ(S_OK, CountCatalogueItems(path_, &counted));
+    EXPECT_EQ(reread.Count(), counted) << "a damaged tail is not counted";
+    EXPECT_EQ(3u, counted);
 }
 
 TEST_F(CatalogueTest, AFlippedByteStopsReadingAtThatRecord)

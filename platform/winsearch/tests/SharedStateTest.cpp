@@ -13,6 +13,8 @@
 namespace brw::winsearch {
 namespace {
 
+constexpr std::uint64_t kSomeTime = 0x01DA2B3C4D5E6F70ULL;
+
 class SharedStateTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -59,7 +61,8 @@ TEST_F(SharedStateTest, IdentityIsMadeOnceAndRemadeOnlyWhenDamaged)
 
 TEST_F(SharedStateTest, TakenNotificationsComeBackUntilFinished)
 {
-    ASSERT_EQ(S_OK, AppendChanges(folder_, {Change(L"brw://a/1"), Change(L"brw://a/2", SEARCH_HIGH_PRIORITY)}));
+    ASSERT_EQ(S_OK,
+              AppendChanges(folder_, {Change(L"brw://a/1"), Change(L"brw://a/2", SEARCH_HIGH_PRIORITY)}, kSomeTime));
     std::vector<QueuedChange> taken;
     ASSERT_EQ(S_OK, TakeChanges(folder_, &taken));
     ASSERT_EQ(2u, taken.size());
@@ -68,7 +71,7 @@ TEST_F(SharedStateTest, TakenNotificationsComeBackUntilFinished)
     EXPECT_EQ(5u, taken[1].docId);
     // A host that died before finishing hands them to the next one, with
     // whatever arrived since.
-    ASSERT_EQ(S_OK, AppendChanges(folder_, {Change(L"brw://a/3")}));
+    ASSERT_EQ(S_OK, AppendChanges(folder_, {Change(L"brw://a/3")}, kSomeTime));
     LONG normal = 0;
     LONG high = 0;
     ASSERT_EQ(S_OK, CountChanges(folder_, &normal, &high));
@@ -85,11 +88,30 @@ TEST_F(SharedStateTest, ALineCutShortByACrashIsSkipped)
 {
     ASSERT_EQ(S_OK, AppendStateFile(StatePath(folder_, L"queue.txt"), L"0\t2\t7\tbrw://a/cut"));
     ASSERT_EQ(S_OK, AppendStateFile(StatePath(folder_, L"queue.txt"), L"0\t2"));
-    ASSERT_EQ(S_OK, AppendChanges(folder_, {Change(L"brw://a/whole")}));
+    ASSERT_EQ(S_OK, AppendChanges(folder_, {Change(L"brw://a/whole")}, kSomeTime));
     std::vector<QueuedChange> taken;
     ASSERT_EQ(S_OK, TakeChanges(folder_, &taken));
     ASSERT_EQ(1u, taken.size()) << "the glued line is damage; the appended one is whole";
     EXPECT_EQ(L"brw://a/whole", taken[0].url);
+}
+
+TEST_F(SharedStateTest, EachChangeCarriesItsBatchsQueueTimeAndADamagedTimeIsNone)
+{
+    ASSERT_EQ(S_OK, AppendChanges(folder_, {Change(L"brw://a/1"), Change(L"brw://a/2")}, kSomeTime));
+    const std::wstring queue = StatePath(folder_, L"queue.txt");
+    // Time lines cut short or of another form, as a crash or damage leaves them.
+    for (const wchar_t* damaged : {L"\nqueued\t01DA2B3C4D5E6F7\n0\t2\t7\tbrw://a/short\n",
+                                   L"\nqueued\t01da2b3c4d5e6f70\n0\t2\t7\tbrw://a/lower\n"}) {
+        ASSERT_EQ(S_OK, AppendStateFile(queue, damaged));
+    }
+    ASSERT_EQ(S_OK, AppendChanges(folder_, {Change(L"brw://a/3")}, kSomeTime + 1));
+    std::vector<QueuedChange> taken;
+    ASSERT_EQ(S_OK, TakeChanges(folder_, &taken));
+    ASSERT_EQ(5u, taken.size());
+    const std::vector<std::uint64_t> times{kSomeTime, kSomeTime, 0, 0, kSomeTime + 1};
+    for (size_t i = 0; i < taken.size(); ++i) {
+        EXPECT_EQ(times[i], taken[i].queuedAt) << brw::WideToUtf8(taken[i].url);
+    }
 }
 
 TEST_F(SharedStateTest, AnOversizedStateFileIsRefused)

@@ -2,6 +2,8 @@
 // registered for ".brwt" files. URLs:
 //   brwtest://t<F>x<D>/...   a tree D levels deep with F children per
 //                            container; the D-th level are leaves
+//   brwtest://u<F>x<D>/...   the same, but a leaf tells no time of its own:
+//                            only the links to it carry one
 //   brwtest://special/       one leaf for each way an item can be read or
 //                            can fail: ok, text.txt, text8.txt, note.rtf,
 //                            doc.brwt, missing.zzz, fail, garbage, hang,
@@ -50,18 +52,37 @@ std::wstring Environment(const wchar_t* name)
     return (length > 0 && length < 1024) ? std::wstring(value, length) : std::wstring();
 }
 
+// Several filtering workers log at once. Windows makes each write of a file
+// opened for appending only land whole at the end; Wine seeks and writes in
+// two steps, so two processes can overwrite each other's line. A mutex named
+// after the log serialises the appends.
+KernelHandle LogMutex(const std::wstring& path)
+{
+    unsigned long hash = 2166136261u;
+    for (wchar_t c : path) {
+        hash = (hash ^ static_cast<unsigned long>(c)) * 16777619u;
+    }
+    return KernelHandle(CreateMutexW(nullptr, FALSE, FormatText(L"Local\\BrwTestHandlerLog.%08lX", hash).c_str()));
+}
+
 void LogCall(const std::wstring& line)
 {
     const std::wstring path = Environment(kCallLogVariable);
     if (path.empty()) {
         return;
     }
+    const KernelHandle mutex = LogMutex(path);
+    const DWORD waited = mutex ? WaitForSingleObject(mutex.get(), INFINITE) : WAIT_FAILED;
     FileHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     const std::string bytes = WideToUtf8(line + L"\n");
     DWORD written = 0;
     if (file) {
         WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    }
+    file.reset();
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
+        ReleaseMutex(mutex.get());
     }
 }
 
@@ -80,6 +101,7 @@ FILETIME ToFileTime(unsigned long long count)
 struct TestUrl {
     bool valid = false;
     bool special = false;
+    bool untimed = false;
     unsigned fanout = 0;
     unsigned depth = 0;
     std::wstring base; // the URL without a trailing slash
@@ -120,8 +142,11 @@ TestUrl ParseUrl(const std::wstring& url)
         parsed.valid = parsed.segments.size() <= 1;
         return parsed;
     }
-    parsed.valid = std::swscanf(parts[0].c_str(), L"t%ux%u", &parsed.fanout, &parsed.depth) == 2 && parsed.fanout > 0 &&
-                   parsed.fanout <= 1000 && parsed.depth <= 6 && parsed.segments.size() <= parsed.depth;
+    parsed.untimed = parts[0][0] == L'u';
+    parsed.valid = (parts[0][0] == L't' || parsed.untimed) &&
+                   std::swscanf(parts[0].c_str() + 1, L"%ux%u", &parsed.fanout, &parsed.depth) == 2 &&
+                   parsed.fanout > 0 && parsed.fanout <= 1000 && parsed.depth <= 6 &&
+                   parsed.segments.size() <= parsed.depth;
     return parsed;
 }
 
@@ -410,7 +435,7 @@ public:
     IFACEMETHODIMP GetLastModified(FILETIME* time) override
     {
         *time = ToFileTime(LeafModified());
-        return IsContainer(parsed_) ? E_NOTIMPL : S_OK;
+        return IsContainer(parsed_) || parsed_.untimed ? E_NOTIMPL : S_OK;
     }
     IFACEMETHODIMP GetFileName(WCHAR name[], DWORD size, DWORD* length) override
     {
