@@ -7,10 +7,10 @@
 #include "common/Handles.h"
 #include "handler/shell/SearchResult.h"
 #include "tests/support/FrameShellBrowser.h"
+#include "tests/support/WindowPicture.h"
 
 #include <windows.h>
 #include <shlobj.h>
-#include <wincodec.h>
 
 #include <cstdio>
 #include <cstring>
@@ -30,25 +30,6 @@ struct WindowDestroyer {
     static void Close(pointer window) { DestroyWindow(window); }
 };
 using WindowHandle = brw::UniqueResource<WindowDestroyer>;
-
-struct DcReleaser {
-    using pointer = HDC;
-    static pointer Invalid() { return nullptr; }
-    static bool IsValid(pointer dc) { return dc != nullptr; }
-    static void Close(pointer dc) { ReleaseDC(nullptr, dc); }
-};
-struct MemoryDcDeleter {
-    using pointer = HDC;
-    static pointer Invalid() { return nullptr; }
-    static bool IsValid(pointer dc) { return dc != nullptr; }
-    static void Close(pointer dc) { DeleteDC(dc); }
-};
-struct BitmapDeleter {
-    using pointer = HBITMAP;
-    static pointer Invalid() { return nullptr; }
-    static bool IsValid(pointer bitmap) { return bitmap != nullptr; }
-    static void Close(pointer bitmap) { DeleteObject(bitmap); }
-};
 
 // The result's ID list as the shell's delegate allocator lays it out: the
 // delegate header, the URL's length, the URL with its NUL, a terminator.
@@ -77,68 +58,6 @@ void PumpFor(DWORD milliseconds)
             DispatchMessageW(&message);
         }
     }
-}
-
-HRESULT SavePng(HBITMAP bitmap, const std::wstring& path)
-{
-    brw::ComPtr<IWICImagingFactory> factory;
-    HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                  factory.put_void());
-    brw::ComPtr<IWICBitmap> image;
-    if (SUCCEEDED(hr)) {
-        hr = factory->CreateBitmapFromHBITMAP(bitmap, nullptr, WICBitmapIgnoreAlpha, image.put());
-    }
-    brw::ComPtr<IWICStream> stream;
-    if (SUCCEEDED(hr)) {
-        hr = factory->CreateStream(stream.put());
-    }
-    if (SUCCEEDED(hr)) {
-        hr = stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE);
-    }
-    brw::ComPtr<IWICBitmapEncoder> encoder;
-    if (SUCCEEDED(hr)) {
-        hr = factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.put());
-    }
-    if (SUCCEEDED(hr)) {
-        hr = encoder->Initialize(stream.get(), WICBitmapEncoderNoCache);
-    }
-    brw::ComPtr<IWICBitmapFrameEncode> frame;
-    if (SUCCEEDED(hr)) {
-        hr = encoder->CreateNewFrame(frame.put(), nullptr);
-    }
-    if (SUCCEEDED(hr)) {
-        hr = frame->Initialize(nullptr);
-    }
-    if (SUCCEEDED(hr)) {
-        hr = frame->WriteSource(image.get(), nullptr);
-    }
-    if (SUCCEEDED(hr)) {
-        hr = frame->Commit();
-    }
-    if (SUCCEEDED(hr)) {
-        hr = encoder->Commit();
-    }
-    return hr;
-}
-
-// What the screen shows of the window's client area, children included.
-HRESULT CaptureWindow(HWND window, const std::wstring& path)
-{
-    RECT area = {};
-    GetClientRect(window, &area);
-    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&area), 2);
-    const int width = area.right - area.left;
-    const int height = area.bottom - area.top;
-    const brw::UniqueResource<DcReleaser> screen(GetDC(nullptr));
-    const brw::UniqueResource<MemoryDcDeleter> memory(CreateCompatibleDC(screen.get()));
-    const brw::UniqueResource<BitmapDeleter> bitmap(CreateCompatibleBitmap(screen.get(), width, height));
-    if (!screen || !memory || !bitmap) {
-        return E_FAIL;
-    }
-    const HGDIOBJ previous = SelectObject(memory.get(), bitmap.get());
-    BitBlt(memory.get(), 0, 0, width, height, screen.get(), area.left, area.top, SRCCOPY);
-    SelectObject(memory.get(), previous);
-    return SavePng(bitmap.get(), path);
 }
 
 HWND CreateFrame()
@@ -203,7 +122,7 @@ int wmain(int argc, wchar_t** argv)
             return Fail("the preview window", hr);
         }
         PumpFor(1500);
-        hr = CaptureWindow(frame.get(), argv[2]);
+        hr = brwtest::SaveWindowPicture(frame.get(), brwtest::PictureArea::Client, argv[2]);
         if (FAILED(hr)) {
             result = Fail("the picture", hr);
         } else {
