@@ -75,8 +75,32 @@ BOOL CALLBACK FindMainWindow(HWND window, LPARAM parameter)
     return TRUE;
 }
 
+// The connector's window holds its database list as a child window; where
+// no window can be shown (a Wine prefix without a display), the connector
+// cannot make it and ends at once, and the benchmark would only see a pipe
+// that never answers.
+struct WindowTraits {
+    using pointer = HWND;
+    static pointer Invalid() noexcept { return nullptr; }
+    static bool IsValid(pointer window) noexcept { return window != nullptr; }
+    static void Close(pointer window) noexcept { DestroyWindow(window); } // its children go with it
+};
+
+bool CanShowWindows()
+{
+    const brw::UniqueResource<WindowTraits> frame(CreateWindowExW(
+        0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+    return frame && CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, frame.get(), nullptr,
+                                    GetModuleHandleW(nullptr), nullptr) != nullptr;
+}
+
 int Run(int requests, DWORD idleMs)
 {
+    if (!CanShowWindows()) {
+        std::fprintf(stderr, "no window can be made here: the connector needs a desktop "
+                             "(under Wine, a prefix made by scripts/wineprefix.sh fresh)\n");
+        return 1;
+    }
     brwtest::ScratchFolder root(L"brwconnbench");
     const std::wstring program = root.Sub(L"notes");
     const std::string failed = brwtest::InstallConnector(program, L"");
@@ -89,8 +113,17 @@ int Run(int requests, DWORD idleMs)
 
     const ULONGLONG started = GetTickCount64();
     std::unique_ptr<brwtest::RunningProcess> connector = brwtest::StartConnector(program);
+    if (!connector->Started()) {
+        std::fprintf(stderr, "the connector did not start: error %lu\n", connector->StartError());
+        return 1;
+    }
     if (!brwtest::AskOnceServing(*connector, kListRequest, kServeWaitMs)) {
-        std::fprintf(stderr, "the connector did not serve\n");
+        const brwtest::ProcessResult ended = connector->Wait(0);
+        std::fprintf(stderr, "the connector did not serve (%s, exit code %lu)\n",
+                     ended.timedOut ? "still running" : "ended", ended.exitCode);
+        if (ended.timedOut) {
+            TerminateProcess(connector->ProcessHandle(), 1); // a second run would meet this one
+        }
         return 1;
     }
     std::printf("start to the first pipe answer: %llu ms\n", GetTickCount64() - started);
