@@ -176,7 +176,7 @@ class InstalledProductTest(unittest.TestCase):
             self.assertIn(f'open database=mail\\jdoe.nsf note={note}', f.read())
         # The attachment, extracted, reaches the program of its type.
         opened = self.driver('open', attachment_url, PASSWORD)
-        self.assertTrue(opened.startswith('notepad.exe'), opened)
+        self.assertRegex(opened, r'^notepad\.exe: .+\.txt - Notepad', opened)
 
         # A change and a deletion, then a pass asked for.
         self.notesdb('modify', MAIL, memo, '--text', f'Subject=Packing for the {CHANGED_WORD} tour')
