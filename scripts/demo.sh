@@ -104,6 +104,9 @@ logged wine reg add 'HKLM\SOFTWARE\Lotus\Notes' /v DataPath /d "$data_dir" /f /r
 # Notes opens notes: links for everyone on the machine.
 logged wine reg add 'HKLM\Software\Classes\notes' /v 'URL Protocol' /d '' /f
 logged wine reg add 'HKLM\Software\Classes\notes\shell\open\command' /ve /d "\"$notes_dir\\notes.exe\" \"%1\"" /f
+# Text files open in Notepad, as on Windows; a fresh Wine prefix has the
+# class but not the extension's link to it.
+logged wine reg add 'HKLM\Software\Classes\.txt' /ve /d txtfile /f
 
 mail='C:\Notes\Data\mail\jdoe.nsf'
 notesdb generate mail "$mail" --count "$mail_count" --seed 7 --owner 'CN=Jane Doe/OU=Sales/O=Acme' >/dev/null
@@ -218,6 +221,10 @@ search "$mime_word"
 
 # ---------------------------------------------------------------------------
 step "8. Removing Brimlow Search"
+# Windows Search lets the protocol handler go once its host is idle; the
+# stand-in's host is stopped to the same end before the package is removed.
+logged wine "$indexer" --stop || true
+say "   the indexer is stopped, releasing the handler"
 logged wine msiexec /x 'C:\BrimlowSearch.msi' /qn /l*v 'C:\remove.log'
 say "   left in $notes_dir: $(cd "$notes_unix" && ls | tr '\n' ' ')"
 if [ -e "$drive_c/Program Files/Brimlow Search" ]; then

@@ -36,6 +36,20 @@ ShownWindow FindShownWindow(DWORD processId)
     return search.found;
 }
 
+// A program may show its window before it has done what its command line
+// asks (Notepad names the file it opened only afterwards); one message round
+// trip lasts until it reads messages again, and the title is read after it.
+ShownWindow Settled(ShownWindow window, DWORD timeoutMs)
+{
+    DWORD_PTR ignored = 0;
+    wchar_t title[256] = {};
+    if (SendMessageTimeoutW(window.handle, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &ignored) != 0 &&
+        GetWindowTextW(window.handle, title, ARRAYSIZE(title)) > 0) {
+        window.title = title;
+    }
+    return window;
+}
+
 } // namespace
 
 ShownWindow WaitForShownWindow(HANDLE process, DWORD processId, DWORD timeoutMs)
@@ -45,7 +59,10 @@ ShownWindow WaitForShownWindow(HANDLE process, DWORD processId, DWORD timeoutMs)
     for (;;) {
         const ShownWindow window = FindShownWindow(processId);
         const ULONGLONG now = GetTickCount64();
-        if (window.handle != nullptr || now >= deadline) {
+        if (window.handle != nullptr) {
+            return Settled(window, now < deadline ? static_cast<DWORD>(deadline - now) : 0);
+        }
+        if (now >= deadline) {
             return window;
         }
         const DWORD remaining = static_cast<DWORD>(deadline - now);

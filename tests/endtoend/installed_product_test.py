@@ -120,6 +120,9 @@ class InstalledProductTest(unittest.TestCase):
         self.ok('reg', 'add', r'HKLM\SOFTWARE\Lotus\Notes', '/v', 'Path', '/d', NOTES_DIR + '\\', '/f', '/reg:32')
         self.ok('reg', 'add', r'HKLM\Software\Classes\notes\shell\open\command', '/ve', '/d',
                 f'"{NOTES_DIR}\\notes.exe" "%1"', '/f')
+        # Windows opens text files in Notepad; a fresh Wine prefix has the
+        # class but not the extension's link to it.
+        self.ok('reg', 'add', r'HKLM\Software\Classes\.txt', '/ve', '/d', 'txtfile', '/f')
         self.notesdb('generate', 'mail', MAIL, '--count', '40', '--seed', '7', '--owner', 'CN=Jane Doe/O=Acme')
         self.notesdb('export', MAIL, r'C:\Notes\mail.dxl')
         subprocess.run([sys.executable, CONFIG['mime_note_script'], self.prefix.unix(r'C:\Notes\mail.dxl'), MIME_WORD,
@@ -171,7 +174,9 @@ class InstalledProductTest(unittest.TestCase):
         note = mime_url.rsplit('/', 1)[1]
         with open(self.prefix.unix(DATA_DIR + r'\notes-client.log'), encoding='utf-8') as f:
             self.assertIn(f'open database=mail\\jdoe.nsf note={note}', f.read())
-        self.driver('open', attachment_url, PASSWORD)
+        # The attachment, extracted, reaches the program of its type.
+        opened = self.driver('open', attachment_url, PASSWORD)
+        self.assertRegex(opened, r'^notepad\.exe: .+\.txt - Notepad', opened)
 
         # A change and a deletion, then a pass asked for.
         self.notesdb('modify', MAIL, memo, '--text', f'Subject=Packing for the {CHANGED_WORD} tour')
@@ -185,8 +190,13 @@ class InstalledProductTest(unittest.TestCase):
         self.assertTrue(self.wait_found(MIME_WORD, 0, PASS_MS), 'the deleted mail is no longer found')
         self.assertTrue(self.wait_found(ATTACHMENT_WORD, 1, PASS_MS), 'the changed memo keeps its attachment')
 
-        self.ok('msiexec', '/x', r'C:\package.msi', '/qn', '/l*v', r'C:\remove.log')
+        # The search service lets a protocol handler go once its host is
+        # idle; the stand-in's host is stopped to the same end, so that the
+        # removal finds no file of the package in use.
         self.ok(CONFIG['indexer'], '--stop')
+        self.ok('msiexec', '/x', r'C:\package.msi', '/qn', '/l*v', r'C:\remove.log')
+        self.assertFalse(os.path.exists(self.prefix.unix(r'C:\Program Files\Brimlow Search')),
+                         os.listdir(self.prefix.unix(r'C:\Program Files')))
 
 
 def main():
