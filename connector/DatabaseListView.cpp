@@ -50,13 +50,13 @@ bool DatabaseListView::Create(HWND parent, HINSTANCE instance)
 void DatabaseListView::AddColumns()
 {
     for (int column = 0; column < kDatabaseColumnCount; ++column) {
-        LVCOLUMNW spec = {};
-        spec.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-        spec.fmt = LVCFMT_LEFT;
-        spec.cx = kColumns[column].width;
-        spec.pszText = const_cast<wchar_t*>(kColumns[column].heading);
-        spec.iSubItem = column;
-        SendMessageW(list_, LVM_INSERTCOLUMNW, column, reinterpret_cast<LPARAM>(&spec));
+        LVCOLUMNW columnInfo = {};
+        columnInfo.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        columnInfo.fmt = LVCFMT_LEFT;
+        columnInfo.cx = kColumns[column].width;
+        columnInfo.pszText = const_cast<wchar_t*>(kColumns[column].heading);
+        columnInfo.iSubItem = column;
+        SendMessageW(list_, LVM_INSERTCOLUMNW, column, reinterpret_cast<LPARAM>(&columnInfo));
     }
 }
 

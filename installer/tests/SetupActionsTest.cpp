@@ -25,10 +25,10 @@ enum class OnClose { End, Ignore };
 
 std::unique_ptr<brwtest::RunningProcess> StartWindow(const std::wstring& className, OnClose onClose)
 {
-    brwtest::ProcessSpec spec;
-    spec.commandLine = brwtest::Quoted(brwtest::ThisProgramFolder() + L"\\ConnectorWindowDouble.exe") + L" " +
-                       className + (onClose == OnClose::Ignore ? L" --ignore-close" : L"");
-    auto process = std::make_unique<brwtest::RunningProcess>(spec);
+    brwtest::ProcessSpec launch;
+    launch.commandLine = brwtest::Quoted(brwtest::ThisProgramFolder() + L"\\ConnectorWindowDouble.exe") + L" " +
+                         className + (onClose == OnClose::Ignore ? L" --ignore-close" : L"");
+    auto process = std::make_unique<brwtest::RunningProcess>(launch);
     EXPECT_TRUE(process->Started()) << process->StartError();
     EXPECT_TRUE(process->WaitForOutput("ready", kStartWaitMs));
     return process;
