@@ -235,16 +235,15 @@ typedef struct {
 typedef struct NLS_INFO_TAG* NLS_PINFO;
 
 typedef STATUS(LNCALLBACK* NSFSEARCHPROC)(void* EnumRoutineParameter, SEARCH_MATCH* SearchMatch,
-                                           ITEM_TABLE* SummaryBuffer);
-typedef STATUS(LNCALLBACK* ActionRoutinePtr)(char* RecordPtr, WORD RecordType, DWORD RecordLength,
-                                             void* vContext);
+                                          ITEM_TABLE* SummaryBuffer);
+typedef STATUS(LNCALLBACK* ActionRoutinePtr)(char* RecordPtr, WORD RecordType, DWORD RecordLength, void* vContext);
 
 // ---- Status words -------------------------------------------------------
 #define NOERROR_STATUS 0
 #define ERR_MASK 0x3FFF
 #define STS_REMOTE 0x4000
 #define STS_DISPLAYED 0x8000
-#define ERR(x) ((x) & ERR_MASK)
+#define ERR(x) ((x)&ERR_MASK)
 #define PKG_OS 0x0100
 #define PKG_NSF 0x0200
 #define PKG_NIF 0x0300
@@ -487,8 +486,7 @@ BRW_NOTES_IMPORT BOOL LNPUBLIC OSGetEnvironmentString(const char* VariableName, 
                                                       WORD BufferLength);
 BRW_NOTES_IMPORT WORD LNPUBLIC OSTranslate(WORD TranslateMode, const char* In, WORD InLength, char* Out,
                                            WORD OutLength);
-BRW_NOTES_IMPORT WORD LNPUBLIC OSLoadString(HMODULE hModule, STATUS StringCode, char* retBuffer,
-                                            WORD BufferLength);
+BRW_NOTES_IMPORT WORD LNPUBLIC OSLoadString(HMODULE hModule, STATUS StringCode, char* retBuffer, WORD BufferLength);
 BRW_NOTES_IMPORT void* LNPUBLIC OSLockObject(DHANDLE Handle);
 BRW_NOTES_IMPORT BOOL LNPUBLIC OSUnlockObject(DHANDLE Handle);
 BRW_NOTES_IMPORT STATUS LNPUBLIC OSMemFree(DHANDLE Handle);
@@ -504,25 +502,23 @@ BRW_NOTES_IMPORT void LNPUBLIC OSGetIntlSettings(INTLFORMAT* retIntlFormat, WORD
 BRW_NOTES_IMPORT STATUS LNPUBLIC ConvertTIMEDATEToText(const void* IntlFormat, const TFMT* TextFormat,
                                                        const TIMEDATE* InputTime, char* retTextBuffer,
                                                        WORD TextBufferLength, WORD* retTextLength);
-BRW_NOTES_IMPORT STATUS LNPUBLIC ConvertTextToTIMEDATE(const void* IntlFormat, const TFMT* TextFormat,
-                                                       char** Text, WORD MaxTextLength, TIMEDATE* retTIMEDATE);
+BRW_NOTES_IMPORT STATUS LNPUBLIC ConvertTextToTIMEDATE(const void* IntlFormat, const TFMT* TextFormat, char** Text,
+                                                       WORD MaxTextLength, TIMEDATE* retTIMEDATE);
 
 BRW_NOTES_IMPORT STATUS LNPUBLIC NSFDbOpen(const char* PathName, DBHANDLE* rethDB);
 BRW_NOTES_IMPORT STATUS LNPUBLIC NSFDbOpenExtended(const char* PathName, WORD Options, DHANDLE hNames,
-                                                   TIMEDATE* ModifiedTime, DBHANDLE* rethDB,
-                                                   TIMEDATE* retDataModified, TIMEDATE* retNonDataModified);
+                                                   TIMEDATE* ModifiedTime, DBHANDLE* rethDB, TIMEDATE* retDataModified,
+                                                   TIMEDATE* retNonDataModified);
 BRW_NOTES_IMPORT STATUS LNPUBLIC NSFDbClose(DBHANDLE hDB);
 BRW_NOTES_IMPORT STATUS LNPUBLIC NSFDbLocateByReplicaID(DBHANDLE hDB, DBID* ReplicaID, char* retPathName,
                                                         WORD PathMaxLen);
 BRW_NOTES_IMPORT STATUS LNPUBLIC NSFDbReplicaInfoGet(DBHANDLE hDB, DBREPLICAINFO* retReplicationInfo);
 BRW_NOTES_IMPORT STATUS LNPUBLIC NSFDbInfoGet(DBHANDLE hDB, char* retBuffer);
 BRW_NOTES_IMPORT void LNPUBLIC NSFDbInfoParse(char* Info, WORD What, char* Buffer, WORD Length);
-BRW_NOTES_IMPORT STATUS LNPUBLIC NSFDbPathGet(DBHANDLE hDB, char* retCanonicalPathName,
-                                              char* retExpandedPathName);
-BRW_NOTES_IMPORT STATUS LNPUBLIC NSFSearch(DBHANDLE hDB, FORMULAHANDLE hFormula, char* ViewTitle,
-                                           WORD SearchFlags, WORD NoteClassMask, TIMEDATE* Since,
-                                           NSFSEARCHPROC EnumRoutine, void* EnumRoutineParameter,
-                                           TIMEDATE* retUntil);
+BRW_NOTES_IMPORT STATUS LNPUBLIC NSFDbPathGet(DBHANDLE hDB, char* retCanonicalPathName, char* retExpandedPathName);
+BRW_NOTES_IMPORT STATUS LNPUBLIC NSFSearch(DBHANDLE hDB, FORMULAHANDLE hFormula, char* ViewTitle, WORD SearchFlags,
+                                           WORD NoteClassMask, TIMEDATE* Since, NSFSEARCHPROC EnumRoutine,
+                                           void* EnumRoutineParameter, TIMEDATE* retUntil);
 BRW_NOTES_IMPORT STATUS LNPUBLIC NSFDbGetModifiedNoteTable(DBHANDLE hDB, WORD NoteClassMask, TIMEDATE Since,
                                                            TIMEDATE* retUntil, DHANDLE* rethTable);
 BRW_NOTES_IMPORT BOOL LNPUBLIC IDScan(DHANDLE hTable, FLAG fFirst, DWORD* retID);
@@ -535,36 +531,32 @@ BRW_NOTES_IMPORT STATUS LNPUBLIC NSFNoteClose(NOTEHANDLE hNote);
 BRW_NOTES_IMPORT BOOL LNPUBLIC NSFNoteIsSignedOrSealed(NOTEHANDLE hNote, BOOL* retfSigned, BOOL* retfSealed);
 BRW_NOTES_IMPORT void LNPUBLIC NSFNoteGetInfo(NOTEHANDLE hNote, WORD Type, void* retValue);
 BRW_NOTES_IMPORT void LNPUBLIC NSFNoteSetInfo(NOTEHANDLE hNote, WORD Type, void* Value);
-BRW_NOTES_IMPORT STATUS LNPUBLIC NSFItemInfo(NOTEHANDLE hNote, const char* Name, WORD NameLength,
-                                             BLOCKID* retbhItem, WORD* retDataType, BLOCKID* retbhValue,
-                                             DWORD* retValueLength);
-BRW_NOTES_IMPORT STATUS LNPUBLIC NSFItemInfoNext(NOTEHANDLE hNote, BLOCKID NextItem, const char* Name,
-                                                 WORD NameLength, BLOCKID* retbhItem, WORD* retDataType,
-                                                 BLOCKID* retbhValue, DWORD* retValueLength);
+BRW_NOTES_IMPORT STATUS LNPUBLIC NSFItemInfo(NOTEHANDLE hNote, const char* Name, WORD NameLength, BLOCKID* retbhItem,
+                                             WORD* retDataType, BLOCKID* retbhValue, DWORD* retValueLength);
+BRW_NOTES_IMPORT STATUS LNPUBLIC NSFItemInfoNext(NOTEHANDLE hNote, BLOCKID NextItem, const char* Name, WORD NameLength,
+                                                 BLOCKID* retbhItem, WORD* retDataType, BLOCKID* retbhValue,
+                                                 DWORD* retValueLength);
 BRW_NOTES_IMPORT void LNPUBLIC NSFItemQuery(NOTEHANDLE hNote, BLOCKID bhItem, char* retItemName,
-                                            WORD ItemNameBufferLength, WORD* retItemNameLength,
-                                            WORD* retItemFlags, WORD* retDataType, BLOCKID* retbhValue,
-                                            DWORD* retValueLength);
+                                            WORD ItemNameBufferLength, WORD* retItemNameLength, WORD* retItemFlags,
+                                            WORD* retDataType, BLOCKID* retbhValue, DWORD* retValueLength);
 BRW_NOTES_IMPORT WORD LNPUBLIC NSFItemGetText(NOTEHANDLE hNote, const char* ItemName, char* retBuffer,
                                               WORD BufferLength);
 BRW_NOTES_IMPORT WORD LNPUBLIC NSFItemConvertToText(NOTEHANDLE hNote, const char* ItemName, char* retBuffer,
                                                     WORD BufferLength, char SepChar);
-BRW_NOTES_IMPORT STATUS LNPUBLIC ConvertItemToText(BLOCKID ItemValue, DWORD ItemValueLength,
-                                                   const char* LineDelimiter, WORD CharsPerLine,
-                                                   DHANDLE* rethBuffer, DWORD* retBufferLength, BOOL fStripTabs);
+BRW_NOTES_IMPORT STATUS LNPUBLIC ConvertItemToText(BLOCKID ItemValue, DWORD ItemValueLength, const char* LineDelimiter,
+                                                   WORD CharsPerLine, DHANDLE* rethBuffer, DWORD* retBufferLength,
+                                                   BOOL fStripTabs);
 BRW_NOTES_IMPORT STATUS LNPUBLIC EnumCompositeBuffer(BLOCKID ItemValue, DWORD ItemValueLength,
                                                      ActionRoutinePtr ActionRoutine, void* vContext);
 BRW_NOTES_IMPORT STATUS LNPUBLIC NSFNoteExtractFile(NOTEHANDLE hNote, BLOCKID bhItem, const char* FileName,
                                                     void* DecryptionKey);
 
-BRW_NOTES_IMPORT STATUS LNPUBLIC CompoundTextCreate(NOTEHANDLE hNote, const char* pszItemName,
-                                                    DHANDLE* phCompound);
+BRW_NOTES_IMPORT STATUS LNPUBLIC CompoundTextCreate(NOTEHANDLE hNote, const char* pszItemName, DHANDLE* phCompound);
 // hFormNote 0: the note renders with the form of its database named by its
 // Form item, when that database holds one; otherwise item by item.
-BRW_NOTES_IMPORT STATUS LNPUBLIC CompoundTextAddRenderedNote(DHANDLE hCompound, NOTEHANDLE hNote,
-                                                             NOTEHANDLE hFormNote, DWORD dwFlags);
-BRW_NOTES_IMPORT STATUS LNPUBLIC CompoundTextAddCDRecords(DHANDLE hCompound, void* pvRecord,
-                                                          DWORD dwRecordLength);
+BRW_NOTES_IMPORT STATUS LNPUBLIC CompoundTextAddRenderedNote(DHANDLE hCompound, NOTEHANDLE hNote, NOTEHANDLE hFormNote,
+                                                             DWORD dwFlags);
+BRW_NOTES_IMPORT STATUS LNPUBLIC CompoundTextAddCDRecords(DHANDLE hCompound, void* pvRecord, DWORD dwRecordLength);
 BRW_NOTES_IMPORT STATUS LNPUBLIC CompoundTextClose(DHANDLE hCompound, DHANDLE* phReturnBuffer,
                                                    DWORD* pdwReturnBufferSize, char* pchReturnFile,
                                                    WORD wReturnFileNameSize);
@@ -574,20 +566,18 @@ BRW_NOTES_IMPORT STATUS LNPUBLIC NSFItemCDToFile(NOTEHANDLE hNote, const char* I
 
 BRW_NOTES_IMPORT STATUS LNPUBLIC NIFFindDesignNote(DBHANDLE hFile, const char* Name, WORD Class, NOTEID* retNoteID);
 BRW_NOTES_IMPORT STATUS LNPUBLIC NIFFindDesignNoteExt(DBHANDLE hFile, const char* Name, WORD Class,
-                                                      const char* pszFlagsPattern, NOTEID* retNoteID,
-                                                      DWORD Options);
+                                                      const char* pszFlagsPattern, NOTEID* retNoteID, DWORD Options);
 BRW_NOTES_IMPORT STATUS LNPUBLIC NIFFindPrivateDesignNote(DBHANDLE hFile, const char* Name, WORD Class,
                                                           NOTEID* retNoteID);
 BRW_NOTES_IMPORT STATUS LNPUBLIC NSFProfileOpen(DBHANDLE hDB, const char* ProfileName, WORD ProfileNameLength,
                                                 const char* UserName, WORD UserNameLength, BOOL CopyProfile,
                                                 NOTEHANDLE* rethProfileNote);
 
-BRW_NOTES_IMPORT STATUS LNPUBLIC NSFFormulaCompile(char* FormulaName, WORD FormulaNameLength,
-                                                   const char* FormulaText, WORD FormulaTextLength,
-                                                   FORMULAHANDLE* rethFormula, WORD* retFormulaLength,
-                                                   STATUS* retCompileError, WORD* retCompileErrorLine,
-                                                   WORD* retCompileErrorColumn, WORD* retCompileErrorOffset,
-                                                   WORD* retCompileErrorLength);
+BRW_NOTES_IMPORT STATUS LNPUBLIC NSFFormulaCompile(char* FormulaName, WORD FormulaNameLength, const char* FormulaText,
+                                                   WORD FormulaTextLength, FORMULAHANDLE* rethFormula,
+                                                   WORD* retFormulaLength, STATUS* retCompileError,
+                                                   WORD* retCompileErrorLine, WORD* retCompileErrorColumn,
+                                                   WORD* retCompileErrorOffset, WORD* retCompileErrorLength);
 BRW_NOTES_IMPORT STATUS LNPUBLIC NSFComputeStart(WORD Flags, void* lpCompiledFormula, HCOMPUTE* rethCompute);
 BRW_NOTES_IMPORT STATUS LNPUBLIC NSFComputeEvaluate(HCOMPUTE hCompute, NOTEHANDLE hNote, DHANDLE* rethResult,
                                                     WORD* retResultLength, BOOL* retNoteMatchesFormula,
