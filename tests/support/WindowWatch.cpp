@@ -64,6 +64,46 @@ DWORD Remaining(ULONGLONG deadline)
     return now < deadline ? static_cast<DWORD>(deadline - now) : 0;
 }
 
+// Whose windows are looked for, and what ends the wait besides the time.
+struct Watched {
+    HANDLE process; // its end ends the wait; null for this process
+    DWORD processId;
+    DWORD hookFlags; // besides out-of-context delivery
+};
+
+HWND WaitForWindow(const Watched& watched, const WindowMatch& match, DWORD timeoutMs)
+{
+    // Hooked before the first look, so a window made in between still wakes
+    // the wait.
+    MSG message{};
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE); // the queue the events come to
+    const brw::UniqueResource<WinEventHookTraits> hook(SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_NAMECHANGE,
+                                                                       nullptr, &Wake, watched.processId, 0,
+                                                                       WINEVENT_OUTOFCONTEXT | watched.hookFlags));
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    const DWORD handles = watched.process != nullptr ? 1 : 0;
+    for (;;) {
+        if (HWND found = FindProcessWindow(watched.processId, match)) {
+            return found;
+        }
+        const DWORD remaining = Remaining(deadline);
+        if (remaining == 0) {
+            return nullptr;
+        }
+        // Windows reports another process's new windows to this thread; Wine
+        // 8 does not, so the windows are looked at again after a short turn
+        // too. The process's end always ends the wait.
+        const DWORD turn = remaining < kRecheckMs ? remaining : kRecheckMs;
+        if (MsgWaitForMultipleObjects(handles, &watched.process, FALSE, turn, QS_ALLINPUT) == WAIT_OBJECT_0 &&
+            handles != 0) {
+            return FindProcessWindow(watched.processId, match);
+        }
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&message);
+        }
+    }
+}
+
 } // namespace
 
 HWND FindProcessWindow(DWORD processId, const WindowMatch& match)
@@ -75,35 +115,17 @@ HWND FindProcessWindow(DWORD processId, const WindowMatch& match)
 
 HWND WaitForProcessWindow(HANDLE process, DWORD processId, const WindowMatch& match, DWORD timeoutMs)
 {
-    // Hooked before the first look, so a window made in between still wakes
-    // the wait.
-    MSG message{};
-    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE); // the queue the events come to
-    const brw::UniqueResource<WinEventHookTraits> hook(
-        SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_NAMECHANGE, nullptr, &Wake, processId, 0,
-                        WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS));
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     // A process showing a window waits for input in its modal loop.
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     WaitForInputIdle(process, timeoutMs);
-    for (;;) {
-        if (HWND found = FindProcessWindow(processId, match)) {
-            return found;
-        }
-        const DWORD remaining = Remaining(deadline);
-        if (remaining == 0) {
-            return nullptr;
-        }
-        // Windows reports another process's new windows to this thread; Wine
-        // 8 does not, so the windows are looked at again after a short turn
-        // too. The process's end always ends the wait.
-        const DWORD turn = remaining < kRecheckMs ? remaining : kRecheckMs;
-        if (MsgWaitForMultipleObjects(1, &process, FALSE, turn, QS_ALLINPUT) == WAIT_OBJECT_0) {
-            return FindProcessWindow(processId, match);
-        }
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageW(&message);
-        }
-    }
+    return WaitForWindow({process, processId, WINEVENT_SKIPOWNPROCESS}, match, Remaining(deadline));
+}
+
+HWND WaitForOwnWindow(const WindowMatch& match, DWORD timeoutMs)
+{
+    // This process does not end under the wait, and is not idle while one
+    // of its threads waits here.
+    return WaitForWindow({nullptr, GetCurrentProcessId(), 0}, match, timeoutMs);
 }
 
 bool WaitForWindowGone(HANDLE process, HWND window, DWORD timeoutMs)
@@ -135,7 +157,17 @@ bool TypeIntoItem(HWND dialog, int item, const std::wstring& text)
 
 void PressButton(HWND dialog, int button)
 {
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+    // A click's notice names the button's window too.
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+}
+
+bool PressButtonAndWait(HWND dialog, int button, DWORD timeoutMs)
+{
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                               reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)), SMTO_NORMAL, timeoutMs,
+                               &ignored) != 0;
 }
 
 } // namespace brwtest

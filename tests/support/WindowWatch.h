@@ -1,7 +1,9 @@
 #pragma once
-// Finds the windows another process shows, the way a person at the screen
-// would: by window class and title. The wait is driven by the window events
-// the system reports for that process, and ends early when the process ends.
+// Finds the windows a process shows, the way a person at the screen would:
+// by window class and title, and answers them. The wait is driven by the
+// window events the system reports for that process, and ends early when
+// the process ends. The same serves a dialog the test shows itself, from a
+// second thread (tests/support/DialogUser.h).
 #include <windows.h>
 
 #include <string>
@@ -29,6 +31,11 @@ HWND FindProcessWindow(DWORD processId, const WindowMatch& match);
 // the process ends first.
 HWND WaitForProcessWindow(HANDLE process, DWORD processId, const WindowMatch& match, DWORD timeoutMs);
 
+// Waits up to timeoutMs for such a window of this process, which another
+// of its threads shows (a dialog the test runs itself); null when none
+// appears.
+HWND WaitForOwnWindow(const WindowMatch& match, DWORD timeoutMs);
+
 // Waits up to timeoutMs until window is destroyed; false when it is not.
 bool WaitForWindowGone(HANDLE process, HWND window, DWORD timeoutMs);
 
@@ -36,7 +43,12 @@ bool WaitForWindowGone(HANDLE process, HWND window, DWORD timeoutMs);
 std::vector<std::wstring> StaticTexts(HWND window);
 
 // Types text into a dialog's item and presses a button, as a user would.
+// PressButton returns at once: the press may show a box of its own, which
+// someone has to answer before the dialog is done with it.
 bool TypeIntoItem(HWND dialog, int item, const std::wstring& text);
 void PressButton(HWND dialog, int button);
+// Presses and returns once the dialog has handled the press; false when it
+// did not within timeoutMs.
+bool PressButtonAndWait(HWND dialog, int button, DWORD timeoutMs);
 
 } // namespace brwtest
