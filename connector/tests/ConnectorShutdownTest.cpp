@@ -1,10 +1,13 @@
 // How BRWConnector.exe ends: what it leaves behind on disk after an orderly
 // exit, and how it ends when a step of its own start-up fails.
 #include "common/WideString.h"
+#include "connector/StartupSteps.h"
 #include "connector/tests/ConnectorProgramFixture.h"
 #include "connector/tests/CrawlPassWatch.h"
+#include "connector/tests/WindowRefusalHook.h"
 
 #include <windows.h>
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -103,6 +106,60 @@ TEST_F(ConnectorExit, EndingByCloseOrByExitDeletesTheManagedAttachmentsAndKeepsT
         EXPECT_TRUE(Exists(kept)) << "only files handed to the manager are its to delete";
         brwtest::RemoveTree(tempDir_ + L"\\Quexlink");
     }
+}
+
+// ---- a start-up that cannot make its window ---------------------------------
+
+// Windows of one class cannot be created in the programs this test starts
+// while the holder lives: the refusal hook is installed for the desktop and
+// the class named in the environment the programs inherit.
+class RefusedWindowClass {
+public:
+    explicit RefusedWindowClass(const wchar_t* className)
+        : library_(LoadLibraryW(brwtest::BinaryIn32BitTree(brwtest::kWindowRefusalLibrary).c_str()))
+    {
+        const auto procedure = library_ ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
+                                              GetProcAddress(library_.get(), brwtest::kWindowRefusalProcedure)))
+                                        : nullptr;
+        constexpr DWORD kEveryThread = 0;
+        hook_ = procedure ? SetWindowsHookExW(WH_CBT, procedure, library_.get(), kEveryThread) : nullptr;
+        SetEnvironmentVariableW(brwtest::kRefusedWindowClassVariable, className);
+    }
+    ~RefusedWindowClass()
+    {
+        SetEnvironmentVariableW(brwtest::kRefusedWindowClassVariable, nullptr);
+        if (hook_ != nullptr) {
+            UnhookWindowsHookEx(hook_);
+        }
+    }
+    RefusedWindowClass(const RefusedWindowClass&) = delete;
+    RefusedWindowClass& operator=(const RefusedWindowClass&) = delete;
+
+    bool Installed() const { return hook_ != nullptr; }
+
+private:
+    brw::ModuleHandle library_;
+    HHOOK hook_ = nullptr;
+};
+
+TEST_F(ConnectorExit, WithoutItsMainWindowTheProgramServesNothingAndEndsWithItsFailureCode)
+{
+    // The frame itself, and the database list inside it.
+    for (const wchar_t* refusedClass : {kMainClass, WC_LISTVIEWW}) {
+        SCOPED_TRACE(brw::WideToUtf8(refusedClass));
+        std::unique_ptr<brwtest::RunningProcess> connector;
+        {
+            const RefusedWindowClass refused(refusedClass);
+            ASSERT_TRUE(refused.Installed());
+            connector = Start();
+            EXPECT_EQ(static_cast<DWORD>(brw::kNoMainWindowExitCode), ExitCode(*connector));
+        }
+        EXPECT_FALSE(brwtest::AskConnectorPipe(kListRequest).has_value()) << "nothing was served";
+        EXPECT_EQ(nullptr, WaitForPrompt(*connector)) << "no login without a window";
+    }
+    // Those runs ended in order: nothing of theirs stands in the way of the
+    // next start, which serves.
+    RunAndExit(Remember::No);
 }
 
 } // namespace
