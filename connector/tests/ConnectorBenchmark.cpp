@@ -4,9 +4,10 @@
 // Index Now", and over an idle spell after each. Figures only; nothing is
 // judged here.
 //
-//   wine build/win32/connector/connector_benchmark.exe [requests] [idle seconds] [crawl passes]
+//   wine build/win32/connector/connector_benchmark.exe [requests] [idle seconds] [crawl passes] [memos]
 #include "common/DebugConsole.h"
 #include "common/Handles.h"
+#include "common/WideString.h"
 #include "connector/ConnectorResources.h"
 #include "connector/tests/ConnectorInstall.h"
 #include "connector/tests/CrawlPassWatch.h"
@@ -22,15 +23,21 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <cwctype>
+#include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace {
 
 constexpr DWORD kServeWaitMs = 60000;
 constexpr DWORD kExitWaitMs = 45000;
-// A pass over the two-memo mail file takes well under a second; the
+// A pass over a mail file of a few thousand memos takes seconds; the
 // crawl's own period is five minutes.
-constexpr DWORD kPassWaitMs = 60000;
+constexpr DWORD kPassWaitMs = 120000;
+constexpr DWORD kToolWaitMs = 600000;
 constexpr wchar_t kListRequest[] =
     L"<?xml version=\"1.0\" encoding=\"UTF-16\" ?><get_database_list sid=\"x\" tempdir=\"C:\\\\\" />";
 
@@ -74,11 +81,93 @@ DWORD HandlesOf(DWORD processId)
     return count;
 }
 
-Sample Measure(const brwtest::RunningProcess& connector)
+// Under Wine the connector is a Linux process as well, and GetProcessTimes
+// of another process leaves out most of its threads' time (on Windows it
+// counts them all). The kernel's account of the process, /proc reached
+// through the drive that maps the root, counts every thread; the process is
+// found by its command line, which holds the program's Windows path.
+class KernelAccount {
+public:
+    explicit KernelAccount(const std::wstring& programPath) : folder_(FindProcessFolder(programPath)) {}
+
+    bool Found() const { return !folder_.empty(); }
+
+    // User and system time of all threads; negative when not readable.
+    double ProcessorMs() const
+    {
+        const std::string stat = ReadSmallFile(folder_ + L"\\stat");
+        const size_t nameEnd = stat.rfind(')');
+        if (nameEnd == std::string::npos) {
+            return -1;
+        }
+        // After the name: state, then fields 4 to 13, then utime and stime.
+        constexpr int kFieldsBeforeUserTime = 11;
+        const char* at = stat.c_str() + nameEnd + 1;
+        char* end = nullptr;
+        for (int field = 0; field < kFieldsBeforeUserTime; ++field) {
+            at = std::strchr(at + 1, ' ');
+            if (at == nullptr) {
+                return -1;
+            }
+        }
+        const unsigned long long user = std::strtoull(at, &end, 10);
+        const unsigned long long system = std::strtoull(end, nullptr, 10);
+        return static_cast<double>(user + system) * kMsPerClockTick;
+    }
+
+private:
+    // The kernel's clock tick for process times (USER_HZ), 100 per second
+    // on every Linux that Wine runs on.
+    static constexpr double kMsPerClockTick = 10.0;
+    static constexpr DWORD kSmallFileLimit = 4096;
+
+    static std::string ReadSmallFile(const std::wstring& path)
+    {
+        const brw::FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                               OPEN_EXISTING, 0, nullptr));
+        std::string text(kSmallFileLimit, '\0');
+        DWORD read = 0;
+        if (!file || !ReadFile(file.get(), text.data(), kSmallFileLimit, &read, nullptr)) {
+            return {};
+        }
+        text.resize(read);
+        return text;
+    }
+
+    static std::wstring FindProcessFolder(const std::wstring& programPath)
+    {
+        const std::string wanted = brw::WideToUtf8(programPath);
+        WIN32_FIND_DATAW found{};
+        const HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
+        if (search == INVALID_HANDLE_VALUE) {
+            return {};
+        }
+        std::wstring match;
+        do {
+            const std::wstring folder = std::wstring(L"Z:\\proc\\") + found.cFileName;
+            if (iswdigit(found.cFileName[0]) &&
+                ReadSmallFile(folder + L"\\cmdline").find(wanted) != std::string::npos) {
+                match = folder;
+            }
+        } while (match.empty() && FindNextFileW(search, &found));
+        FindClose(search);
+        return match;
+    }
+
+    std::wstring folder_;
+};
+
+// The running connector and the kernel's account of it.
+struct Watched {
+    std::unique_ptr<brwtest::RunningProcess> process;
+    KernelAccount account;
+};
+
+Sample Measure(const Watched& connector)
 {
-    const HANDLE process = connector.ProcessHandle();
+    const HANDLE process = connector.process->ProcessHandle();
     Sample sample;
-    sample.handles = HandlesOf(connector.ProcessId());
+    sample.handles = HandlesOf(connector.process->ProcessId());
     PROCESS_MEMORY_COUNTERS memory{};
     memory.cb = sizeof(memory);
     if (GetProcessMemoryInfo(process, &memory, sizeof(memory))) {
@@ -86,7 +175,9 @@ Sample Measure(const brwtest::RunningProcess& connector)
         sample.workingSet = memory.WorkingSetSize;
     }
     FILETIME created{}, ended{}, kernel{}, user{};
-    if (GetProcessTimes(process, &created, &ended, &kernel, &user)) {
+    if (connector.account.Found()) {
+        sample.cpuMs = connector.account.ProcessorMs();
+    } else if (GetProcessTimes(process, &created, &ended, &kernel, &user)) {
         sample.cpuMs = Milliseconds(kernel) + Milliseconds(user);
     }
     return sample;
@@ -147,27 +238,30 @@ bool CanShowWindows()
                                     GetModuleHandleW(nullptr), nullptr) != nullptr;
 }
 
-// Started and serving; null (and the reason on stderr) otherwise.
-std::unique_ptr<brwtest::RunningProcess> StartServing(const std::wstring& program)
+// Started and serving; nothing (and the reason on stderr) otherwise.
+std::optional<Watched> StartServing(const std::wstring& program)
 {
     const ULONGLONG started = GetTickCount64();
     std::unique_ptr<brwtest::RunningProcess> connector = brwtest::StartConnector(program);
     if (!connector->Started()) {
         std::fprintf(stderr, "the connector did not start: error %lu\n", connector->StartError());
-        return nullptr;
+        return std::nullopt;
     }
     if (!brwtest::AskOnceServing(*connector, kListRequest, kServeWaitMs)) {
         const brwtest::ProcessResult ended = connector->Wait(0);
         std::fprintf(stderr, "the connector did not serve (%s, exit code %lu)\n",
                      ended.timedOut ? "still running" : "ended", ended.exitCode);
-        return nullptr; // a running one is ended with its holder: a second run would meet it
+        return std::nullopt; // a running one is ended with its holder: a second run would meet it
     }
     std::printf("start to the first pipe answer: %llu ms\n", GetTickCount64() - started);
-    Print("after the first answer", Measure(*connector));
-    return connector;
+    Watched watched{std::move(connector), KernelAccount(program + L"\\BRWConnector.exe")};
+    std::printf("processor time from %s\n",
+                watched.account.Found() ? "the kernel's account (/proc)" : "GetProcessTimes");
+    Print("after the first answer", Measure(watched));
+    return watched;
 }
 
-int AskRepeatedly(const brwtest::RunningProcess& connector, int requests)
+int AskRepeatedly(const Watched& connector, int requests)
 {
     const ULONGLONG asking = GetTickCount64();
     int answered = 0;
@@ -187,11 +281,11 @@ int AskRepeatedly(const brwtest::RunningProcess& connector, int requests)
 // Each pass is asked for as the user asks, and its end seen by the time it
 // records for the mail file; the recorded time is emptied first, so that
 // every pass takes all the file's documents and records one.
-int CrawlRepeatedly(const brwtest::RunningProcess& connector, const std::wstring& mailFile, int passes)
+int CrawlRepeatedly(const Watched& connector, const std::wstring& mailFile, int passes)
 {
-    const HWND window = MainWindowOf(connector);
-    if (window == nullptr ||
-        !brwtest::WaitForRecordedTime(mailFile, connector.ProcessHandle(), kPassWaitMs)) { // the pass at start
+    const HANDLE process = connector.process->ProcessHandle();
+    const HWND window = MainWindowOf(*connector.process);
+    if (window == nullptr || !brwtest::WaitForRecordedTime(mailFile, process, kPassWaitMs)) { // the pass at start
         std::fprintf(stderr, "no window or no pass at start\n");
         return 0;
     }
@@ -203,7 +297,7 @@ int CrawlRepeatedly(const brwtest::RunningProcess& connector, const std::wstring
             break;
         }
         PostMessageW(window, WM_COMMAND, IDM_UPDATE_INDEX_NOW, 0);
-        if (!brwtest::WaitForRecordedTime(mailFile, connector.ProcessHandle(), kPassWaitMs)) {
+        if (!brwtest::WaitForRecordedTime(mailFile, process, kPassWaitMs)) {
             break;
         }
         ++ended;
@@ -218,10 +312,10 @@ int CrawlRepeatedly(const brwtest::RunningProcess& connector, const std::wstring
     return ended;
 }
 
-void MeasureIdle(const brwtest::RunningProcess& connector, DWORD idleMs, const char* label)
+void MeasureIdle(const Watched& connector, DWORD idleMs, const char* label)
 {
     const Sample before = Measure(connector);
-    WaitForSingleObject(connector.ProcessHandle(), idleMs); // the idle spell being measured
+    WaitForSingleObject(connector.process->ProcessHandle(), idleMs); // the idle spell being measured
     const Sample after = Measure(connector);
     Print(label, after);
     std::printf("processor time while idle for %lu ms: %.1f ms\n", idleMs, after.cpuMs - before.cpuMs);
@@ -240,7 +334,23 @@ struct Load {
     int requests;
     DWORD idleMs;
     int passes;
+    int memos;
 };
+
+// The installed mail file made again with the number of memos each crawl
+// pass is to take.
+bool FillMailFile(const std::wstring& mailFile, int memos)
+{
+    brwtest::ProcessSpec launch;
+    launch.commandLine = brwtest::Quoted(brwtest::BinaryIn32BitTree(L"platform\\notes\\notesdb.exe")) +
+                         L" generate mail " + brwtest::Quoted(mailFile) + L" --count " + std::to_wstring(memos);
+    brwtest::RunningProcess tool(launch);
+    const brwtest::ProcessResult result = tool.Wait(kToolWaitMs);
+    if (result.exitCode != 0) {
+        std::fprintf(stderr, "cannot fill the mail file: %s\n", result.output.c_str());
+    }
+    return result.exitCode == 0;
+}
 
 int Run(const Load& load)
 {
@@ -257,16 +367,19 @@ int Run(const Load& load)
         std::fprintf(stderr, "cannot install: %s\n", failed.c_str());
         return 1;
     }
+    if (!FillMailFile(mailFile, load.memos)) {
+        return 1;
+    }
     SetEnvironmentVariableW(brw::winsearch::kStateFolderVariable, root.Sub(L"search").c_str());
     brwtest::ServerRegistration standIn(brwtest::BinaryIn32BitTree(L"platform\\winsearch\\BRWSearchStandIn.dll"));
 
     int outcome = 1;
-    if (std::unique_ptr<brwtest::RunningProcess> connector = StartServing(program)) {
+    if (const std::optional<Watched> connector = StartServing(program)) {
         const int answered = AskRepeatedly(*connector, load.requests);
         MeasureIdle(*connector, load.idleMs, "after the idle spell");
         const int passes = CrawlRepeatedly(*connector, mailFile, load.passes);
         MeasureIdle(*connector, load.idleMs, "idle after the passes");
-        const DWORD exitCode = Close(*connector);
+        const DWORD exitCode = Close(*connector->process);
         outcome = exitCode == 0 && answered == load.requests && passes == load.passes ? 0 : 1;
     }
     brwtest::DeleteTree(HKEY_LOCAL_MACHINE, brwtest::kConnectorNotesKey, brwtest::RegistryView::View32);
@@ -285,6 +398,6 @@ int Argument(int argc, char** argv, int index, int fallback)
 int main(int argc, char** argv)
 {
     const Load load{Argument(argc, argv, 1, 10000), static_cast<DWORD>(Argument(argc, argv, 2, 10)) * 1000,
-                    Argument(argc, argv, 3, 20)};
+                    Argument(argc, argv, 3, 20), Argument(argc, argv, 4, 1000)};
     return Run(load);
 }
