@@ -81,6 +81,13 @@ DWORD HandlesOf(DWORD processId)
     return count;
 }
 
+struct FindTraits {
+    using pointer = HANDLE;
+    static pointer Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(pointer search) noexcept { return search != INVALID_HANDLE_VALUE; }
+    static void Close(pointer search) noexcept { FindClose(search); }
+};
+
 // Under Wine the connector is a Linux process as well, and GetProcessTimes
 // of another process leaves out most of its threads' time (on Windows it
 // counts them all). The kernel's account of the process, /proc reached
@@ -138,8 +145,8 @@ private:
     {
         const std::string wanted = brw::WideToUtf8(programPath);
         WIN32_FIND_DATAW found{};
-        const HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
-        if (search == INVALID_HANDLE_VALUE) {
+        const brw::UniqueResource<FindTraits> search(FindFirstFileW(L"Z:\\proc\\*", &found));
+        if (!search) {
             return {};
         }
         std::wstring match;
@@ -149,8 +156,7 @@ private:
                 ReadSmallFile(folder + L"\\cmdline").find(wanted) != std::string::npos) {
                 match = folder;
             }
-        } while (match.empty() && FindNextFileW(search, &found));
-        FindClose(search);
+        } while (match.empty() && FindNextFileW(search.get(), &found));
         return match;
     }
 

@@ -110,6 +110,13 @@ TEST_F(ConnectorExit, EndingByCloseOrByExitDeletesTheManagedAttachmentsAndKeepsT
 
 // ---- a start-up that cannot make its window ---------------------------------
 
+struct HookTraits {
+    using pointer = HHOOK;
+    static pointer Invalid() noexcept { return nullptr; }
+    static bool IsValid(pointer hook) noexcept { return hook != nullptr; }
+    static void Close(pointer hook) noexcept { UnhookWindowsHookEx(hook); }
+};
+
 // Windows of one class cannot be created in the programs this test starts
 // while the holder lives: the refusal hook is installed for the desktop and
 // the class named in the environment the programs inherit.
@@ -122,24 +129,20 @@ public:
                                               GetProcAddress(library_.get(), brwtest::kWindowRefusalProcedure)))
                                         : nullptr;
         constexpr DWORD kEveryThread = 0;
-        hook_ = procedure ? SetWindowsHookExW(WH_CBT, procedure, library_.get(), kEveryThread) : nullptr;
+        if (procedure != nullptr) {
+            hook_.reset(SetWindowsHookExW(WH_CBT, procedure, library_.get(), kEveryThread));
+        }
         SetEnvironmentVariableW(brwtest::kRefusedWindowClassVariable, className);
     }
-    ~RefusedWindowClass()
-    {
-        SetEnvironmentVariableW(brwtest::kRefusedWindowClassVariable, nullptr);
-        if (hook_ != nullptr) {
-            UnhookWindowsHookEx(hook_);
-        }
-    }
+    ~RefusedWindowClass() { SetEnvironmentVariableW(brwtest::kRefusedWindowClassVariable, nullptr); }
     RefusedWindowClass(const RefusedWindowClass&) = delete;
     RefusedWindowClass& operator=(const RefusedWindowClass&) = delete;
 
-    bool Installed() const { return hook_ != nullptr; }
+    bool Installed() const { return static_cast<bool>(hook_); }
 
 private:
     brw::ModuleHandle library_;
-    HHOOK hook_ = nullptr;
+    brw::UniqueResource<HookTraits> hook_; // removed before the library is freed
 };
 
 TEST_F(ConnectorExit, WithoutItsMainWindowTheProgramServesNothingAndEndsWithItsFailureCode)
