@@ -7,6 +7,7 @@
 // thread of ours can still be inside it.
 #include "common/ComApartment.h"
 #include "common/DebugConsole.h"
+#include "common/FailureTrail.h"
 #include "connector/ConnectorResources.h"
 #include "connector/ConsoleHostLink.h"
 #include "connector/InstallCheck.h"
@@ -86,7 +87,8 @@ bool StartServing(brw::Serving& serving, NotesSession& notes)
 int RunWindow(brw::MainWindow& window, HACCEL accelerators, NotesSession& notes)
 {
     if (!window.Create()) {
-        return 0;
+        brw::TraceWin32Failure(L"BRWConnector", L"CreateWindowEx", GetLastError());
+        return brw::kNoMainWindowExitCode;
     }
     window.ShowInTray();
     g_console.Restart();

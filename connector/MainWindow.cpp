@@ -82,7 +82,10 @@ bool MainWindow::Create()
     }
     AddSearchConnectorItem();
     if (!CreateList()) {
+        const DWORD error = GetLastError();
         DestroyWindow(window_);
+        window_ = nullptr; // gone: the destructor must not destroy it again
+        SetLastError(error);
         return false;
     }
     SetTimer(window_, kStatusTimer, kStatusIntervalMs, nullptr);

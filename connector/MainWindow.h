@@ -27,9 +27,9 @@ public:
 
     // Registers the window class; false when it cannot be.
     bool RegisterClass(MenuChoice menu);
-    // Creates the window hidden, with its empty list; false when it cannot
-    // be. Notes must be bound: the list's exclusions name the data
-    // directory Notes keeps.
+    // Creates the window hidden, with its empty list; false (and the error
+    // in GetLastError) when it cannot be. Notes must be bound: the list's
+    // exclusions name the data directory Notes keeps.
     bool Create();
     // Reads the database list into the window.
     void FillList();

@@ -6,6 +6,10 @@ namespace brw {
 
 inline constexpr wchar_t kNotesPreloaderName[] = L"nntspreld.exe";
 
+// A run that could not make its main window served nothing and showed
+// nothing; whoever started the program learns that from this exit code.
+inline constexpr int kNoMainWindowExitCode = 1;
+
 // True while a process of that name (any letter case) runs.
 bool IsProcessRunning(const wchar_t* executableName);
 
