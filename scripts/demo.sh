@@ -13,10 +13,21 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
+usage() { echo "usage: scripts/demo.sh [--mail-count N]   (N from 1 to 100000; default 300)" >&2; exit 2; }
 mail_count=300
-if [ "${1:-}" = "--mail-count" ] && [ -n "${2:-}" ]; then
-    mail_count="$2"
-fi
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --mail-count)
+        [ $# -ge 2 ] || usage
+        mail_count="$2"
+        shift 2
+        ;;
+    *) usage ;;
+    esac
+done
+# A number without leading zeros (which the shell would read as octal), and
+# no more mail than a demo's prefix should hold.
+[[ "$mail_count" =~ ^[1-9][0-9]{0,5}$ ]] && [ "$mail_count" -le 100000 ] || usage
 
 mkdir -p build/demo
 log="$root/build/demo/demo.log"
