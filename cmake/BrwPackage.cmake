@@ -76,11 +76,15 @@ file(GENERATE OUTPUT "${config}" CONTENT "{
   \"wine_run_script\": \"${BRW_SOURCE_ROOT}/scripts/wine-run.sh\",
   \"search_stand_in_32\": \"${BRW_WIN32_BINARY_DIR}/platform/winsearch/BRWSearchStandIn.dll\",
   \"search_stand_in_64\": \"$<TARGET_FILE:BRWSearchStandIn>\",
-  \"connector_window\": \"$<TARGET_FILE:ConnectorWindowDouble>\"
+  \"connector_window\": \"$<TARGET_FILE:ConnectorWindowDouble>\",
+  \"notes_stand_in\": \"${BRW_WIN32_BINARY_DIR}/platform/notes\",
+  \"indexer\": \"$<TARGET_FILE:BRWSearchIndexer>\",
+  \"driver\": \"$<TARGET_FILE:brw_demo_driver>\"
 }
 ")
 foreach(case
         install_then_remove
+        connector_runs_after_install_as_the_user_finds_it
         connector_is_not_started_when_asked_not_to
         repair_restores_a_lost_file_and_value
         upgrade_replaces_an_older_version_and_keeps_user_settings
@@ -91,6 +95,7 @@ foreach(case
     add_test(NAME package.${case}
         COMMAND "${Python3_EXECUTABLE}" "${BRW_SOURCE_ROOT}/installer/tests/package_test.py" "${config}" test_${case})
     # Built for the tests, not for the package.
-    set_tests_properties(package.${case} PROPERTIES REQUIRED_FILES "$<TARGET_FILE:ConnectorWindowDouble>")
+    set_tests_properties(package.${case} PROPERTIES REQUIRED_FILES
+        "$<TARGET_FILE:ConnectorWindowDouble>;$<TARGET_FILE:brw_demo_driver>")
     set_tests_properties(package.${case} PROPERTIES TIMEOUT 600)
 endforeach()

@@ -13,10 +13,21 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
+usage() { echo "usage: scripts/demo.sh [--mail-count N]   (N from 1 to 100000; default 300)" >&2; exit 2; }
 mail_count=300
-if [ "${1:-}" = "--mail-count" ] && [ -n "${2:-}" ]; then
-    mail_count="$2"
-fi
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --mail-count)
+        [ $# -ge 2 ] || usage
+        mail_count="$2"
+        shift 2
+        ;;
+    *) usage ;;
+    esac
+done
+# A number without leading zeros (which the shell would read as octal), and
+# no more mail than a demo's prefix should hold.
+[[ "$mail_count" =~ ^[1-9][0-9]{0,5}$ ]] && [ "$mail_count" -le 100000 ] || usage
 
 mkdir -p build/demo
 log="$root/build/demo/demo.log"
@@ -193,8 +204,14 @@ printf '   opened in '
 windows "$driver" open "$mime_url" "$password" || true
 say "   Notes says: $(tail -n 1 "$data_unix/notes-client.log" | tr -d '\r')"
 say "   the attachment with \"$attachment_word\": $attachment_url"
+# With the user's DebugConsole setting on, the handler leaves a line for each
+# step that failed; the driver reads them (OutputDebugString) into the log.
+settings='HKCU\Software\FenwoldInc\BRW'
+logged wine reg add "$settings" /v DebugConsole /t REG_DWORD /d 1 /f
 printf '   opened in '
-windows "$driver" open "$attachment_url" "$password" || true
+opened="$(windows "$driver" open "$attachment_url" "$password")" || true
+printf '%s\n' "$opened" | head -n 1
+logged wine reg delete "$settings" /v DebugConsole /f
 
 # ---------------------------------------------------------------------------
 step "7. A memo changed and a mail deleted, then \"Update the index now\""
@@ -203,19 +220,18 @@ notesdb modify "$mail" "$memo_id" --text "Subject=Offsite packing list for the $
 mime_id="$(printf '%s' "$mime_url" | sed 's|.*/||')"
 notesdb delete "$mail" "$mime_id" >/dev/null
 say "   changed: \"Offsite packing list\" is now about the $changed_word tour; deleted: the mail with \"$mime_word\""
-asked_ns=$(date +%s%N)
+# The connector's own "Update Index Now", as its window's menu sends it; the
+# driver then queries again at each change of the index until the changed
+# memo is found and the deleted mail is not, and says when that was.
 printf '   '
-windows "$driver" crawl-now || true
-# Each wait ends at the first query after the index changed that finds it.
-wait_found() { windows "$driver" wait-found "$@" >/dev/null; }
-if ! wait_found "$changed_word" 1 5000; then
-    say "   the connector did not take \"update the index now\" within 5 s; logging off and on runs the crawl instead"
-    printf '   '
-    windows "$driver" relogon || true
-    wait_found "$changed_word" 1 60000 || true
+crawl_now="$(windows "$driver" crawl-now 120000 "$changed_word" 1 "$mime_word" 0)" || true
+printf '%s\n' "$crawl_now" | head -n 1
+crawl_now_ms="$(printf '%s\n' "$crawl_now" | sed -n 's/^all found as expected \([0-9]*\) ms after the request$/\1/p')"
+if [ -n "$crawl_now_ms" ]; then
+    say "   the change was searchable $(seconds "$crawl_now_ms") s after \"Update Index Now\" (the goal: within 5 s)"
+else
+    say "   the change was not searchable within 2 minutes of \"Update Index Now\": $(printf '%s' "$crawl_now" | tail -n 1)"
 fi
-wait_found "$mime_word" 0 60000 || true
-say "   after $(seconds "$(elapsed_ms "$asked_ns")") s:"
 search "$changed_word"
 search "$mime_word"
 

@@ -112,7 +112,9 @@ FileLaunch ShellOpenEnvironment::LaunchAttachment(const std::wstring& path, cons
     }
     // Windows registers the attachment services with the shell; where the
     // class is missing (Wine 8 does not register it) the file is opened as
-    // the shell opens any file, which is all such a system offers.
+    // the shell opens any file, which is all such a system offers. The trail
+    // says so: the user was not asked as the system's policy would ask.
+    TraceFailure(kComponent, L"attachment services", created);
     return ShellOpen(path) ? FileLaunch::Launched : FileLaunch::Failed;
 }
 

@@ -36,6 +36,11 @@ SCOPE_FILE = r'C:\ProgramData\Brimlow Search Stand-in\SystemIndex\scope.txt'
 CONNECTOR_WINDOW_CLASS = 'BRWCONNECTOR'
 UNINSTALL_KEY = r'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 USER_SETTINGS_KEY = r'HKCU\Software\FenwoldInc\BRW'
+# The stand-in Notes client's files, for a connector that really runs.
+NOTES_CLIENT_FILES = ['nnotes.dll', 'nxrtf.dll', 'notes.exe', 'notesdb.exe']
+# Long enough for a cold start of the connector and its first crawl under
+# Wine on a busy machine; the wait ends as soon as the pipe answers.
+CONNECTOR_SERVES_MS = 120000
 
 # Keys the installer service keeps for its own bookkeeping (which products
 # are installed, their components, the cached package), and keys Wine's own
@@ -72,7 +77,8 @@ class Prefix:
             if process.poll() is None:
                 process.kill()
             process.wait()
-            process.stdout.close()
+            if process.stdout:
+                process.stdout.close()
         self._tool('stop')
         self.log.close()
 
@@ -127,6 +133,42 @@ class Prefix:
             target = rf'C:\SearchStandIn\{bits}\BRWSearchStandIn.dll'
             self.put(dll, target)
             self.check(self.wine('regsvr32', '/s', target), 'registering the Windows Search stand-in')
+
+    def install_notes_client(self):
+        """The stand-in Notes client in the Notes folder, with a user ID
+        without a password (so that the connector logs on without asking)
+        and a small mail file: what a connector needs to run and serve."""
+        for name in NOTES_CLIENT_FILES:
+            self.put(os.path.join(CONFIG['notes_stand_in'], name), NOTES_DIR + '\\' + name)
+        notesdb = NOTES_DIR + r'\notesdb.exe'
+        os.makedirs(self.unix(NOTES_DIR + r'\Data\mail'))
+        self.check(self.wine(notesdb, 'create', NOTES_DIR + r'\Data', '--ini', NOTES_DIR + r'\notes.ini', '--user',
+                             'CN=Jane Doe/O=Acme', '--mailfile', r'mail\jdoe'), 'the Notes user')
+        self.check(self.wine(notesdb, 'generate', 'mail', NOTES_DIR + r'\Data\mail\jdoe.nsf', '--count', '3'),
+                   'the mail file')
+        self.check(self.wine('reg', 'add', r'HKLM\SOFTWARE\Lotus\Notes', '/v', 'Path', '/d', NOTES_DIR + '\\',
+                             '/f', '/reg:32'), 'the Notes key')
+
+    def start_indexer(self):
+        process = subprocess.Popen([CONFIG['wine_run_script'], self.root, CONFIG['indexer'], '--loop'],
+                                   stdin=subprocess.DEVNULL, stdout=self.log, stderr=self.log)
+        self.started.append(process)
+
+    def connector_serves(self, timeout_ms):
+        """Asks the demo's driver whether a connector runs with its window
+        and an answering pipe: (exit code, what it said). Its output goes
+        through a file: the installer service Wine starts lives on and
+        would hold a pipe open."""
+        output_path = self.root + '.driver'
+        with open(output_path, 'w+b') as output:
+            code = subprocess.run([CONFIG['wine_run_script'], self.root, CONFIG['driver'], 'connector-serves',
+                                   str(timeout_ms)], stdin=subprocess.DEVNULL, stdout=output,
+                                  stderr=self.log).returncode
+            output.seek(0)
+            said = output.read().decode('utf-8', errors='replace').strip()
+        os.remove(output_path)
+        self.log.write(f'> connector-serves: {code} {said}\n')
+        return code, said
 
     def crawl_roots(self):
         path = self.unix(SCOPE_FILE)
@@ -260,12 +302,34 @@ class PackageTest(unittest.TestCase):
         self.assertTrue(os.path.getsize(prefix.unix(r'C:\install.log')) > 0)
         self.assertTrue(os.path.getsize(prefix.unix(r'C:\remove.log')) > 0)
 
+    def test_connector_runs_after_install_as_the_user_finds_it(self):
+        # Nobody starts it by hand: the install does, for the installing user.
+        prefix = self.new_prefix('prefix', notes=False, search=True)
+        prefix.install_notes_client()
+        prefix.start_indexer()
+        self.install(prefix, start_connector=True)
+        code, said = prefix.connector_serves(CONNECTOR_SERVES_MS)
+        self.assertEqual(0, code, said)
+        self.assertIn('its window is there and its pipe answered', said)
+
+        # The search service lets the protocol handler go once its host is
+        # idle; the stand-in's host is stopped to the same end.
+        prefix.check(prefix.wine(CONFIG['indexer'], '--stop'), 'stopping the indexer')
+        prefix.check(prefix.msiexec('/x', r'C:\package.msi', log_name='remove.log'), 'msiexec /x')
+        # The removal closed it and waited for it to end.
+        self.assertEqual((1, 'the connector is not running'), prefix.connector_serves(1))
+        self.assertEqual([], [name for name in NOTES_FILES if os.path.exists(prefix.unix(NOTES_DIR + '\\' + name))])
+
     def test_connector_is_not_started_when_asked_not_to(self):
-        prefix = self.new_prefix('prefix')
+        prefix = self.new_prefix('prefix', notes=False)
+        prefix.install_notes_client()
         self.install(prefix)
         log = read_text(prefix.unix(r'C:\install.log'))
         self.assertRegex(log, r'Action start [0-9:]+: InstallFinalize\.')
         self.assertNotRegex(log, r'Action start [0-9:]+: StartConnector\.')
+        # The install started it asynchronously if at all, before msiexec
+        # returned: no connector process now means none was started.
+        self.assertEqual((1, 'the connector is not running'), prefix.connector_serves(1))
 
     def test_repair_restores_a_lost_file_and_value(self):
         prefix = self.new_prefix('prefix')

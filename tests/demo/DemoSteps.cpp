@@ -82,12 +82,8 @@ HWND WaitForPrompt(HANDLE process, DWORD timeoutMs)
 
 brw::KernelHandle RunningConnector()
 {
-    for (const ProcessEntry& process : RunningProcesses()) {
-        if (lstrcmpiW(process.image.c_str(), kConnectorImage) == 0) {
-            return brw::KernelHandle(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process.id));
-        }
-    }
-    return brw::KernelHandle();
+    DWORD id = 0;
+    return OpenRunning(kConnectorImage, &id);
 }
 
 StepResult AnswerConnectorPrompt(HANDLE process, HWND prompt, const std::wstring& password, Remember remember,
@@ -133,24 +129,6 @@ std::wstring ReadAndClose(const ShownWindow& window)
 }
 
 } // namespace
-
-StepResult LogOffAndOn(DWORD timeoutMs)
-{
-    const HWND window = FindWindowW(kConnectorClass, nullptr);
-    const brw::KernelHandle running = RunningConnector();
-    if (window == nullptr || !running) {
-        return Failed(L"the connector is not running");
-    }
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0), 0);
-    if (WaitForSingleObject(running.get(), timeoutMs) != WAIT_OBJECT_0) {
-        return Failed(L"the connector did not end at its Exit command");
-    }
-    std::wstring command;
-    if (!RunCommand(&command) || !StartDetached(command)) {
-        return Failed(L"cannot start the Run key's command again");
-    }
-    return {true, L"logged off and on again: the connector started without asking for the password"};
-}
 
 StepResult LogOn(const std::wstring& password, Remember remember, DWORD timeoutMs)
 {

@@ -30,8 +30,4 @@ StepResult OpenAsExplorer(const std::wstring& url, const std::wstring& password,
 // Posts the connector's "update the index now" command to its window.
 StepResult AskForCrawlNow();
 
-// Ends the connector by its Exit command and starts the Run key's command
-// again, as logging off and on does; a remembered password asks nothing.
-StepResult LogOffAndOn(DWORD timeoutMs);
-
 } // namespace brwdemo

@@ -1,5 +1,7 @@
 // The demo's own judgement: what it takes from the query program's answer,
-// and which processes it takes for the ones an action started.
+// which processes it takes for the ones an action started, and what it reads
+// of the programs' debug output.
+#include "tests/demo/DebugOutputWatch.h"
 #include "tests/demo/ProcessSnapshot.h"
 #include "tests/demo/SearchWait.h"
 
@@ -57,6 +59,49 @@ TEST(StartedSince, OnlyProcessesNewSinceTheSnapshotAndNotIgnored)
     std::transform(shouted.begin(), shouted.end(), shouted.begin(), [](wchar_t c) { return towupper(c); });
     EXPECT_FALSE(Lists(brwdemo::StartedSince({}, {L"other.exe", shouted}), self))
         << "ignored by name, whatever the case";
+}
+
+TEST(OpenRunning, OpensARunningProgramByNameAndNothingForNone)
+{
+    const std::wstring image = ThisImage();
+    ASSERT_FALSE(image.empty());
+    DWORD id = 0;
+    const brw::KernelHandle found = brwdemo::OpenRunning(image.c_str(), &id);
+    ASSERT_TRUE(found) << "this program runs";
+    EXPECT_NE(0u, id);
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(found.get(), 0)) << "a running process, opened to be waited for";
+
+    id = 0;
+    EXPECT_FALSE(brwdemo::OpenRunning(L"no-such-program.exe", &id));
+    EXPECT_EQ(0u, id);
+}
+
+TEST(DebugOutputWatch, TakesEachLineWrittenWhileItWatchesWithTheWritersId)
+{
+    brwdemo::DebugOutputWatch watch;
+    ASSERT_TRUE(watch.IsWatching()) << "the debug-output buffer was free";
+    // The only reader: a second watch cannot have the buffer.
+    EXPECT_FALSE(brwdemo::DebugOutputWatch().IsWatching());
+
+    OutputDebugStringW(L"Open result: attachment services failed 0x80040154\n");
+    OutputDebugStringA("second\n");
+    const std::vector<brwdemo::DebugLine> lines = watch.Finish();
+    ASSERT_EQ(2u, lines.size());
+    EXPECT_EQ("Open result: attachment services failed 0x80040154\n", lines[0].text);
+    EXPECT_EQ(GetCurrentProcessId(), lines[0].processId);
+    EXPECT_EQ("second\n", lines[1].text);
+    // Finishing twice keeps what was seen.
+    EXPECT_EQ(2u, watch.Finish().size());
+}
+
+TEST(DebugOutputWatch, AnotherWatchCanFollowOnceOneHasEnded)
+{
+    {
+        brwdemo::DebugOutputWatch first;
+        ASSERT_TRUE(first.IsWatching());
+    }
+    brwdemo::DebugOutputWatch second;
+    EXPECT_TRUE(second.IsWatching()) << "the first watch let the buffer go";
 }
 
 } // namespace

@@ -1,7 +1,5 @@
 #include "tests/demo/ProcessSnapshot.h"
 
-#include "common/Handles.h"
-
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -44,6 +42,17 @@ std::vector<ProcessEntry> StartedSince(const std::set<DWORD>& before, const std:
         }
     }
     return started;
+}
+
+brw::KernelHandle OpenRunning(const wchar_t* image, DWORD* id)
+{
+    for (const ProcessEntry& process : RunningProcesses()) {
+        if (lstrcmpiW(process.image.c_str(), image) == 0) {
+            *id = process.id;
+            return brw::KernelHandle(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process.id));
+        }
+    }
+    return brw::KernelHandle();
 }
 
 } // namespace brwdemo

@@ -1,6 +1,8 @@
 #pragma once
 // The processes running at one moment, so that a step can tell which
 // programs an action started: Explorer's view of "what opened".
+#include "common/Handles.h"
+
 #include <windows.h>
 
 #include <set>
@@ -23,5 +25,10 @@ std::set<DWORD> IdsOf(const std::vector<ProcessEntry>& processes);
 // What runs now and did not before, without the images named in ignored
 // (compared without regard to case).
 std::vector<ProcessEntry> StartedSince(const std::set<DWORD>& before, const std::vector<std::wstring>& ignored);
+
+// The first running process of that image (compared without regard to case),
+// opened to wait for its end; nothing held when none runs. Its id goes to
+// *id when one is found.
+brw::KernelHandle OpenRunning(const wchar_t* image, DWORD* id);
 
 } // namespace brwdemo

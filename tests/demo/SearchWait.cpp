@@ -1,7 +1,7 @@
 #include "tests/demo/SearchWait.h"
 
 #include "common/Handles.h"
-#include "platform/winsearch/core/StateFolder.h"
+#include "tests/demo/IndexChanges.h"
 #include "tests/support/BuildTrees.h"
 #include "tests/support/ProcessRun.h"
 
@@ -12,16 +12,6 @@ namespace {
 
 constexpr DWORD kQueryLimitMs = 30000;
 constexpr char kCountField[] = "{\"count\":";
-// What the catalogue's writer does to the folder: files replaced, written.
-constexpr DWORD kChanges = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE;
-
-struct ChangeNotificationTraits {
-    using pointer = HANDLE;
-    static pointer Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(pointer handle) noexcept { return handle != INVALID_HANDLE_VALUE && handle != nullptr; }
-    static void Close(pointer handle) noexcept { FindCloseChangeNotification(handle); }
-};
-using ChangeNotification = brw::UniqueResource<ChangeNotificationTraits>;
 
 int QueryCount(const std::wstring& word)
 {
@@ -50,8 +40,7 @@ SearchOutcome WaitForResultCount(const std::wstring& word, int expected, DWORD t
 {
     const ULONGLONG started = GetTickCount64();
     // Watched before the first query, so a change in between still wakes it.
-    const ChangeNotification changes(
-        FindFirstChangeNotificationW(brw::winsearch::StateFolder().c_str(), TRUE, kChanges));
+    const ChangeNotification changes = WatchIndexChanges();
     SearchOutcome outcome;
     for (;;) {
         outcome.count = QueryCount(word);
