@@ -1,22 +1,6 @@
 #include "common/ServerModule.h"
 
 namespace brw {
-namespace {
-
-HINSTANCE g_serverModule = nullptr;
-
-} // namespace
-
-void AttachServerModule(HINSTANCE instance) noexcept
-{
-    g_serverModule = instance;
-    DisableThreadLibraryCalls(instance);
-}
-
-HINSTANCE ServerModuleHandle() noexcept
-{
-    return g_serverModule;
-}
 
 HRESULT ModulePathFailure() noexcept
 {

@@ -19,22 +19,14 @@ enum class Action { Register, Unregister };
 
 HRESULT Apply(Action action, brw::RegistrationScope scope) noexcept
 {
-    return brw::WithServerModulePath(L"BRWMon32 module", action == Action::Register ? L"register" : L"unregister",
-                                     [action, scope](const wchar_t* path) {
-                                         return action == Action::Register ? brw::RegisterMonitor(path, scope)
-                                                                           : brw::UnregisterMonitor(path, scope);
-                                     });
+    return brw::WithModulePath(
+        brw::ThisCodeModule(), L"BRWMon32 module", action == Action::Register ? L"register" : L"unregister",
+        [action, scope](const wchar_t* path) {
+            return action == Action::Register ? brw::RegisterMonitor(path, scope) : brw::UnregisterMonitor(path, scope);
+        });
 }
 
 } // namespace
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*)
-{
-    if (reason == DLL_PROCESS_ATTACH) {
-        brw::AttachServerModule(instance);
-    }
-    return TRUE;
-}
 
 STDAPI DllCanUnloadNow()
 {

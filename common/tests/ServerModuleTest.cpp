@@ -1,4 +1,4 @@
-// A registration export's work with the server's path: the step sees the
+// A registration export's work with a module's path: the step sees the
 // module's own path, its result comes back unchanged, and a module without
 // a path or memory running out end the work with a failure, never with a
 // success that registered nothing.
@@ -14,26 +14,23 @@
 
 namespace {
 
-// Each case names the module it works with; the one before comes back.
-class ServerModuleTest : public testing::Test {
-protected:
-    ~ServerModuleTest() override { brw::AttachServerModule(before_); }
+constexpr wchar_t kComponent[] = L"test";
+constexpr wchar_t kStep[] = L"step";
 
-private:
-    HINSTANCE before_ = brw::ServerModuleHandle();
-};
-
-TEST_F(ServerModuleTest, TheStepGetsTheModulesFullPathAndItsResultComesBack)
+TEST(ThisCodeModule, IsTheProgramThisLibraryIsLinkedInto)
 {
-    const HINSTANCE program = GetModuleHandleW(nullptr);
-    brw::AttachServerModule(program);
-    ASSERT_EQ(program, brw::ServerModuleHandle());
+    EXPECT_EQ(GetModuleHandleW(nullptr), brw::ThisCodeModule());
+}
+
+TEST(WithModulePath, TheStepGetsTheModulesFullPathAndItsResultComesBack)
+{
+    const HMODULE program = GetModuleHandleW(nullptr);
     const std::wstring expected = brw::ModuleFilePath(program);
     ASSERT_FALSE(expected.empty());
 
     for (const HRESULT result : {S_OK, S_FALSE, E_ACCESSDENIED, E_UNEXPECTED}) {
         std::wstring seen;
-        EXPECT_EQ(result, brw::WithServerModulePath(L"test", L"step", [&](const wchar_t* path) {
+        EXPECT_EQ(result, brw::WithModulePath(program, kComponent, kStep, [&](const wchar_t* path) {
                       seen = path;
                       return result;
                   }));
@@ -41,23 +38,22 @@ TEST_F(ServerModuleTest, TheStepGetsTheModulesFullPathAndItsResultComesBack)
     }
 }
 
-TEST_F(ServerModuleTest, RunningOutOfMemoryIsAFailure)
+TEST(WithModulePath, RunningOutOfMemoryIsAFailure)
 {
-    brw::AttachServerModule(GetModuleHandleW(nullptr));
-    EXPECT_EQ(E_OUTOFMEMORY,
-              brw::WithServerModulePath(L"test", L"step", [](const wchar_t*) -> HRESULT { throw std::bad_alloc(); }));
+    EXPECT_EQ(E_OUTOFMEMORY, brw::WithModulePath(GetModuleHandleW(nullptr), kComponent, kStep,
+                                                 [](const wchar_t*) -> HRESULT { throw std::bad_alloc(); }));
 }
 
-TEST_F(ServerModuleTest, WithoutAPathTheStepDoesNotRun)
+TEST(WithModulePath, WithoutAPathTheStepDoesNotRun)
 {
     // An address that no loaded module starts at.
     static const char kNotAModule = 0;
-    brw::AttachServerModule(reinterpret_cast<HINSTANCE>(const_cast<char*>(&kNotAModule)));
     bool ran = false;
-    const HRESULT hr = brw::WithServerModulePath(L"test", L"step", [&](const wchar_t*) {
-        ran = true;
-        return S_OK;
-    });
+    const HRESULT hr = brw::WithModulePath(reinterpret_cast<HMODULE>(const_cast<char*>(&kNotAModule)), kComponent,
+                                           kStep, [&](const wchar_t*) {
+                                               ran = true;
+                                               return S_OK;
+                                           });
     EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
     EXPECT_FALSE(ran);
 }

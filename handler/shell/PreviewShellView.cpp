@@ -1,6 +1,7 @@
 #include "handler/shell/PreviewShellView.h"
 
 #include "common/FailureTrail.h"
+#include "common/ModulePath.h"
 #include "handler/pipe/PipeReply.h"
 #include "handler/pipe/Requests.h"
 #include "handler/protocol/OpenResult.h"
@@ -18,15 +19,6 @@ namespace {
 
 constexpr wchar_t kComponent[] = L"Preview view";
 constexpr DWORD kViewWindowStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-
-HINSTANCE ThisModule()
-{
-    HMODULE module = nullptr;
-    const auto self = reinterpret_cast<const wchar_t*>(reinterpret_cast<const void*>(&ThisModule));
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT, self,
-                       &module);
-    return module;
-}
 
 // PowerPoint's own preview handler is known to misbehave when hosted
 // outside its own preview pane, so those attachments are not previewed.
@@ -199,7 +191,7 @@ HRESULT CBRWPreviewShellView::CreateWindowIn(IShellBrowser* browser, const RECT&
     if (FAILED(hr)) {
         return hr;
     }
-    const HINSTANCE module = ThisModule();
+    const HINSTANCE module = ThisCodeModule();
     hr = RegisterWindowClass(module);
     if (FAILED(hr)) {
         return hr;

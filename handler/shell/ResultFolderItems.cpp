@@ -215,13 +215,8 @@ HRESULT ResultUIObject(UINT count, PCUITEMID_CHILD_ARRAY items, REFIID riid, IEx
 
 std::wstring ThisModulePath()
 {
-    HMODULE module = nullptr;
-    const auto self = reinterpret_cast<const wchar_t*>(reinterpret_cast<const void*>(&ThisModulePath));
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT, self,
-                            &module)) {
-        return std::wstring();
-    }
-    return ModuleFilePath(module);
+    const HMODULE module = ThisCodeModule();
+    return module != nullptr ? ModuleFilePath(module) : std::wstring();
 }
 
 } // namespace brw

@@ -23,14 +23,6 @@ constexpr wchar_t kTraceComponent[] = L"BRWRtfPreview module";
 
 } // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*)
-{
-    if (reason == DLL_PROCESS_ATTACH) {
-        brw::AttachServerModule(instance);
-    }
-    return TRUE;
-}
-
 STDAPI DllCanUnloadNow()
 {
     return brw::CanUnloadModule();
@@ -43,14 +35,14 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** object)
 
 STDAPI DllRegisterServer()
 {
-    return brw::WithServerModulePath(kTraceComponent, L"register", [](const wchar_t* path) {
+    return brw::WithModulePath(brw::ThisCodeModule(), kTraceComponent, L"register", [](const wchar_t* path) {
         return ModuleRegistrar(path).Register(brw::RtfPreviewScript());
     });
 }
 
 STDAPI DllUnregisterServer()
 {
-    return brw::WithServerModulePath(kTraceComponent, L"unregister", [](const wchar_t* path) {
+    return brw::WithModulePath(brw::ThisCodeModule(), kTraceComponent, L"unregister", [](const wchar_t* path) {
         return ModuleRegistrar(path).Unregister(brw::RtfPreviewScript());
     });
 }
