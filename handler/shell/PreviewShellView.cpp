@@ -2,10 +2,10 @@
 
 #include "common/FailureTrail.h"
 #include "common/ModulePath.h"
-#include "handler/pipe/PipeReply.h"
 #include "handler/pipe/Requests.h"
 #include "handler/protocol/OpenResult.h"
 #include "handler/shell/PreviewHandlerHost.h"
+#include "handler/shell/ResultFolderItems.h"
 #include "handler/shell/ResultItem.h"
 
 #include <windows.h>
@@ -144,16 +144,12 @@ HRESULT CBRWPreviewShellView::FetchFile(const ParsedBrwUrl& parsed)
         return S_OK;
     }
     DocumentRequest what;
-    what.attachmentNumber = parsed.attachmentNumber;
     what.preview = true;
     what.manage = false;
-    PipeReply reply;
-    const HRESULT fetched = RequestDocument(&reply, parsed.databasePath, parsed.noteId, what);
-    const wchar_t* element = parsed.attachmentNumber == 0 ? kBodyFileElement : kAttachmentFileElement;
     std::wstring path;
-    if (FAILED(fetched) || !ReplyFileUnder(reply, element, RequestTemporaryDirectory(), &path)) {
-        TraceFailure(kComponent, L"fetch the result's file", FAILED(fetched) ? fetched : E_FAIL);
-        return E_FAIL;
+    const HRESULT fetched = FetchResultFile(parsed, what, kComponent, &path);
+    if (FAILED(fetched)) {
+        return fetched;
     }
     auto file = std::make_unique<ConnectorFile>();
     file->Adopt(path);
