@@ -27,4 +27,15 @@ std::wstring ModuleFilePath(HMODULE module)
     }
 }
 
+HMODULE ThisCodeModule() noexcept
+{
+    HMODULE module = nullptr;
+    const auto self = reinterpret_cast<const wchar_t*>(reinterpret_cast<const void*>(&ThisCodeModule));
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT, self,
+                            &module)) {
+        return nullptr;
+    }
+    return module;
+}
+
 } // namespace brw

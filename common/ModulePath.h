@@ -11,4 +11,10 @@ namespace brw {
 // would exceed the longest path Windows has.
 std::wstring ModuleFilePath(HMODULE module);
 
+// The module the calling code is linked into: this library is linked
+// statically, so its code lies in the same module as its caller's. Null when
+// the system cannot say. No reference is taken: the module is the caller's
+// own and lives as long as the call.
+HMODULE ThisCodeModule() noexcept;
+
 } // namespace brw

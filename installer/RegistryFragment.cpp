@@ -1,6 +1,7 @@
 #include "installer/RegistryFragment.h"
 
 #include "common/WideString.h"
+#include "common/XmlText.h"
 
 #include <algorithm>
 #include <string>
@@ -26,44 +27,6 @@ const wchar_t* RootName(HKEY root)
         throw FragmentError("a registration script writes HKEY_CURRENT_USER, which a per-machine package cannot");
     }
     throw FragmentError("a registration script names a root other than HKCR, HKLM or HKCU");
-}
-
-std::wstring XmlAttribute(const std::wstring& text)
-{
-    std::wstring out;
-    for (const wchar_t c : text) {
-        switch (c) {
-        case L'&':
-            out += L"&amp;";
-            break;
-        case L'<':
-            out += L"&lt;";
-            break;
-        case L'>':
-            out += L"&gt;";
-            break;
-        case L'"':
-            out += L"&quot;";
-            break;
-        case L'\'':
-            out += L"&apos;";
-            break;
-        // An XML parser turns these into blanks inside an attribute.
-        case L'\n':
-            out += L"&#10;";
-            break;
-        case L'\r':
-            out += L"&#13;";
-            break;
-        case L'\t':
-            out += L"&#9;";
-            break;
-        default:
-            out += c;
-            break;
-        }
-    }
-    return out;
 }
 
 std::wstring Formatted(const std::wstring& text, const Replacements& tokens)
@@ -118,11 +81,11 @@ struct Row {
 
 void AppendRow(const Row& row, bool keyPath, std::wstring* out)
 {
-    *out += L"        <RegistryValue Root=\"" + row.root + L"\" Key=\"" + XmlAttribute(row.key) + L"\"";
+    *out += L"        <RegistryValue Root=\"" + row.root + L"\" Key=\"" + XmlAttributeText(row.key) + L"\"";
     if (row.hasName) {
-        *out += L" Name=\"" + XmlAttribute(row.name) + L"\"";
+        *out += L" Name=\"" + XmlAttributeText(row.name) + L"\"";
     }
-    *out += std::wstring(L" Type=\"") + row.value.type + L"\" Value=\"" + XmlAttribute(row.value.text) + L"\"";
+    *out += std::wstring(L" Type=\"") + row.value.type + L"\" Value=\"" + XmlAttributeText(row.value.text) + L"\"";
     if (keyPath) {
         *out += L" KeyPath=\"yes\"";
     }

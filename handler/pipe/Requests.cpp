@@ -1,5 +1,6 @@
 #include "handler/pipe/Requests.h"
 
+#include "common/XmlText.h"
 #include "handler/pipe/PipeClient.h"
 #include "handler/pipe/ReplyFields.h"
 
@@ -33,35 +34,6 @@ HRESULT Send(PipeReply* reply, const std::wstring& text)
 
 } // namespace
 
-std::wstring EscapeAttribute(const std::wstring& value)
-{
-    std::wstring out;
-    out.reserve(value.size());
-    for (wchar_t c : value) {
-        switch (c) {
-        case L'&':
-            out += L"&amp;";
-            break;
-        case L'<':
-            out += L"&lt;";
-            break;
-        case L'>':
-            out += L"&gt;";
-            break;
-        case L'"':
-            out += L"&quot;";
-            break;
-        case L'\'':
-            out += L"&apos;";
-            break;
-        default:
-            out.push_back(c);
-            break;
-        }
-    }
-    return out;
-}
-
 std::wstring DatabaseListRequestText()
 {
     return std::wstring(kDeclaration) + L"<get_database_list selected=\"true\"/>";
@@ -69,15 +41,15 @@ std::wstring DatabaseListRequestText()
 
 std::wstring ModifiedDocumentsRequestText(const std::wstring& database, const std::wstring& since)
 {
-    return std::wstring(kDeclaration) + L"<get_modified_document_list db=\"" + EscapeAttribute(database) +
-           L"\" since=\"" + EscapeAttribute(since) + L"\"/>";
+    return std::wstring(kDeclaration) + L"<get_modified_document_list db=\"" + XmlAttributeText(database) +
+           L"\" since=\"" + XmlAttributeText(since) + L"\"/>";
 }
 
 std::wstring DocumentRequestText(const std::wstring& database, const std::wstring& noteId, const DocumentRequest& what,
                                  const std::wstring& temporaryDirectory)
 {
-    return std::wstring(kDeclaration) + L"<get_document db=\"" + EscapeAttribute(database) + L"\" tempdir=\"" +
-           EscapeAttribute(temporaryDirectory) + L"\" id=\"" + EscapeAttribute(noteId) + L"\" attnum=\"" +
+    return std::wstring(kDeclaration) + L"<get_document db=\"" + XmlAttributeText(database) + L"\" tempdir=\"" +
+           XmlAttributeText(temporaryDirectory) + L"\" id=\"" + XmlAttributeText(noteId) + L"\" attnum=\"" +
            std::to_wstring(what.attachmentNumber) + (what.manage ? L"\" manage=\"true" : L"\" manage=\"false") +
            (what.preview ? L"\" preview=\"true" : L"\" preview=\"false") + L"\"/>";
 }

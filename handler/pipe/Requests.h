@@ -13,9 +13,6 @@ namespace brw {
 
 constexpr wchar_t kSinceEverything[] = L"1995-05-06 11:00:00";
 
-// "&", "<", ">", '"' and "'" as entities.
-std::wstring EscapeAttribute(const std::wstring& value);
-
 std::wstring DatabaseListRequestText();
 std::wstring ModifiedDocumentsRequestText(const std::wstring& database, const std::wstring& since);
 // What a get_document request asks for besides the note.

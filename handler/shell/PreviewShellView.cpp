@@ -1,10 +1,11 @@
 #include "handler/shell/PreviewShellView.h"
 
 #include "common/FailureTrail.h"
-#include "handler/pipe/PipeReply.h"
+#include "common/ModulePath.h"
 #include "handler/pipe/Requests.h"
 #include "handler/protocol/OpenResult.h"
 #include "handler/shell/PreviewHandlerHost.h"
+#include "handler/shell/ResultFolderItems.h"
 #include "handler/shell/ResultItem.h"
 
 #include <windows.h>
@@ -18,15 +19,6 @@ namespace {
 
 constexpr wchar_t kComponent[] = L"Preview view";
 constexpr DWORD kViewWindowStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-
-HINSTANCE ThisModule()
-{
-    HMODULE module = nullptr;
-    const auto self = reinterpret_cast<const wchar_t*>(reinterpret_cast<const void*>(&ThisModule));
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT, self,
-                       &module);
-    return module;
-}
 
 // PowerPoint's own preview handler is known to misbehave when hosted
 // outside its own preview pane, so those attachments are not previewed.
@@ -152,16 +144,12 @@ HRESULT CBRWPreviewShellView::FetchFile(const ParsedBrwUrl& parsed)
         return S_OK;
     }
     DocumentRequest what;
-    what.attachmentNumber = parsed.attachmentNumber;
     what.preview = true;
     what.manage = false;
-    PipeReply reply;
-    const HRESULT fetched = RequestDocument(&reply, parsed.databasePath, parsed.noteId, what);
-    const wchar_t* element = parsed.attachmentNumber == 0 ? kBodyFileElement : kAttachmentFileElement;
     std::wstring path;
-    if (FAILED(fetched) || !ReplyFileUnder(reply, element, RequestTemporaryDirectory(), &path)) {
-        TraceFailure(kComponent, L"fetch the result's file", FAILED(fetched) ? fetched : E_FAIL);
-        return E_FAIL;
+    const HRESULT fetched = FetchResultFile(parsed, what, kComponent, &path);
+    if (FAILED(fetched)) {
+        return fetched;
     }
     auto file = std::make_unique<ConnectorFile>();
     file->Adopt(path);
@@ -199,7 +187,7 @@ HRESULT CBRWPreviewShellView::CreateWindowIn(IShellBrowser* browser, const RECT&
     if (FAILED(hr)) {
         return hr;
     }
-    const HINSTANCE module = ThisModule();
+    const HINSTANCE module = ThisCodeModule();
     hr = RegisterWindowClass(module);
     if (FAILED(hr)) {
         return hr;

@@ -151,6 +151,21 @@ HRESULT ResultDisplayName(PCUITEMID_CHILD item, SHGDNF flags, ItemNaming naming,
     }
 }
 
+HRESULT FetchResultFile(const ParsedBrwUrl& parsed, const DocumentRequest& request, const wchar_t* component,
+                        std::wstring* path)
+{
+    DocumentRequest what = request;
+    what.attachmentNumber = parsed.attachmentNumber;
+    PipeReply reply;
+    const HRESULT fetched = RequestDocument(&reply, parsed.databasePath, parsed.noteId, what);
+    const wchar_t* element = parsed.attachmentNumber == 0 ? kBodyFileElement : kAttachmentFileElement;
+    if (FAILED(fetched) || !ReplyFileUnder(reply, element, RequestTemporaryDirectory(), path)) {
+        TraceFailure(component, L"fetch the result's file", FAILED(fetched) ? fetched : E_FAIL);
+        return E_FAIL;
+    }
+    return S_OK;
+}
+
 HRESULT OpenResultStream(PCUIDLIST_RELATIVE item, REFIID riid, const DocumentRequest& request, void** ppv,
                          std::wstring* file) noexcept
 {
@@ -167,15 +182,10 @@ HRESULT OpenResultStream(PCUIDLIST_RELATIVE item, REFIID riid, const DocumentReq
         if (!ReadResultItem(item, &url) || !ParseBrwUrl(url.c_str(), &parsed)) {
             return E_FAIL;
         }
-        DocumentRequest what = request;
-        what.attachmentNumber = parsed.attachmentNumber;
-        PipeReply reply;
-        const HRESULT fetched = RequestDocument(&reply, parsed.databasePath, parsed.noteId, what);
-        const wchar_t* element = parsed.attachmentNumber == 0 ? kBodyFileElement : kAttachmentFileElement;
         std::wstring path;
-        if (FAILED(fetched) || !ReplyFileUnder(reply, element, RequestTemporaryDirectory(), &path)) {
-            TraceFailure(kComponent, L"fetch the result's file", FAILED(fetched) ? fetched : E_FAIL);
-            return E_FAIL;
+        const HRESULT fetched = FetchResultFile(parsed, request, kComponent, &path);
+        if (FAILED(fetched)) {
+            return fetched;
         }
         *file = path;
         return SHCreateStreamOnFileEx(path.c_str(), STGM_READ, 0, FALSE, nullptr, reinterpret_cast<IStream**>(ppv));
@@ -215,13 +225,8 @@ HRESULT ResultUIObject(UINT count, PCUITEMID_CHILD_ARRAY items, REFIID riid, IEx
 
 std::wstring ThisModulePath()
 {
-    HMODULE module = nullptr;
-    const auto self = reinterpret_cast<const wchar_t*>(reinterpret_cast<const void*>(&ThisModulePath));
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT, self,
-                            &module)) {
-        return std::wstring();
-    }
-    return ModuleFilePath(module);
+    const HMODULE module = ThisCodeModule();
+    return module != nullptr ? ModuleFilePath(module) : std::wstring();
 }
 
 } // namespace brw

@@ -4,6 +4,7 @@
 // it refuses as an item of another folder.
 #pragma once
 #include "handler/pipe/Requests.h"
+#include "handler/protocol/BrwUrl.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -28,6 +29,13 @@ HRESULT ParseResultName(IMalloc* allocator, const wchar_t* name, ULONG* eaten, P
 HRESULT CompareResultItems(PCUIDLIST_RELATIVE first, PCUIDLIST_RELATIVE second) noexcept;
 HRESULT ResultAttributes(UINT count, PCUITEMID_CHILD_ARRAY items, SFGAOF* inOut) noexcept;
 HRESULT ResultDisplayName(PCUITEMID_CHILD item, SHGDNF flags, ItemNaming naming, STRRET* name) noexcept;
+
+// The path of the file the connector writes for a parsed result, asked for
+// as request says with the result's attachment number. E_FAIL, with a line
+// on the failure trail under component, when the exchange fails or the reply
+// names no file under the request's folder. Throws std::bad_alloc.
+HRESULT FetchResultFile(const ParsedBrwUrl& parsed, const DocumentRequest& request, const wchar_t* component,
+                        std::wstring* path);
 
 // A read stream on the body or the attachment the connector writes for the
 // item, asked for as request says. *file receives the file's path.

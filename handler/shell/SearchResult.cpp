@@ -11,27 +11,6 @@
 #include <string>
 
 namespace brw {
-namespace {
-
-template <typename T>
-HRESULT NotImplemented(T** out)
-{
-    if (out) {
-        *out = nullptr;
-    }
-    return E_NOTIMPL;
-}
-
-} // namespace
-
-IFACEMETHODIMP CSearchResult::GetClassID(CLSID* pClassID)
-{
-    if (!pClassID) {
-        return E_POINTER;
-    }
-    *pClassID = kSearchResultClsid;
-    return S_OK;
-}
 
 IFACEMETHODIMP CSearchResult::Initialize(PCIDLIST_ABSOLUTE pidl)
 {
@@ -59,14 +38,6 @@ IFACEMETHODIMP CSearchResult::GetCurFolder(PIDLIST_ABSOLUTE* ppidl)
     return *ppidl ? S_OK : E_OUTOFMEMORY;
 }
 
-// Without an item allocator no item can be made: the result folder names no
-// new items.
-IFACEMETHODIMP CSearchResult::ParseDisplayName(HWND, IBindCtx*, LPWSTR pszName, ULONG* pchEaten,
-                                               PIDLIST_RELATIVE* ppidl, ULONG* pdwAttributes)
-{
-    return ParseResultName(nullptr, pszName, pchEaten, ppidl, pdwAttributes);
-}
-
 IFACEMETHODIMP CSearchResult::EnumObjects(HWND, SHCONTF, IEnumIDList** ppenumIDList)
 {
     return CreateInstance<CEmptyItemList>(nullptr, IID_IEnumIDList, reinterpret_cast<void**>(ppenumIDList));
@@ -80,43 +51,12 @@ IFACEMETHODIMP CSearchResult::BindToObject(PCUIDLIST_RELATIVE pidl, IBindCtx*, R
     return OpenResultStream(pidl, riid, DocumentRequest{}, ppv, &file);
 }
 
-IFACEMETHODIMP CSearchResult::BindToStorage(PCUIDLIST_RELATIVE, IBindCtx*, REFIID, void** ppv)
-{
-    return NotImplemented(ppv);
-}
-
-IFACEMETHODIMP CSearchResult::CompareIDs(LPARAM, PCUIDLIST_RELATIVE pidl1, PCUIDLIST_RELATIVE pidl2)
-{
-    return CompareResultItems(pidl1, pidl2);
-}
-
 IFACEMETHODIMP CSearchResult::CreateViewObject(HWND, REFIID riid, void** ppv)
 {
     if (!IsEqualIID(riid, IID_IShellView)) {
         return NotImplemented(ppv);
     }
     return CreatePreviewShellView(this, riid, ppv);
-}
-
-IFACEMETHODIMP CSearchResult::GetAttributesOf(UINT cidl, PCUITEMID_CHILD_ARRAY apidl, SFGAOF* rgfInOut)
-{
-    return ResultAttributes(cidl, apidl, rgfInOut);
-}
-
-IFACEMETHODIMP CSearchResult::GetUIObjectOf(HWND, UINT cidl, PCUITEMID_CHILD_ARRAY apidl, REFIID riid, UINT*,
-                                            void** ppv)
-{
-    return ResultUIObject(cidl, apidl, riid, nullptr, ppv);
-}
-
-IFACEMETHODIMP CSearchResult::GetDisplayNameOf(PCUITEMID_CHILD pidl, SHGDNF uFlags, STRRET* pName)
-{
-    return ResultDisplayName(pidl, uFlags, ItemNaming::UrlAlways, pName);
-}
-
-IFACEMETHODIMP CSearchResult::SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD* ppidlOut)
-{
-    return NotImplemented(ppidlOut);
 }
 
 IFACEMETHODIMP CSearchResult::GetDefaultSearchGUID(GUID*)

@@ -3,7 +3,7 @@
 // the result it stands for.
 #pragma once
 #include "common/ComHolders.h"
-#include "common/ComObject.h"
+#include "handler/shell/ResultFolder.h"
 #include "handler/shell/ShellInterfaceIds.h"
 
 #include <windows.h>
@@ -15,30 +15,28 @@ namespace brw {
 // {8DDDD85C-817B-4948-87A1-677297520495}
 constexpr CLSID kSearchResultClsid = {0x8DDDD85C, 0x817B, 0x4948, {0x87, 0xA1, 0x67, 0x72, 0x97, 0x52, 0x04, 0x95}};
 
-class CSearchResult final : public ComObject<IShellFolder2, IShellFolderViewCB, IPersistFolder2, IObjectWithSite> {
+class CSearchResult final
+    : public ResultFolder<CSearchResult, IShellFolder2, IShellFolderViewCB, IPersistFolder2, IObjectWithSite> {
 public:
+    static constexpr const CLSID* kClassId = &kSearchResultClsid;
+    static constexpr ItemNaming kNaming = ItemNaming::UrlAlways;
+
     CSearchResult() noexcept = default;
 
+    // Without an item allocator no item can be made: the result folder
+    // names no new items.
+    IMalloc* ItemAllocator() const noexcept { return nullptr; }
+    IExtractIconW* ItemIcon() noexcept { return nullptr; }
+
     // IPersistFolder2
-    IFACEMETHODIMP GetClassID(CLSID* pClassID) override;
     IFACEMETHODIMP Initialize(PCIDLIST_ABSOLUTE pidl) override;
     using ComObject::Initialize;
     IFACEMETHODIMP GetCurFolder(PIDLIST_ABSOLUTE* ppidl) override;
 
-    // IShellFolder
-    IFACEMETHODIMP ParseDisplayName(HWND hwnd, IBindCtx* pbc, LPWSTR pszName, ULONG* pchEaten, PIDLIST_RELATIVE* ppidl,
-                                    ULONG* pdwAttributes) override;
+    // IShellFolder, beyond what every result folder answers
     IFACEMETHODIMP EnumObjects(HWND hwnd, SHCONTF grfFlags, IEnumIDList** ppenumIDList) override;
     IFACEMETHODIMP BindToObject(PCUIDLIST_RELATIVE pidl, IBindCtx* pbc, REFIID riid, void** ppv) override;
-    IFACEMETHODIMP BindToStorage(PCUIDLIST_RELATIVE pidl, IBindCtx* pbc, REFIID riid, void** ppv) override;
-    IFACEMETHODIMP CompareIDs(LPARAM lParam, PCUIDLIST_RELATIVE pidl1, PCUIDLIST_RELATIVE pidl2) override;
     IFACEMETHODIMP CreateViewObject(HWND hwndOwner, REFIID riid, void** ppv) override;
-    IFACEMETHODIMP GetAttributesOf(UINT cidl, PCUITEMID_CHILD_ARRAY apidl, SFGAOF* rgfInOut) override;
-    IFACEMETHODIMP GetUIObjectOf(HWND hwndOwner, UINT cidl, PCUITEMID_CHILD_ARRAY apidl, REFIID riid, UINT* rgfReserved,
-                                 void** ppv) override;
-    IFACEMETHODIMP GetDisplayNameOf(PCUITEMID_CHILD pidl, SHGDNF uFlags, STRRET* pName) override;
-    IFACEMETHODIMP SetNameOf(HWND hwnd, PCUITEMID_CHILD pidl, LPCWSTR pszName, SHGDNF uFlags,
-                             PITEMID_CHILD* ppidlOut) override;
 
     // IShellFolder2
     IFACEMETHODIMP GetDefaultSearchGUID(GUID* pguid) override;

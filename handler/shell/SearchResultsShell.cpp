@@ -11,15 +11,6 @@
 
 namespace brw {
 
-IFACEMETHODIMP CSearchResultsShell::GetClassID(CLSID* pClassID)
-{
-    if (!pClassID) {
-        return E_POINTER;
-    }
-    *pClassID = kSearchResultsShellClsid;
-    return S_OK;
-}
-
 IFACEMETHODIMP CSearchResultsShell::Initialize(PCIDLIST_ABSOLUTE)
 {
     return S_OK;
@@ -29,12 +20,6 @@ IFACEMETHODIMP CSearchResultsShell::SetItemAlloc(IMalloc* pmalloc)
 {
     allocator_ = ComPtr<IMalloc>(pmalloc);
     return S_OK;
-}
-
-IFACEMETHODIMP CSearchResultsShell::ParseDisplayName(HWND, IBindCtx*, LPWSTR pszName, ULONG* pchEaten,
-                                                     PIDLIST_RELATIVE* ppidl, ULONG* pdwAttributes)
-{
-    return ParseResultName(allocator_.get(), pszName, pchEaten, ppidl, pdwAttributes);
 }
 
 IFACEMETHODIMP CSearchResultsShell::EnumObjects(HWND, SHCONTF, IEnumIDList**)
@@ -54,49 +39,9 @@ IFACEMETHODIMP CSearchResultsShell::BindToObject(PCUIDLIST_RELATIVE pidl, IBindC
     return OpenResultStream(pidl, riid, request, ppv, &file);
 }
 
-IFACEMETHODIMP CSearchResultsShell::BindToStorage(PCUIDLIST_RELATIVE, IBindCtx*, REFIID, void** ppv)
-{
-    if (ppv) {
-        *ppv = nullptr;
-    }
-    return E_NOTIMPL;
-}
-
-IFACEMETHODIMP CSearchResultsShell::CompareIDs(LPARAM, PCUIDLIST_RELATIVE pidl1, PCUIDLIST_RELATIVE pidl2)
-{
-    return CompareResultItems(pidl1, pidl2);
-}
-
 IFACEMETHODIMP CSearchResultsShell::CreateViewObject(HWND, REFIID, void** ppv)
 {
-    if (ppv) {
-        *ppv = nullptr;
-    }
-    return E_NOTIMPL;
-}
-
-IFACEMETHODIMP CSearchResultsShell::GetAttributesOf(UINT cidl, PCUITEMID_CHILD_ARRAY apidl, SFGAOF* rgfInOut)
-{
-    return ResultAttributes(cidl, apidl, rgfInOut);
-}
-
-IFACEMETHODIMP CSearchResultsShell::GetUIObjectOf(HWND, UINT cidl, PCUITEMID_CHILD_ARRAY apidl, REFIID riid, UINT*,
-                                                  void** ppv)
-{
-    return ResultUIObject(cidl, apidl, riid, this, ppv);
-}
-
-IFACEMETHODIMP CSearchResultsShell::GetDisplayNameOf(PCUITEMID_CHILD pidl, SHGDNF uFlags, STRRET* pName)
-{
-    return ResultDisplayName(pidl, uFlags, ItemNaming::Friendly, pName);
-}
-
-IFACEMETHODIMP CSearchResultsShell::SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD* ppidlOut)
-{
-    if (ppidlOut) {
-        *ppidlOut = nullptr;
-    }
-    return E_NOTIMPL;
+    return NotImplemented(ppv);
 }
 
 // The results' icon is this module's own first icon, wherever it is installed.

@@ -3,7 +3,7 @@
 // nothing itself; the search supplies the items.
 #pragma once
 #include "common/ComHolders.h"
-#include "common/ComObject.h"
+#include "handler/shell/ResultFolder.h"
 #include "handler/shell/ShellInterfaceIds.h"
 
 #include <windows.h>
@@ -16,32 +16,29 @@ namespace brw {
 constexpr CLSID kSearchResultsShellClsid = {
     0xF3BA0807, 0x82D8, 0x42A5, {0xAD, 0x8B, 0xB5, 0x95, 0x3D, 0x6B, 0xF3, 0xAE}};
 
-class CSearchResultsShell final : public ComObject<IShellFolder, IPersistFolder, IDelegateFolder, IExtractIconW> {
+class CSearchResultsShell final
+    : public ResultFolder<CSearchResultsShell, IShellFolder, IPersistFolder, IDelegateFolder, IExtractIconW> {
 public:
+    static constexpr const CLSID* kClassId = &kSearchResultsShellClsid;
+    static constexpr ItemNaming kNaming = ItemNaming::Friendly;
+
     CSearchResultsShell() noexcept = default;
 
+    // Items are made with the allocator the Desktop hands a delegate folder.
+    IMalloc* ItemAllocator() const noexcept { return allocator_.get(); }
+    IExtractIconW* ItemIcon() noexcept { return this; }
+
     // IPersistFolder
-    IFACEMETHODIMP GetClassID(CLSID* pClassID) override;
     IFACEMETHODIMP Initialize(PCIDLIST_ABSOLUTE pidl) override;
     using ComObject::Initialize;
 
     // IDelegateFolder
     IFACEMETHODIMP SetItemAlloc(IMalloc* pmalloc) override;
 
-    // IShellFolder
-    IFACEMETHODIMP ParseDisplayName(HWND hwnd, IBindCtx* pbc, LPWSTR pszName, ULONG* pchEaten, PIDLIST_RELATIVE* ppidl,
-                                    ULONG* pdwAttributes) override;
+    // IShellFolder, beyond what every result folder answers
     IFACEMETHODIMP EnumObjects(HWND hwnd, SHCONTF grfFlags, IEnumIDList** ppenumIDList) override;
     IFACEMETHODIMP BindToObject(PCUIDLIST_RELATIVE pidl, IBindCtx* pbc, REFIID riid, void** ppv) override;
-    IFACEMETHODIMP BindToStorage(PCUIDLIST_RELATIVE pidl, IBindCtx* pbc, REFIID riid, void** ppv) override;
-    IFACEMETHODIMP CompareIDs(LPARAM lParam, PCUIDLIST_RELATIVE pidl1, PCUIDLIST_RELATIVE pidl2) override;
     IFACEMETHODIMP CreateViewObject(HWND hwndOwner, REFIID riid, void** ppv) override;
-    IFACEMETHODIMP GetAttributesOf(UINT cidl, PCUITEMID_CHILD_ARRAY apidl, SFGAOF* rgfInOut) override;
-    IFACEMETHODIMP GetUIObjectOf(HWND hwndOwner, UINT cidl, PCUITEMID_CHILD_ARRAY apidl, REFIID riid, UINT* rgfReserved,
-                                 void** ppv) override;
-    IFACEMETHODIMP GetDisplayNameOf(PCUITEMID_CHILD pidl, SHGDNF uFlags, STRRET* pName) override;
-    IFACEMETHODIMP SetNameOf(HWND hwnd, PCUITEMID_CHILD pidl, LPCWSTR pszName, SHGDNF uFlags,
-                             PITEMID_CHILD* ppidlOut) override;
 
     // IExtractIconW
     IFACEMETHODIMP GetIconLocation(UINT uFlags, PWSTR pszIconFile, UINT cchMax, int* piIndex, UINT* pwFlags) override;

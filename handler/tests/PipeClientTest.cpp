@@ -410,7 +410,9 @@ TEST(ConnectorProcess, OnlyProcessesOfOurSessionCount)
 
 TEST(RequestText, ValuesAreEscapedSoNoAttributeCanBeAdded)
 {
-    EXPECT_EQ(L"a&amp;b&lt;c&gt;d&quot;e&apos;f", EscapeAttribute(L"a&b<c>d\"e'f"));
+    EXPECT_EQ(L"<?xml version=\"1.0\" encoding=\"UTF-16\" ?><get_modified_document_list "
+              L"db=\"a&amp;b&lt;c&gt;d&quot;e&apos;f\" since=\"1995-05-06 11:00:00\"/>",
+              ModifiedDocumentsRequestText(L"a&b<c>d\"e'f", kSinceEverything));
     DocumentRequest secondAsPreview;
     secondAsPreview.attachmentNumber = 2;
     secondAsPreview.preview = true;

@@ -341,6 +341,29 @@ TEST_F(ResultFolders, TheResultFolderKeepsItsOwnIdListAndListsNothing)
     EXPECT_EQ(E_NOTIMPL, callback->MessageSFVCB(0, 0, 0));
 }
 
+// What neither folder does is refused with the caller's output cleared, so
+// that a caller that reads it anyway finds null rather than its own marker.
+TEST_F(ResultFolders, WhatNeitherFolderDoesIsRefusedWithTheOutputCleared)
+{
+    const GuardedBytes document(ResultItemBytes(kDocumentUrl));
+    const PCUITEMID_CHILD child = document.item();
+    void* const kMarker = reinterpret_cast<void*>(0x1);
+    for (IShellFolder* folder : {shell.get(), result.get()}) {
+        SCOPED_TRACE(folder == shell.get() ? "namespace folder" : "result folder");
+        void* storage = kMarker;
+        EXPECT_EQ(E_NOTIMPL, folder->BindToStorage(child, nullptr, IID_IStream, &storage));
+        EXPECT_EQ(nullptr, storage);
+        EXPECT_EQ(E_NOTIMPL, folder->BindToStorage(child, nullptr, IID_IStream, nullptr));
+        PITEMID_CHILD renamed = reinterpret_cast<PITEMID_CHILD>(kMarker);
+        EXPECT_EQ(E_NOTIMPL, folder->SetNameOf(nullptr, child, L"x", SHGDN_NORMAL, &renamed));
+        EXPECT_EQ(nullptr, renamed);
+        EXPECT_EQ(E_NOTIMPL, folder->SetNameOf(nullptr, child, L"x", SHGDN_NORMAL, nullptr));
+        void* view = kMarker;
+        EXPECT_EQ(E_NOTIMPL, folder->CreateViewObject(nullptr, IID_IDropTarget, &view));
+        EXPECT_EQ(nullptr, view);
+    }
+}
+
 TEST_F(ResultFolders, TheNamespaceFolderHoldsOneAllocatorAtATime)
 {
     ComPtr<TestItemAllocator> second;

@@ -36,6 +36,17 @@ private:
     const AttachmentReference* found_ = nullptr;
 };
 
+// Notes writes the file item's content to path.
+AttachmentWrite WriteFileItem(const Attachment& attachment, const std::wstring& path)
+{
+    const STATUS status =
+        NSFNoteExtractFile(attachment.Document().Handle(), attachment.Item().item, WideToLmbcs(path).c_str(), nullptr);
+    if (status == NOERROR_STATUS) {
+        return AttachmentWrite::Complete;
+    }
+    return status == kExtractedAnyway ? AttachmentWrite::Unconfirmed : AttachmentWrite::Failed;
+}
+
 } // namespace
 
 Attachment* Attachment::FromFileItem(NoteDocument& document, const NoteItem& item, WORD itemNameLength,
@@ -111,28 +122,10 @@ std::string GetOriginalFileName(const QXObjectList& references, const Attachment
 std::optional<std::wstring> ExtractAttachment(const Attachment& attachment, const std::wstring& tempDir,
                                               const std::wstring& extension)
 {
-    NoteDocument& document = attachment.Document();
-    const std::optional<AttachmentFileTarget> target = PrepareAttachmentFile(
-        tempDir, document.Database().ReplicaId(), document.NoteId(), attachment.Index(), extension);
-    if (!target) {
-        return std::nullopt;
-    }
-    std::optional<std::wstring> path = target->path;
-    if (target->alreadyExtracted) {
-        return path;
-    }
-    const STATUS status =
-        NSFNoteExtractFile(document.Handle(), attachment.Item().item, WideToLmbcs(*path).c_str(), nullptr);
-    if (status == NOERROR_STATUS) {
-        MarkFileFinished(*path);
-    }
-    if (status == NOERROR_STATUS || status == kExtractedAnyway) {
-        return path;
-    }
-    // A half-written file would otherwise be handed out as the attachment
-    // by every later request.
-    DeleteFileW(path->c_str());
-    return std::nullopt;
+    const NoteDocument& document = attachment.Document();
+    return ProvideAttachmentFile(tempDir, document.Database().ReplicaId(), document.NoteId(), attachment.Index(),
+                                 extension,
+                                 [&attachment](const std::wstring& path) { return WriteFileItem(attachment, path); });
 }
 
 } // namespace brw

@@ -80,23 +80,12 @@ void CollectMimeAttachments(NoteDocument& document, QXObjectList& attachments)
 std::optional<std::wstring> ExtractMimeAttachment(const MimeAttachment& attachment, const std::wstring& tempDir,
                                                   const std::wstring& extension)
 {
-    NoteDocument& document = attachment.Document();
-    const std::optional<AttachmentFileTarget> target = PrepareAttachmentFile(
-        tempDir, document.Database().ReplicaId(), document.NoteId(), attachment.Index(), extension);
-    if (!target) {
-        return std::nullopt;
-    }
-    std::optional<std::wstring> path = target->path;
-    if (target->alreadyExtracted) {
-        return path;
-    }
-    if (!WriteWholeFile(*path, attachment.DecodedBytes())) {
-        // A half-written file would be handed out by every later request.
-        DeleteFileW(path->c_str());
-        return std::nullopt;
-    }
-    MarkFileFinished(*path);
-    return path;
+    const NoteDocument& document = attachment.Document();
+    return ProvideAttachmentFile(tempDir, document.Database().ReplicaId(), document.NoteId(), attachment.Index(),
+                                 extension, [&](const std::wstring& path) {
+                                     return WriteWholeFile(path, attachment.DecodedBytes()) ? AttachmentWrite::Complete
+                                                                                            : AttachmentWrite::Failed;
+                                 });
 }
 
 } // namespace brw

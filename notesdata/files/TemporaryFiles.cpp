@@ -165,6 +165,31 @@ bool MarkFileFinished(const std::wstring& path)
     return SetFileAttributesW(path.c_str(), kFinishedFileAttributes) != FALSE;
 }
 
+std::optional<std::wstring> ProvideAttachmentFile(const std::wstring& tempDir, const std::wstring& replicaId,
+                                                  DWORD noteId, DWORD number, const std::wstring& extension,
+                                                  const AttachmentWriter& write)
+{
+    const std::optional<AttachmentFileTarget> target =
+        PrepareAttachmentFile(tempDir, replicaId, noteId, number, extension);
+    if (!target) {
+        return std::nullopt;
+    }
+    if (target->alreadyExtracted) {
+        return target->path;
+    }
+    switch (write(target->path)) {
+    case AttachmentWrite::Complete:
+        MarkFileFinished(target->path);
+        return target->path;
+    case AttachmentWrite::Unconfirmed:
+        return target->path;
+    case AttachmentWrite::Failed:
+        break;
+    }
+    DeleteFileW(target->path.c_str());
+    return std::nullopt;
+}
+
 void BRWTemporaryFile::TryDelete()
 {
     // A missing file reports every attribute bit and passes as read-only;

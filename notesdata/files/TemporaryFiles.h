@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -57,6 +58,26 @@ std::optional<AttachmentFileTarget> PrepareAttachmentFile(const std::wstring& te
 
 // Marks a completely written file as finished (kFinishedFileAttributes).
 bool MarkFileFinished(const std::wstring& path);
+
+// What writing an attachment's file came to.
+enum class AttachmentWrite {
+    // Written whole: the file is marked finished.
+    Complete,
+    // Written, by a writer that cannot vouch for its completeness: the file
+    // is handed out as it is, not marked finished.
+    Unconfirmed,
+    Failed,
+};
+using AttachmentWriter = std::function<AttachmentWrite(const std::wstring& path)>;
+
+// The attachment's file in the request's folder and its path: an earlier
+// copy there is used again, otherwise write makes it. Nothing when no path
+// can be made, a folder stands at the path, or write fails; what a failed
+// write left is deleted, since every later request would otherwise hand out
+// the half-written file as the attachment.
+std::optional<std::wstring> ProvideAttachmentFile(const std::wstring& tempDir, const std::wstring& replicaId,
+                                                  DWORD noteId, DWORD number, const std::wstring& extension,
+                                                  const AttachmentWriter& write);
 
 class BRWTemporaryFile : public QXObject {
 public:

@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 namespace {
@@ -121,6 +122,78 @@ TEST(TempFilePaths, MissingTempDirFails)
 {
     TempRoot root;
     EXPECT_FALSE(brw::MakeTempFilePath(root.Path() + L"\\no\\such", brw::TempFileKind::TextBody, kReplica, 1, 0, L""));
+}
+
+// A writer that counts its calls, writes a byte and answers as told.
+struct CountingWriter {
+    brw::AttachmentWrite answer = brw::AttachmentWrite::Complete;
+    int calls = 0;
+
+    brw::AttachmentWriter Writer()
+    {
+        return [this](const std::wstring& path) {
+            ++calls;
+            return WriteFileAt(path, "x") ? answer : brw::AttachmentWrite::Failed;
+        };
+    }
+};
+
+std::optional<std::wstring> ProvideFile(const std::wstring& tempDir, CountingWriter& writer)
+{
+    return brw::ProvideAttachmentFile(tempDir, kReplica, 0x8F6, 3, L"pdf", writer.Writer());
+}
+
+TEST(AttachmentFile, AWholeFileIsMarkedFinishedAndUsedAgain)
+{
+    TempRoot root;
+    CountingWriter writer;
+    const std::optional<std::wstring> first = ProvideFile(root.Path(), writer);
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(LooksFinished(*first));
+    EXPECT_EQ(*brw::MakeTempFilePath(root.Path(), brw::TempFileKind::Attachment, kReplica, 0x8F6, 3, L"pdf"), *first);
+
+    writer.answer = brw::AttachmentWrite::Failed;
+    const std::optional<std::wstring> again = ProvideFile(root.Path(), writer);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(*first, *again);
+    EXPECT_EQ(1, writer.calls) << "the earlier copy is not written again";
+}
+
+TEST(AttachmentFile, AnUnconfirmedFileIsHandedOutUnmarked)
+{
+    TempRoot root;
+    CountingWriter writer{brw::AttachmentWrite::Unconfirmed};
+    const std::optional<std::wstring> path = ProvideFile(root.Path(), writer);
+    ASSERT_TRUE(path);
+    EXPECT_TRUE(Exists(*path));
+    EXPECT_FALSE(LooksFinished(*path));
+}
+
+TEST(AttachmentFile, AFailedWriteLeavesNoFileAndIsTriedAgain)
+{
+    TempRoot root;
+    CountingWriter writer{brw::AttachmentWrite::Failed};
+    EXPECT_FALSE(ProvideFile(root.Path(), writer));
+    const std::wstring path =
+        *brw::MakeTempFilePath(root.Path(), brw::TempFileKind::Attachment, kReplica, 0x8F6, 3, L"pdf");
+    EXPECT_FALSE(Exists(path)) << "the half-written file is gone";
+
+    writer.answer = brw::AttachmentWrite::Complete;
+    EXPECT_TRUE(ProvideFile(root.Path(), writer));
+    EXPECT_EQ(2, writer.calls);
+}
+
+TEST(AttachmentFile, NoWriteWithoutAPlaceForTheFile)
+{
+    TempRoot root;
+    CountingWriter writer;
+    const std::wstring path =
+        *brw::MakeTempFilePath(root.Path(), brw::TempFileKind::Attachment, kReplica, 0x8F6, 3, L"pdf");
+    ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
+    EXPECT_FALSE(ProvideFile(root.Path(), writer)) << "a folder stands at the path";
+    EXPECT_TRUE(Exists(path)) << "and stays";
+    EXPECT_FALSE(ProvideFile(L"relative\\temp", writer)) << "a refused tempdir";
+    EXPECT_EQ(0, writer.calls);
 }
 
 TEST(TemporaryFileManager, DeletesOnlyReadOnlyFilesAndForgetsThem)
