@@ -56,13 +56,13 @@ const DataServiceCalls* BindDataService()
 {
     static DataServiceCalls calls{};
     const HMODULE module = LoadForGood(kDataLibrary);
-    const bool bound = module != nullptr && Take(module, "ForceIDPasswordPrompt", calls.forcePasswordPrompt) &&
-                       Take(module, "BRWTemporaryFileMgr_DeleteFiles", calls.deleteTemporaryFiles) &&
-                       Take(module, "BRWCrawlStop", calls.crawlStop) && Take(module, "BRWCrawlNow", calls.crawlNow) &&
-                       Take(module, "BRWCrawlProgress", calls.crawlProgress) &&
-                       Take(module, "GetDatabaseInfo", calls.getDatabaseInfo) &&
-                       Take(module, "SelectDatabase", calls.selectDatabase) &&
-                       Take(module, "BRWIndexDocument", calls.indexDocument);
+    const bool bound =
+        module != nullptr && Take(module, "ForceIDPasswordPrompt", calls.forcePasswordPrompt) &&
+        Take(module, "BRWTemporaryFileMgr_DeleteFiles", calls.deleteTemporaryFiles) &&
+        Take(module, "BRWCrawlStop", calls.crawlStop) && Take(module, "BRWCrawlNow", calls.crawlNow) &&
+        Take(module, "BRWCrawlProgress", calls.crawlProgress) && Take(module, "BRWCrawlWatch", calls.crawlWatch) &&
+        Take(module, "GetDatabaseInfo", calls.getDatabaseInfo) &&
+        Take(module, "SelectDatabase", calls.selectDatabase) && Take(module, "BRWIndexDocument", calls.indexDocument);
     return bound ? &calls : nullptr;
 }
 

@@ -38,6 +38,7 @@ struct DataServiceCalls {
     void(WINAPI* crawlStop)();
     void(WINAPI* crawlNow)();
     BOOLEAN(WINAPI* crawlProgress)(BRWCrawlStatus* status);
+    BOOLEAN(WINAPI* crawlWatch)(HWND window, UINT message);
     BOOLEAN(WINAPI* getDatabaseInfo)
     (const wchar_t* path, wchar_t* title, int titleLength, wchar_t* modified, int modifiedLength, BYTE* isMail);
     BOOLEAN(WINAPI* selectDatabase)(HINSTANCE instance, HWND owner, wchar_t* path, int pathLength);

@@ -19,8 +19,13 @@ namespace {
 constexpr int kTitleLimit = 100;
 constexpr wchar_t kNewSearchConnectorItem[] = L"New Search Connector...";
 constexpr UINT_PTR kStatusTimer = 1;
-// How often the tray tip and the crawl times are looked at again.
+// While a pass indexes, how often the tray tip is looked at again: the
+// crawl's progress changes per document, which a tick follows more cheaply
+// than news of every document would.
 constexpr UINT kStatusIntervalMs = 1000;
+// The crawl's news that a pass began or ended, its event in wParam.
+constexpr UINT kCrawlNewsMessage = WM_APP + 101;
+static_assert(kCrawlNewsMessage != kTrayCallbackMessage, "one meaning per message");
 
 std::wstring LoadText(HINSTANCE instance, UINT id)
 {
@@ -88,8 +93,32 @@ bool MainWindow::Create()
         SetLastError(error);
         return false;
     }
-    SetTimer(window_, kStatusTimer, kStatusIntervalMs, nullptr);
+    WatchCrawl();
     return true;
+}
+
+// The crawl posts its news to the window rather than setting an event for
+// this loop to wait on: a posted message arrives through whichever loop
+// runs, a modal dialog's or a message box's too, and nothing wakes the
+// program between passes.
+void MainWindow::WatchCrawl()
+{
+    const DataServiceCalls* data = DataService();
+    crawlWatched_ = data != nullptr && data->crawlWatch(window_, kCrawlNewsMessage);
+    if (!crawlWatched_) {
+        LogString(L"BRWConnector: no news of the crawl; the tray tip stays as it is\n");
+    }
+}
+
+// At WM_DESTROY, while the handle is still this window's: once the crawl
+// let go, nothing more is posted to it, and news already queued goes with
+// the window.
+void MainWindow::StopWatchingCrawl()
+{
+    if (crawlWatched_) {
+        DataService()->crawlWatch(nullptr, 0);
+        crawlWatched_ = false;
+    }
 }
 
 bool MainWindow::CreateList()
@@ -177,6 +206,9 @@ LRESULT MainWindow::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lP
         break;
     case WM_COMMAND:
         return OnCommand(wParam, lParam);
+    case kCrawlNewsMessage:
+        OnCrawlNews(wParam);
+        return 0;
     case WM_TIMER:
         if (wParam == kStatusTimer) {
             OnStatusTimer();
@@ -201,6 +233,7 @@ LRESULT MainWindow::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lP
         return 0;
     case WM_DESTROY:
         LogString(L"BRWConnector WM_DESTROY");
+        StopWatchingCrawl();
         KillTimer(window_, kStatusTimer);
         quit_ = true;
         window_ = nullptr;
@@ -267,13 +300,34 @@ void MainWindow::OnTrayClick()
     SetForegroundWindow(window_);
 }
 
-// The tip follows the crawl; a pass that ended wrote new crawl times, which
-// an open list shows at once.
+// A pass that indexes changes the tip with every document: the timer runs
+// from its beginning to its end, and never between passes.
+void MainWindow::OnCrawlNews(WPARAM event)
+{
+    ShowCrawlStatus();
+    if (event == BRWCrawlPassBegan) {
+        SetTimer(window_, kStatusTimer, kStatusIntervalMs, nullptr);
+    } else {
+        KillTimer(window_, kStatusTimer);
+    }
+}
+
 void MainWindow::OnStatusTimer()
+{
+    // A pass's end whose news was lost stops the timer all the same.
+    if (ShowCrawlStatus() != BRWCrawlIndexing) {
+        KillTimer(window_, kStatusTimer);
+    }
+}
+
+// The tip follows the crawl; a pass that ended wrote new crawl times, which
+// an open list shows at once. The state shown; "not started" when the crawl
+// cannot be asked.
+DWORD MainWindow::ShowCrawlStatus()
 {
     const std::optional<BRWCrawlStatus> status = ReadCrawlStatus();
     if (!status || !commands_) {
-        return;
+        return BRWCrawlNotStarted;
     }
     std::wstring tip = CrawlTipText(*status);
     if (tip != shownTip_ && tray_.SetTip(tip.c_str())) {
@@ -285,6 +339,7 @@ void MainWindow::OnStatusTimer()
             commands_->RefreshKeepingSelection();
         }
     }
+    return status->state;
 }
 
 } // namespace brw

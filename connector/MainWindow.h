@@ -2,7 +2,8 @@
 // The connector's main window: created hidden, brought up from the tray,
 // and the thing whose destruction ends the program. Its client area is the
 // database list; the menu commands go to the list's commands and dialogs,
-// and a timer keeps the tray tip and the list's crawl times current.
+// and the crawl's news of a pass beginning and ending keeps the tray tip and
+// the list's crawl times current, with a timer only while a pass indexes.
 #include "connector/DatabaseCommands.h"
 #include "connector/DatabaseInfoSource.h"
 #include "connector/IndexExclusion.h"
@@ -50,7 +51,11 @@ private:
     LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnCommand(WPARAM wParam, LPARAM lParam);
     void OnTrayClick();
+    void WatchCrawl();
+    void StopWatchingCrawl();
+    void OnCrawlNews(WPARAM event);
     void OnStatusTimer();
+    DWORD ShowCrawlStatus();
     void AddSearchConnectorItem();
     bool CreateList();
 
@@ -65,6 +70,7 @@ private:
     Serving* serving_ = nullptr;
     std::wstring shownTip_;
     DWORD passesSeen_ = 0;
+    bool crawlWatched_ = false;
     bool loopStarted_ = false;
     bool quit_ = false;
 };

@@ -1,20 +1,11 @@
 #include "notesdata/crawl/CrawlProgress.h"
 
+#include "notesdata/crawl/ExclusiveLock.h"
+
 #include <cwchar>
 
 namespace brw {
 namespace {
-
-class ExclusiveLock {
-public:
-    explicit ExclusiveLock(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
-    ~ExclusiveLock() { ReleaseSRWLockExclusive(&lock_); }
-    ExclusiveLock(const ExclusiveLock&) = delete;
-    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
-
-private:
-    SRWLOCK& lock_;
-};
 
 constexpr size_t kNameCapacity = ARRAYSIZE(BRWCrawlStatus{}.database) - 1;
 
@@ -29,11 +20,20 @@ CrawlProgress::CrawlProgress()
 void CrawlProgress::DatabaseStarted(const std::wstring& name) noexcept
 {
     const size_t kept = name.size() < kNameCapacity ? name.size() : kNameCapacity;
-    const ExclusiveLock hold(lock_);
-    wmemcpy(status_.database, name.data() + (name.size() - kept), kept);
-    status_.database[kept] = L'\0';
-    status_.documentsSent = 0;
-    status_.state = BRWCrawlIndexing;
+    bool passBegins = false;
+    {
+        const ExclusiveLock hold(lock_);
+        passBegins = status_.state != BRWCrawlIndexing;
+        wmemcpy(status_.database, name.data() + (name.size() - kept), kept);
+        status_.database[kept] = L'\0';
+        status_.documentsSent = 0;
+        status_.state = BRWCrawlIndexing;
+    }
+    // Told after the record changed, so that a window reading it on the
+    // news finds the database already named.
+    if (passBegins) {
+        watch_.PassBegan();
+    }
 }
 
 void CrawlProgress::DocumentSent() noexcept
@@ -44,11 +44,14 @@ void CrawlProgress::DocumentSent() noexcept
 
 void CrawlProgress::PassFinished() noexcept
 {
-    const ExclusiveLock hold(lock_);
-    status_.state = BRWCrawlUpToDate;
-    status_.database[0] = L'\0';
-    status_.documentsSent = 0;
-    ++status_.passesFinished;
+    {
+        const ExclusiveLock hold(lock_);
+        status_.state = BRWCrawlUpToDate;
+        status_.database[0] = L'\0';
+        status_.documentsSent = 0;
+        ++status_.passesFinished;
+    }
+    watch_.PassEnded();
 }
 
 BRWCrawlStatus CrawlProgress::Snapshot() const noexcept

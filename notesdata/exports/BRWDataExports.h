@@ -47,4 +47,20 @@ struct BRWCrawlStatus {
 // Copies the crawl's state into status; FALSE when status is null or its
 // size is not this structure's.
 BOOLEAN WINAPI BRWCrawlProgress(BRWCrawlStatus* status);
+
+// What BRWCrawlWatch's message says, in its wParam (lParam is 0).
+enum BRWCrawlPassEvent : DWORD {
+    BRWCrawlPassBegan = 1, // a database is being indexed: BRWCrawlProgress changes per document
+    BRWCrawlPassEnded = 2, // the pass ended, or none runs: BRWCrawlProgress stays as it is
+};
+
+// Posts message to window when the crawl begins indexing in a pass and when
+// the pass ends (a pass with nothing to index posts only its end), and once
+// at once with where the crawl is, so that a window registered during a
+// pass learns of it. One window is told; registering another replaces it.
+// window must be a window of this process and message WM_USER or above:
+// otherwise FALSE, and the window told before is told on. A null window
+// ends the posts: once the call returned, nothing more is posted to the
+// window that was told (call it before the window is destroyed).
+BOOLEAN WINAPI BRWCrawlWatch(HWND window, UINT message);
 }

@@ -77,3 +77,13 @@ BOOLEAN WINAPI BRWCrawlProgress(BRWCrawlStatus* status)
 {
     return brw::CrawlControl::Process().Progress().CopyTo(status) ? TRUE : FALSE;
 }
+
+BOOLEAN WINAPI BRWCrawlWatch(HWND window, UINT message)
+{
+    brw::CrawlWatch& watch = brw::CrawlControl::Process().Progress().Watch();
+    if (window == nullptr) {
+        watch.Unregister();
+        return TRUE;
+    }
+    return watch.Register(window, message) == brw::WatchRegistration::Accepted ? TRUE : FALSE;
+}

@@ -13,6 +13,7 @@
 #include "notesdata/crawl/IndexNotifier.h"
 #include "notesdata/crawl/SinceTime.h"
 #include "notesdata/tests/DocumentFixture.h"
+#include "notesdata/tests/NewsWindow.h"
 #include "platform/winsearch/core/StateFolder.h"
 #include "tests/support/BuildTrees.h"
 #include "tests/support/ServerRegistration.h"
@@ -25,6 +26,7 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -384,6 +386,11 @@ TEST_F(CrawlTest, AMissingDataDirectorySkipsThePassAndTheNextPassRuns)
     const std::wstring away = DataDir() + L".away";
     ASSERT_TRUE(MoveFileW(DataDir().c_str(), away.c_str()));
     brw::CrawlControl control;
+    // The window hears of the skipped pass's end alone: it indexed nothing.
+    const brwtest::NewsWindow news;
+    ASSERT_EQ(brw::WatchRegistration::Accepted,
+              control.Progress().Watch().Register(news.Handle(), brwtest::NewsWindow::kMessage));
+    news.Take();
     auto command = Command(control, L"period=\"3600\"");
     ASSERT_TRUE(command);
     int result = -1;
@@ -397,10 +404,13 @@ TEST_F(CrawlTest, AMissingDataDirectorySkipsThePassAndTheNextPassRuns)
     const BOOL restored = MoveFileW(away.c_str(), DataDir().c_str());
     EXPECT_TRUE(firstEnded);
     EXPECT_EQ(std::vector<Queued>{}, TakeQueued()) << "nothing to crawl without the directory";
+    EXPECT_EQ(std::vector<WPARAM>{BRWCrawlPassEnded}, news.Take());
     control.RequestCrawlNow();
     EXPECT_TRUE(control.WaitForPassFinished(kPassLimitMs));
+    EXPECT_EQ((std::vector<WPARAM>{BRWCrawlPassBegan, BRWCrawlPassEnded}), news.Take());
     control.RequestStop();
     crawl.join();
+    control.Progress().Watch().Unregister();
     ASSERT_TRUE(restored);
     EXPECT_EQ(3u, TakeQueued().size()) << "the next pass crawled the directory";
     EXPECT_FALSE(SinceValue(DataPath(L"a.nsf")).value_or(L"").empty());
@@ -451,6 +461,13 @@ TEST_F(CrawlTest, TheLoopWakesForCrawlNowAndEndsWhenStopped)
     Select(L"a.nsf");
     ASSERT_EQ(S_OK, brw::RegisterCrawlRoot());
     brw::CrawlControl control;
+    // The crawl thread's news, read on this thread: each pass begins and
+    // ends once, and nothing comes between passes.
+    const brwtest::NewsWindow news;
+    ASSERT_EQ(brw::WatchRegistration::Accepted,
+              control.Progress().Watch().Register(news.Handle(), brwtest::NewsWindow::kMessage));
+    const std::vector<WPARAM> onePass{BRWCrawlPassBegan, BRWCrawlPassEnded};
+    EXPECT_EQ(std::vector<WPARAM>{BRWCrawlPassEnded}, news.Take()) << "no pass yet";
     auto command = Command(control, L"period=\"3600\"");
     ASSERT_TRUE(command);
     int result = -1;
@@ -465,14 +482,18 @@ TEST_F(CrawlTest, TheLoopWakesForCrawlNowAndEndsWhenStopped)
     EXPECT_EQ(3u, TakeQueued().size());
     EXPECT_EQ(BRWCrawlUpToDate, control.Progress().Snapshot().state);
     EXPECT_EQ(1u, control.Progress().Snapshot().passesFinished);
+    EXPECT_EQ(onePass, news.Take());
     const unsigned long added = AddNote(L"a.nsf", L"--form Memo --text Subject=delta");
     control.RequestCrawlNow();
     EXPECT_TRUE(control.WaitForPassFinished(kPassLimitMs)) << "crawl now started a pass within the hour's period";
     EXPECT_EQ(2u, control.Progress().Snapshot().passesFinished);
     EXPECT_EQ((std::vector<Queued>{{SEARCH_CHANGE_ADD, Url(L"a.nsf", added)}}), TakeQueued());
+    EXPECT_EQ(onePass, news.Take());
     control.RequestStop();
     crawl.join();
     EXPECT_EQ(1, result);
+    EXPECT_EQ(std::vector<WPARAM>{}, news.Take()) << "a stop while waiting is no pass";
+    control.Progress().Watch().Unregister();
 }
 
 TEST_F(CrawlTest, TheServiceRunsTheCommandAndACrawlAfterAStopEndsAtOnce)
