@@ -1,11 +1,14 @@
 #include "connector/PipeInstance.h"
 
+#include "common/FailureTrail.h"
 #include "common/PipeProtocol.h"
 #include "common/PipeSecurity.h"
 #include "connector/BRWClient.h"
 
 namespace brw {
 namespace {
+
+constexpr wchar_t kComponent[] = L"BRWConnector";
 
 // The limit Windows puts on the instances of one name; the serving threads
 // make far fewer.
@@ -26,12 +29,17 @@ FileHandle CreatePipeInstance(const std::wstring& pipeName, InstanceOrder order)
     // remote clients are never served.
     OwnerOnlySecurity security;
     if (!security.IsValid()) {
+        TraceWin32Failure(kComponent, L"pipe security", GetLastError());
         return FileHandle();
     }
-    return FileHandle(CreateNamedPipeW(
-        pipeName.c_str(), OpenMode(order),
-        PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, kMaxInstances,
-        kPipeBufferBytes, kPipeBufferBytes, NMPWAIT_WAIT_FOREVER, security.Attributes()));
+    FileHandle pipe(CreateNamedPipeW(pipeName.c_str(), OpenMode(order),
+                                     PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS,
+                                     kMaxInstances, kPipeBufferBytes, kPipeBufferBytes, NMPWAIT_WAIT_FOREVER,
+                                     security.Attributes()));
+    if (!pipe) {
+        TraceWin32Failure(kComponent, L"pipe instance creation", GetLastError());
+    }
+    return pipe;
 }
 
 PipeInstance::PipeInstance(FileHandle pipe, HANDLE stop, ClientAdmission admits) noexcept
@@ -82,9 +90,13 @@ PipeInstance::Outcome PipeInstance::ServeOneConnection(DWORD context) noexcept
     if (waited != Outcome::Done) {
         // A client that came and went before the wait costs only itself;
         // serving goes on.
-        if (waited == Outcome::Failed && GetLastError() == ERROR_NO_DATA) {
+        const DWORD error = GetLastError();
+        if (waited == Outcome::Failed && error == ERROR_NO_DATA) {
             DisconnectNamedPipe(pipe_.get());
             return Outcome::Done;
+        }
+        if (waited == Outcome::Failed) {
+            TraceWin32Failure(kComponent, L"pipe client wait", error);
         }
         return waited;
     }
