@@ -70,7 +70,9 @@ PipeInstance::Outcome PipeInstance::Finish(BOOL started, DWORD* transferred) noe
         GetOverlappedResult(pipe_.get(), &io_, transferred, TRUE);
         return Outcome::Stopped;
     }
-    return GetOverlappedResult(pipe_.get(), &io_, transferred, FALSE) ? Outcome::Done : Outcome::Failed;
+    // Waiting here costs nothing once the operation is complete, and covers
+    // the moment between its event and its status being written.
+    return GetOverlappedResult(pipe_.get(), &io_, transferred, TRUE) ? Outcome::Done : Outcome::Failed;
 }
 
 PipeInstance::Outcome PipeInstance::AwaitClient() noexcept
