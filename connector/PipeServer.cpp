@@ -1,6 +1,5 @@
 #include "connector/PipeServer.h"
 
-#include "common/PipeSecurity.h"
 #include "common/TokenUser.h"
 #include "connector/CommandContextHandle.h"
 
@@ -12,8 +11,6 @@
 
 namespace brw {
 namespace {
-
-constexpr DWORD kMaxInstances = 16;
 
 // The published listener lives on the pipe server thread's stack. The lock
 // makes a stop request and the thread's leaving exclusive: the thread
@@ -38,10 +35,16 @@ public:
     Publication& operator=(const Publication&) = delete;
 };
 
-void WriteWhole(HANDLE pipe, const void* bytes, DWORD length)
+// Made, used and freed on the calling thread: a context belongs to its
+// thread.
+void Serve(FileHandle instance, HANDLE stop, ClientAdmission admits) noexcept
 {
-    DWORD written = 0;
-    WriteFile(pipe, bytes, length, &written, nullptr); // a short write only costs this client
+    const CommandContextHandle context = MakeCommandContext();
+    if (!context) {
+        return;
+    }
+    PipeInstance served(std::move(instance), stop, admits);
+    served.ServeUntilStopped(context.get());
 }
 
 } // namespace
@@ -65,7 +68,8 @@ bool IsPipeServerRunning() noexcept
 Listener::Listener(std::wstring pipeName) : Listener(std::move(pipeName), &RunsAsOwnUser) {}
 
 Listener::Listener(std::wstring pipeName, ClientAdmission admits)
-    : pipeName_(std::move(pipeName)), admits_(admits != nullptr ? admits : &RunsAsOwnUser)
+    : pipeName_(std::move(pipeName)), admits_(admits != nullptr ? admits : &RunsAsOwnUser),
+      stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) // manual reset: every thread sees it
 {
 }
 
@@ -73,83 +77,56 @@ Listener::~Listener() = default;
 
 bool Listener::Open()
 {
-    // Only this user and SYSTEM may open it; the first instance or none, so
-    // that a pipe of that name made earlier by someone else is never shared;
-    // remote clients are never served.
-    OwnerOnlySecurity security;
-    if (!security.IsValid()) {
-        return false;
+    if (stop_) {
+        firstInstance_ = CreatePipeInstance(pipeName_, InstanceOrder::First);
     }
-    pipe_.reset(CreateNamedPipeW(pipeName_.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE,
-                                 PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS,
-                                 kMaxInstances, kPipeBufferBytes, kPipeBufferBytes, NMPWAIT_WAIT_FOREVER,
-                                 security.Attributes()));
-    return static_cast<bool>(pipe_);
+    return static_cast<bool>(firstInstance_);
+}
+
+void Listener::RequestStop() noexcept
+{
+    SetEvent(stop_.get());
 }
 
 void Listener::ServeUntilStopped()
 {
-    // Made, used and freed on this thread: a context belongs to its thread.
-    const CommandContextHandle context = MakeCommandContext();
-    if (!context) {
-        pipe_.reset();
+    if (!firstInstance_) {
         return;
     }
-    while (pipe_ && !stop_ && ServeOneConnection(context.get())) {
+    // Only once the first instance is ours may others of that name be made.
+    StartLaterInstances();
+    Serve(std::move(firstInstance_), stop_.get(), admits_);
+    // The first instance's end (a stop, or a failed wait) ends them all.
+    RequestStop();
+    for (const KernelHandle& thread : laterThreads_) {
+        WaitForSingleObject(thread.get(), INFINITE);
+    }
+    laterThreads_.clear();
+}
+
+void Listener::StartLaterInstances()
+{
+    laterThreads_.reserve(kServingThreads - 1); // before any thread exists
+    for (unsigned started = 1; started < kServingThreads; ++started) {
+        KernelHandle thread(CreateThread(nullptr, 0, &ServeLaterInstance, this, 0, nullptr));
+        if (thread) {
+            laterThreads_.push_back(std::move(thread));
+        }
     }
 }
 
-bool Listener::AdmitsConnectedClient() const
+DWORD WINAPI Listener::ServeLaterInstance(void* parameter) noexcept
 {
-    ULONG clientId = 0;
-    return GetNamedPipeClientProcessId(pipe_.get(), &clientId) && admits_(clientId);
-}
-
-bool Listener::ServeOneConnection(DWORD context)
-{
-    if (!ConnectNamedPipe(pipe_.get(), nullptr)) {
-        const DWORD error = GetLastError();
-        // A client that came and went before the wait costs only itself;
-        // serving goes on.
-        if (error == ERROR_NO_DATA) {
-            DisconnectNamedPipe(pipe_.get());
-            return true;
-        }
-        if (error != ERROR_PIPE_CONNECTED) {
-            pipe_.reset();
-            return false;
-        }
+    const Listener& listener = *static_cast<const Listener*>(parameter);
+    if (NotesInitThread() != NOERROR_STATUS) {
+        return 0;
     }
-    // A request may name any document of this user: a process of another
-    // user gets nothing, not even a failure reply.
-    if (AdmitsConnectedClient()) {
-        // Two bytes more than a request may fill and zeroed: whatever a
-        // client sends, the text ends inside the buffer.
-        HeapBlock<wchar_t> request = AllocateHeapBlock<wchar_t>(kRequestLimitBytes + sizeof(wchar_t));
-        DWORD read = 0;
-        if (request && ReadFile(pipe_.get(), request.get(), kRequestLimitBytes, &read, nullptr) && read > 0) {
-            Answer(context, request.get());
-        }
+    FileHandle instance = CreatePipeInstance(listener.pipeName_, InstanceOrder::Later);
+    if (instance) {
+        Serve(std::move(instance), listener.stop_.get(), listener.admits_);
     }
-    DisconnectNamedPipe(pipe_.get());
-    return true;
-}
-
-void Listener::Answer(DWORD context, const wchar_t* request)
-{
-    ClearCommandBuffer(context);
-    if (ExecuteCommand(context, request) == 0) {
-        const int size = GetReturnBufferSize(context);
-        HeapBlock<BYTE> reply = AllocateHeapBlock<BYTE>(size > 0 ? static_cast<size_t>(size) : 1);
-        DWORD length = 0;
-        if (reply && GetReturnBuffer(context, reply.get(), size, &length) == 0) {
-            WriteWhole(pipe_.get(), reply.get(), length);
-            FlushFileBuffers(pipe_.get()); // until the client has read it
-            return;
-        }
-    }
-    WriteWhole(pipe_.get(), kFailureMarker, kFailureMarkerBytes);
-    FlushFileBuffers(pipe_.get());
+    NotesTermThread();
+    return 0;
 }
 
 DWORD WINAPI PipeServerThread(void* parameter) noexcept
@@ -165,7 +142,8 @@ DWORD WINAPI PipeServerThread(void* parameter) noexcept
             listener.ServeUntilStopped();
         }
     } catch (const std::bad_alloc&) {
-        // Only the name's copy allocates; without it there is nothing to serve.
+        // Only the name's copy and the thread list allocate; without them
+        // there is nothing to serve.
     }
     NotesTermThread();
     return 0;

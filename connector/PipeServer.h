@@ -1,23 +1,27 @@
 #pragma once
-// The connector's pipe server: one blocking instance of the pipe the
-// protocol handler asks its questions on, one request per connection, each
-// run through the command client on this thread.
+// The connector's pipe server: a few serving threads, each with an instance
+// of the pipe the protocol handler asks its questions on and a command
+// context of its own, one request per connection.
 #include "common/Handles.h"
 #include "common/PipeProtocol.h"
+#include "connector/PipeInstance.h"
 
 #include <windows.h>
 
-#include <atomic>
 #include <string>
+#include <vector>
 
 namespace brw {
 
-// Decides from a connected client's process id whether it may be served.
-using ClientAdmission = bool (*)(DWORD clientProcessId);
+// Connections served at once: the indexer gathers with several filter
+// threads, and each would otherwise queue behind the others' requests; more
+// threads would mostly hold idle Notes thread state.
+inline constexpr unsigned kServingThreads = 4;
 
-// Who owns what: the thread that calls ServeUntilStopped makes the command
-// context, uses it and frees it before returning; the pipe belongs to the
-// Listener and is closed by whichever thread destroys it, after serving ended.
+// Who owns what: the thread that calls ServeUntilStopped serves the first
+// instance with a context it makes and frees, and starts, waits for and
+// closes the other serving threads, which make and free their own contexts
+// and instances. The first instance belongs to the Listener.
 class Listener {
 public:
     // Serves clients that run as the user this process runs as.
@@ -27,26 +31,27 @@ public:
     Listener(const Listener&) = delete;
     Listener& operator=(const Listener&) = delete;
 
-    // Creates the pipe, reachable by this user and SYSTEM only; false when it
-    // cannot be made or a pipe of that name exists already.
+    // Creates the pipe's first instance, reachable by this user and SYSTEM
+    // only; false when it cannot be made or a pipe of that name exists
+    // already.
     bool Open();
-    // Makes the command context and serves connections until a stop is asked
-    // for or the wait for a client fails; frees the context before it returns.
+    // Serves connections on every serving thread until a stop is asked for
+    // or the wait for a client fails on the calling thread; returns once
+    // every serving thread has ended.
     void ServeUntilStopped();
-    // Seen between connections: the server is normally waiting for a client
-    // and ends after the next one.
-    void RequestStop() { stop_ = true; }
+    // From any thread, at any time: every serving thread ends at its next
+    // wait, also one waiting for a client or for a request.
+    void RequestStop() noexcept;
 
 private:
-    // False when serving must end.
-    bool ServeOneConnection(DWORD context);
-    bool AdmitsConnectedClient() const;
-    void Answer(DWORD context, const wchar_t* request);
+    static DWORD WINAPI ServeLaterInstance(void* listener) noexcept;
+    void StartLaterInstances();
 
     std::wstring pipeName_;
     ClientAdmission admits_;
-    FileHandle pipe_;
-    std::atomic<bool> stop_{false};
+    KernelHandle stop_;
+    FileHandle firstInstance_;
+    std::vector<KernelHandle> laterThreads_;
 };
 
 // Asks the running pipe server thread to stop. False when no server thread

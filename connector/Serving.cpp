@@ -2,7 +2,6 @@
 
 #include "common/DebugConsole.h"
 #include "common/FailureTrail.h"
-#include "common/PipeProtocol.h"
 #include "connector/CrawlRoot.h"
 #include "connector/LateBinding.h"
 #include "connector/PipeServer.h"
@@ -20,7 +19,49 @@ namespace {
 constexpr wchar_t kComponent[] = L"BRWConnector";
 constexpr DWORD kStopRetryMs = 20;
 
-void RegisterCrawlRootOrSayWhy()
+// Takes over parameter when the thread starts.
+KernelHandle StartThread(LPTHREAD_START_ROUTINE routine, std::unique_ptr<std::wstring>& parameter)
+{
+    KernelHandle thread(CreateThread(nullptr, 0, routine, parameter.get(), 0, nullptr));
+    if (thread) {
+        parameter.release();
+    }
+    return thread;
+}
+
+DWORD RemainingMs(ULONGLONG deadline)
+{
+    const ULONGLONG now = GetTickCount64();
+    return now < deadline ? static_cast<DWORD>(deadline - now) : 0;
+}
+
+bool Ended(const KernelHandle& thread, ULONGLONG deadline)
+{
+    return !thread || WaitForSingleObject(thread.get(), RemainingMs(deadline)) == WAIT_OBJECT_0;
+}
+
+// The thread publishes its listener only once it is prepared for Notes; a
+// stop that comes before finds nothing to stop, so it is asked again until
+// it takes. Once taken, every serving thread sees it at its next wait, and
+// the thread returns when all have ended.
+bool StopPipeServer(const KernelHandle& thread, ULONGLONG deadline)
+{
+    for (;;) {
+        if (RequestPipeServerStop()) {
+            return Ended(thread, deadline);
+        }
+        if (WaitForSingleObject(thread.get(), std::min(kStopRetryMs, RemainingMs(deadline))) == WAIT_OBJECT_0) {
+            return true;
+        }
+        if (RemainingMs(deadline) == 0) {
+            return false;
+        }
+    }
+}
+
+} // namespace
+
+HRESULT RegisterCrawlRootOrSayWhy() noexcept
 {
     // A standard user may not change SystemIndex (Windows asks for an
     // elevated caller); the installer registers the root for the installing
@@ -29,9 +70,9 @@ void RegisterCrawlRootOrSayWhy()
     if (FAILED(hr)) {
         TraceFailure(kComponent, L"crawl root registration", hr);
     }
+    return hr;
 }
 
-// The thread's own copy of the crawl command.
 DWORD WINAPI CrawlStartThread(void* parameter) noexcept
 {
     std::unique_ptr<std::wstring> request(static_cast<std::wstring*>(parameter));
@@ -50,51 +91,12 @@ DWORD WINAPI CrawlStartThread(void* parameter) noexcept
     return 0;
 }
 
-KernelHandle StartThread(LPTHREAD_START_ROUTINE routine, void* parameter)
+void StopDataServiceCrawl() noexcept
 {
-    return KernelHandle(CreateThread(nullptr, 0, routine, parameter, 0, nullptr));
-}
-
-// The pipe server waits for a client between requests; one connection that
-// sends nothing lets it see the stop request. A busy pipe is serving a
-// client and sees the request when that one is done.
-bool WakePipeServer()
-{
-    const FileHandle pipe(
-        CreateFileW(kConnectorPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    return pipe || GetLastError() == ERROR_PIPE_BUSY;
-}
-
-DWORD RemainingMs(ULONGLONG deadline)
-{
-    const ULONGLONG now = GetTickCount64();
-    return now < deadline ? static_cast<DWORD>(deadline - now) : 0;
-}
-
-bool Ended(const KernelHandle& thread, ULONGLONG deadline)
-{
-    return !thread || WaitForSingleObject(thread.get(), RemainingMs(deadline)) == WAIT_OBJECT_0;
-}
-
-// The thread publishes its listener and opens its pipe only once it is
-// prepared for Notes; a stop that comes before finds nothing to stop or
-// nothing to connect to, so it is asked again until it takes.
-bool StopPipeServer(const KernelHandle& thread, ULONGLONG deadline)
-{
-    for (;;) {
-        if (RequestPipeServerStop() && WakePipeServer()) {
-            return Ended(thread, deadline);
-        }
-        if (WaitForSingleObject(thread.get(), std::min(kStopRetryMs, RemainingMs(deadline))) == WAIT_OBJECT_0) {
-            return true;
-        }
-        if (RemainingMs(deadline) == 0) {
-            return false;
-        }
+    if (const DataServiceCalls* data = DataService()) {
+        data->crawlStop();
     }
 }
-
-} // namespace
 
 std::wstring CrawlRequest(const std::wstring& identity)
 {
@@ -104,18 +106,19 @@ std::wstring CrawlRequest(const std::wstring& identity)
 
 ServingStart Serving::Start()
 {
-    RegisterCrawlRootOrSayWhy();
-    pipeThread_ = StartThread(&PipeServerThread, nullptr);
-    if (!pipeThread_) {
-        return ServingStart::NoPipeServer;
-    }
+    parts_.registerCrawlRoot();
     try {
-        auto request = std::make_unique<std::wstring>(CrawlRequest(UserIdentity()));
-        crawlThread_ = StartThread(&CrawlStartThread, request.get());
-        if (crawlThread_) {
-            request.release();
+        auto pipeName = std::make_unique<std::wstring>(parts_.pipeName);
+        pipeThread_ = StartThread(&PipeServerThread, pipeName);
+        if (!pipeThread_) {
+            return ServingStart::NoPipeServer;
         }
+        auto request = std::make_unique<std::wstring>(CrawlRequest(UserIdentity()));
+        crawlThread_ = StartThread(parts_.crawl, request);
     } catch (const std::bad_alloc&) {
+        if (!pipeThread_) {
+            return ServingStart::NoPipeServer;
+        }
     }
     return crawlThread_ ? ServingStart::Serving : ServingStart::NoCrawl;
 }
@@ -124,9 +127,7 @@ ServingStop Serving::Stop(DWORD waitMs)
 {
     const ULONGLONG deadline = GetTickCount64() + waitMs;
     if (crawlThread_) {
-        if (const DataServiceCalls* data = DataService()) {
-            data->crawlStop();
-        }
+        parts_.stopCrawl();
     }
     const bool ended = (!pipeThread_ || StopPipeServer(pipeThread_, deadline)) && Ended(crawlThread_, deadline);
     if (!ended) {

@@ -4,6 +4,7 @@
 // the data service's crawl for this user. Stopping is orderly: both threads
 // are asked to end and are waited for before Notes may be ended.
 #include "common/Handles.h"
+#include "common/PipeProtocol.h"
 
 #include <windows.h>
 
@@ -28,9 +29,28 @@ inline constexpr DWORD kServingStopWaitMs = 30000;
 // The crawl command the crawl-start thread sends for identity.
 std::wstring CrawlRequest(const std::wstring& identity);
 
+// The crawl-start thread: runs the data service's crawl loop for the
+// request it takes over (a heap-allocated std::wstring).
+DWORD WINAPI CrawlStartThread(void* parameter) noexcept;
+// Asks the data service's crawl to end; nothing when it is not bound.
+void StopDataServiceCrawl() noexcept;
+// Registers the crawl root and says why when it cannot; never fails serving.
+HRESULT RegisterCrawlRootOrSayWhy() noexcept;
+
+// What serving starts and how it asks each part to end: the program's own
+// parts unless a test puts in its own.
+struct ServingParts {
+    HRESULT (*registerCrawlRoot)() noexcept = &RegisterCrawlRootOrSayWhy;
+    std::wstring pipeName = kConnectorPipeName;
+    // Takes over its parameter, the crawl request.
+    LPTHREAD_START_ROUTINE crawl = &CrawlStartThread;
+    void (*stopCrawl)() noexcept = &StopDataServiceCrawl;
+};
+
 class Serving {
 public:
     Serving() = default;
+    explicit Serving(ServingParts parts) : parts_(std::move(parts)) {}
     ~Serving() = default;
     Serving(const Serving&) = delete;
     Serving& operator=(const Serving&) = delete;
@@ -38,11 +58,13 @@ public:
     // The calling thread must be in a COM apartment (for the registration).
     ServingStart Start();
     // Asks the crawl and the pipe server to end and waits for both, at most
-    // waitMs in all.
+    // waitMs in all. After Overdue the threads are left running, their
+    // handles kept: the caller leaves Notes alone and ends the process.
     ServingStop Stop(DWORD waitMs = kServingStopWaitMs);
     bool IsStarted() const { return static_cast<bool>(pipeThread_); }
 
 private:
+    ServingParts parts_;
     KernelHandle pipeThread_;
     KernelHandle crawlThread_;
 };

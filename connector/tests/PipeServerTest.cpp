@@ -14,6 +14,7 @@
 #include <notesapi.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -92,26 +93,12 @@ std::wstring AsText(const std::vector<BYTE>& bytes)
     return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
 }
 
-// The server looks at the stop flag after each connection and then waits
-// for the next client. Once it listens again it is past that look, and one
-// connection after the stop wakes it to see the flag. Only the test's own
-// clients use the pipe, so the connection is ours.
-bool WakeAndJoin(HANDLE thread, const std::wstring& name)
+// Every serving thread watches the stop in each of its waits: nothing but
+// the request is needed, whatever the clients do.
+bool StopServer(HANDLE thread, brw::Listener& listener)
 {
-    brw::FileHandle poke(
-        CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    const bool woken = static_cast<bool>(poke);
-    poke.reset(); // the server reads until the client goes
-    return woken && WaitForSingleObject(thread, kWaitMs) == WAIT_OBJECT_0;
-}
-
-bool StopServer(HANDLE thread, brw::Listener& listener, const std::wstring& name)
-{
-    if (!WaitNamedPipeW(name.c_str(), kWaitMs)) {
-        return false;
-    }
     listener.RequestStop();
-    return WakeAndJoin(thread, name);
+    return WaitForSingleObject(thread, kWaitMs) == WAIT_OBJECT_0;
 }
 
 // Clients to turn away before the real check runs again, and the process
@@ -146,7 +133,7 @@ protected:
         if (!thread_) {
             return;
         }
-        EXPECT_TRUE(StopServer(thread_.get(), listener_, pipeName_)) << "the server ends after a stop";
+        EXPECT_TRUE(StopServer(thread_.get(), listener_)) << "the server ends after a stop";
     }
     static DWORD WINAPI Serve(void* listener)
     {
@@ -219,17 +206,96 @@ TEST_F(PipeServer, ARequestWithoutItsNulStillEndsInsideTheBuffer)
     EXPECT_EQ(L"<failure/>", AsText(reply)) << "bytes that are no request";
 }
 
-TEST_F(PipeServer, ASecondClientWaitsForTheOneInstance)
+TEST_F(PipeServer, AClientBeyondTheServingThreadsWaitsForAFreeInstance)
 {
-    PipeClient first(pipeName_);
-    ASSERT_TRUE(first.Connected());
-    EXPECT_FALSE(WaitNamedPipeW(pipeName_.c_str(), 200)) << "busy while the first client is served";
-    ASSERT_TRUE(first.Send(RequestBytes(L"<get_modified_document_list db=\"mail\\one.nsf\"/>")));
+    std::vector<std::unique_ptr<PipeClient>> held;
+    for (unsigned i = 0; i < brw::kServingThreads; ++i) {
+        held.push_back(std::make_unique<PipeClient>(pipeName_));
+        ASSERT_TRUE(held.back()->Connected()) << "client " << i << " is served at once";
+    }
+    EXPECT_FALSE(WaitNamedPipeW(pipeName_.c_str(), 200)) << "busy while every instance serves a client";
+    ASSERT_TRUE(held.front()->Send(RequestBytes(L"<get_modified_document_list db=\"mail\\one.nsf\"/>")));
     std::vector<BYTE> reply;
-    ASSERT_TRUE(first.Receive(&reply));
-    first.Disconnect();
+    ASSERT_TRUE(held.front()->Receive(&reply));
+    held.front()->Disconnect();
     ASSERT_TRUE(Exchange(RequestBytes(L"<get_database_list/>"), &reply));
     EXPECT_NE(std::wstring::npos, AsText(reply).find(L"<path>mail\\one.nsf</path>"));
+}
+
+TEST_F(PipeServer, AStopEndsEveryServingThreadWhileClientsHoldTheirConnections)
+{
+    std::vector<std::unique_ptr<PipeClient>> held;
+    for (unsigned i = 0; i < brw::kServingThreads; ++i) {
+        held.push_back(std::make_unique<PipeClient>(pipeName_));
+        ASSERT_TRUE(held.back()->Connected()) << "client " << i;
+    }
+    ASSERT_TRUE(StopServer(thread_.get(), listener_)) << "no client's silence holds a thread";
+    thread_.reset();
+    std::vector<BYTE> reply;
+    for (const auto& client : held) {
+        EXPECT_FALSE(client->Send(RequestBytes(L"<get_database_list/>")) && client->Receive(&reply))
+            << "the instances are gone";
+    }
+}
+
+// Clients on threads of their own, each asking again and again for the
+// document of its own database: every reply is whole and is its own.
+struct DocumentAsker {
+    std::wstring pipeName;
+    std::wstring request;
+    std::wstring ownSubject; // as the reply carries it
+    int rounds = 0;
+    int wrongReplies = 0;
+
+    static DWORD WINAPI Run(void* parameter)
+    {
+        auto* asker = static_cast<DocumentAsker*>(parameter);
+        for (int round = 0; round < asker->rounds; ++round) {
+            PipeClient client(asker->pipeName);
+            std::vector<BYTE> reply;
+            const bool answered =
+                client.Connected() && client.Send(RequestBytes(asker->request)) && client.Receive(&reply);
+            const std::wstring text = AsText(reply);
+            if (!answered || text.find(asker->ownSubject) == std::wstring::npos ||
+                text.rfind(L"</document>") != text.size() - wcslen(L"</document>")) {
+                ++asker->wrongReplies;
+            }
+        }
+        return 0;
+    }
+};
+
+TEST_F(PipeServer, ManyClientsAtOnceGetTheirOwnWholeReplies)
+{
+    constexpr int kClients = 2 * brw::kServingThreads;
+    constexpr int kRounds = 15;
+    std::vector<DocumentAsker> askers(kClients);
+    for (int i = 0; i < kClients; ++i) {
+        const std::wstring database = brw::FormatText(L"mail\\asker%d.nsf", i);
+        ASSERT_TRUE(sandbox_.NewDatabase(database).succeeded);
+        const brwtest::NotesSandbox::ToolResult added = sandbox_.Notesdb(
+            L"add \"" + sandbox_.DataPath(database) + brw::FormatText(L"\" --form Memo --text Subject=asker%d", i));
+        ASSERT_TRUE(added.succeeded) << added.output;
+        const unsigned long id = std::strtoul(added.output.c_str(), nullptr, 16);
+        askers[i] = {pipeName_,
+                     L"<get_document db=\"" + database + L"\" tempdir=\"" + sandbox_.TempDir() +
+                         brw::FormatText(L"\" id=\"%lX\" attnum=\"0\" manage=\"false\" preview=\"false\"/>", id),
+                     brw::FormatText(L"<value>asker%d</value>", i), kRounds};
+    }
+    // Every thread started is waited for before the askers go.
+    std::vector<brw::KernelHandle> threads;
+    for (DocumentAsker& asker : askers) {
+        threads.emplace_back(CreateThread(nullptr, 0, &DocumentAsker::Run, &asker, 0, nullptr));
+        EXPECT_TRUE(threads.back());
+    }
+    for (const brw::KernelHandle& thread : threads) {
+        if (thread) {
+            EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread.get(), INFINITE));
+        }
+    }
+    for (int i = 0; i < kClients; ++i) {
+        EXPECT_EQ(0, askers[i].wrongReplies) << "client " << i;
+    }
 }
 
 TEST_F(PipeServer, ItsPipeAdmitsExactlyThisUserAndSystem)
@@ -328,10 +394,9 @@ TEST(PipeServerThread, StopsOnlyWhileItServes)
     EXPECT_EQ(0u, AsText(reply).find(L"<databases>"));
     client.Disconnect();
 
-    ASSERT_TRUE(WaitNamedPipeW(name.c_str(), kWaitMs));
     EXPECT_TRUE(brw::RequestPipeServerStop());
     EXPECT_TRUE(brw::RequestPipeServerStop()) << "a second stop is as good as the first";
-    ASSERT_TRUE(WakeAndJoin(server.Handle(), name));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(server.Handle(), kWaitMs));
     EXPECT_FALSE(brw::IsPipeServerRunning());
     EXPECT_FALSE(brw::RequestPipeServerStop()) << "the thread has left; its listener is gone";
 }
