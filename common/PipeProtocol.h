@@ -10,7 +10,8 @@
 
 namespace brw {
 
-// The connector's pipe; it serves one client at a time on one instance.
+// The connector's pipe; it serves a few clients at once, one request per
+// connection, and a client finding every instance busy waits for one.
 inline constexpr wchar_t kConnectorPipeName[] = L"\\\\.\\pipe\\QXServer";
 // Handler processes take turns at starting the connector through it.
 inline constexpr wchar_t kConnectorStartSemaphore[] = L"Global\\QXServer";
