@@ -5,7 +5,7 @@
 //
 // --once (the default) crawls the roots, processes what is queued and exits;
 // --loop keeps waiting for notifications and scope changes. --workers is the
-// number of items gathered at once (default 2).
+// number of items gathered at once (default 4).
 #include "common/Handles.h"
 #include "common/WideString.h"
 #include "platform/winsearch/core/StateFolder.h"
