@@ -38,31 +38,12 @@ std::unique_ptr<RunningProcess> Start(const std::wstring& commandLine)
 
 } // namespace
 
-ServerRegistration32::ServerRegistration32(std::wstring library) : library_(std::move(library))
-{
-    registered_ = Regsvr32(L"/s ") == 0;
-}
-
-ServerRegistration32::~ServerRegistration32()
-{
-    if (registered_) {
-        Regsvr32(L"/u /s ");
-    }
-}
-
-DWORD ServerRegistration32::Regsvr32(const std::wstring& switches) const
-{
-    wchar_t windows[MAX_PATH] = {};
-    GetWindowsDirectoryW(windows, MAX_PATH);
-    return RunToEnd(Quoted(std::wstring(windows) + L"\\syswow64\\regsvr32.exe") + L" " + switches + Quoted(library_))
-        .exitCode;
-}
-
 CrawlStage::CrawlStage(const wchar_t* scratchPrefix)
     : root_(scratchPrefix), state_(MakeStateFolder(root_)), settings_(HKEY_CURRENT_USER, kSettingsKey),
       standIn64_(StandIn64(L"BRWSearchStandIn.dll")),
-      standIn32_(BinaryIn32BitTree(L"platform\\winsearch\\BRWSearchStandIn.dll")),
-      monitor_(BinaryIn32BitTree(L"monitor32\\BRWMon32.dll")), handler_(BinaryIn64BitTree(L"handler\\BRWHandler.dll"))
+      standIn32_(ServerArchitecture::Bits32, BinaryIn32BitTree(L"platform\\winsearch\\BRWSearchStandIn.dll")),
+      monitor_(ServerArchitecture::Bits32, BinaryIn32BitTree(L"monitor32\\BRWMon32.dll")),
+      handler_(BinaryIn64BitTree(L"handler\\BRWHandler.dll"))
 {
 }
 

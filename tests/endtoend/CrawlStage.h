@@ -7,6 +7,7 @@
 // the three programs: the connector's pipe server, the indexer host in a
 // loop, and the crawl host. Ended and unregistered in reverse order.
 #include "tests/support/ProcessRun.h"
+#include "tests/support/ProgramRegistration.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/ServerRegistration.h"
 #include "tests/support/TestRegistry.h"
@@ -17,24 +18,6 @@
 #include <string>
 
 namespace brwtest {
-
-// A 32-bit server registered by the 32-bit regsvr32, in its own view, for
-// the life of the holder.
-class ServerRegistration32 {
-public:
-    explicit ServerRegistration32(std::wstring library);
-    ~ServerRegistration32();
-    ServerRegistration32(const ServerRegistration32&) = delete;
-    ServerRegistration32& operator=(const ServerRegistration32&) = delete;
-
-    bool Registered() const { return registered_; }
-
-private:
-    DWORD Regsvr32(const std::wstring& switches) const;
-
-    std::wstring library_;
-    bool registered_ = false;
-};
 
 // One report of the crawl host: "pass N ended at T ms, private K KB,
 // handles H".
@@ -86,8 +69,8 @@ private:
     std::wstring state_;
     ScratchKey settings_;
     ServerRegistration standIn64_;
-    ServerRegistration32 standIn32_;
-    ServerRegistration32 monitor_;
+    ProgramRegistration standIn32_;
+    ProgramRegistration monitor_;
     ServerRegistration handler_;
     std::unique_ptr<RunningProcess> connector_;
     std::unique_ptr<RunningProcess> indexer_;
