@@ -181,7 +181,8 @@ attachments=$(windows "$query" --type BRW/Attachment --max 100000 | tail -n 1 | 
 databases=$(find "$data_unix" -name '*.nsf' | wc -l)
 crawl_s=$(seconds "$done_ms")
 say "   summary: $databases databases, $((indexed - attachments)) documents and $attachments attachments indexed" \
-    "in $crawl_s s (from the connector's start), $(( indexed * 1000 / (done_ms > 0 ? done_ms : 1) )) documents/s"
+    "in $crawl_s s (from the connector's start), $(( (indexed - attachments) * 1000 / (done_ms > 0 ? done_ms : 1) ))" \
+    "documents/s, $(( indexed * 1000 / (done_ms > 0 ? done_ms : 1) )) items/s with the attachments"
 
 # ---------------------------------------------------------------------------
 step "5. Searching"
