@@ -9,6 +9,7 @@
 #include "common/DebugConsole.h"
 #include "common/Handles.h"
 #include "common/PipeProtocol.h"
+#include "common/SearchCatalogue.h"
 #include "connector/CrawlRoot.h"
 #include "connector/SettingsStore.h"
 #include "connector/UserIdentity.h"
@@ -134,14 +135,9 @@ protected:
 
     bool IsCrawlRootIncluded()
     {
-        brw::ComPtr<ISearchManager> manager;
-        brw::ComPtr<ISearchCatalogManager> catalog;
         brw::ComPtr<ISearchCrawlScopeManager> scope;
         BOOL included = FALSE;
-        return SUCCEEDED(CoCreateInstance(CLSID_CSearchManager, nullptr, CLSCTX_INPROC_SERVER, IID_ISearchManager,
-                                          manager.put_void())) &&
-               SUCCEEDED(manager->GetCatalog(L"SystemIndex", catalog.put())) &&
-               SUCCEEDED(catalog->GetCrawlScopeManager(scope.put())) &&
+        return SUCCEEDED(brw::OpenSystemCrawlScope(scope)) &&
                SUCCEEDED(scope->IncludedInCrawlScope(brw::CrawlRootUrl(brw::UserIdentity()).c_str(), &included)) &&
                included;
     }

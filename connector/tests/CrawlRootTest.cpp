@@ -6,6 +6,7 @@
 
 #include "common/ComHolders.h"
 #include "common/Handles.h"
+#include "common/SearchCatalogue.h"
 #include "connector/UserIdentity.h"
 #include "platform/winsearch/core/StateFolder.h"
 #include "tests/support/BuildTrees.h"
@@ -143,17 +144,7 @@ protected:
     }
 
     // A manager of its own each time, so answers come from what was saved.
-    static HRESULT OpenScope(ComPtr<ISearchCrawlScopeManager>& scope)
-    {
-        ComPtr<ISearchManager> manager;
-        ComPtr<ISearchCatalogManager> catalog;
-        HRESULT hr = CoCreateInstance(CLSID_CSearchManager, nullptr, CLSCTX_INPROC_SERVER, IID_ISearchManager,
-                                      manager.put_void());
-        if (SUCCEEDED(hr)) {
-            hr = manager->GetCatalog(L"SystemIndex", catalog.put());
-        }
-        return SUCCEEDED(hr) ? catalog->GetCrawlScopeManager(scope.put()) : hr;
-    }
+    static HRESULT OpenScope(ComPtr<ISearchCrawlScopeManager>& scope) { return brw::OpenSystemCrawlScope(scope); }
 
     static bool IsIncluded(const std::wstring& url)
     {

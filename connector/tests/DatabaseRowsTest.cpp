@@ -6,6 +6,7 @@
 #include "connector/DatabaseRows.h"
 
 #include "common/ComHolders.h"
+#include "common/SearchCatalogue.h"
 #include "connector/CrawlRoot.h"
 #include "connector/IndexExclusion.h"
 #include "connector/SettingsStore.h"
@@ -260,14 +261,9 @@ public:
 
     static bool IsIncluded(const std::wstring& url)
     {
-        brw::ComPtr<ISearchManager> manager;
-        brw::ComPtr<ISearchCatalogManager> catalog;
         brw::ComPtr<ISearchCrawlScopeManager> scope;
         BOOL included = FALSE;
-        return SUCCEEDED(CoCreateInstance(CLSID_CSearchManager, nullptr, CLSCTX_INPROC_SERVER, IID_ISearchManager,
-                                          manager.put_void())) &&
-               SUCCEEDED(manager->GetCatalog(L"SystemIndex", catalog.put())) &&
-               SUCCEEDED(catalog->GetCrawlScopeManager(scope.put())) &&
+        return SUCCEEDED(brw::OpenSystemCrawlScope(scope)) &&
                SUCCEEDED(scope->IncludedInCrawlScope(url.c_str(), &included)) && included;
     }
 
