@@ -123,27 +123,4 @@ inline std::wstring ListedData(const std::wstring& path)
     return data;
 }
 
-// Waits, by the registry's change notices, until the crawl has recorded a
-// time for path; false after timeoutMs.
-inline bool WaitForRecordedTime(const std::wstring& path, DWORD timeoutMs)
-{
-    brw::RegKey list = brw::settings::OpenForReading(HKEY_CURRENT_USER, kDatabases.c_str());
-    const brw::KernelHandle changed(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (RegNotifyChangeKeyValue(list.get(), FALSE, REG_NOTIFY_CHANGE_LAST_SET, changed.get(), TRUE) !=
-            ERROR_SUCCESS) {
-            return false;
-        }
-        if (!ListedData(path).empty() && ListedData(path) != L"<none>") {
-            return true;
-        }
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline ||
-            WaitForSingleObject(changed.get(), static_cast<DWORD>(deadline - now)) != WAIT_OBJECT_0) {
-            return false;
-        }
-    }
-}
-
 } // namespace

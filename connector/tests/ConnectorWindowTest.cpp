@@ -6,6 +6,7 @@
 #include "connector/DatabaseCommands.h"
 #include "connector/TrayAction.h"
 #include "connector/tests/ConnectorWindowFixture.h"
+#include "connector/tests/CrawlPassWatch.h"
 
 #include <windows.h>
 #include <dlgs.h>
@@ -131,12 +132,12 @@ TEST_F(ConnectorWindow, UpdateIndexNowRunsAPassAtOnce)
     ListDatabase(a);
     const HWND window = StartServing();
     ASSERT_NE(nullptr, window);
-    ASSERT_TRUE(WaitForRecordedTime(a, kPassWaitMs)) << "the pass at start";
+    ASSERT_TRUE(brwtest::WaitForRecordedTime(a, connector_->ProcessHandle(), kPassWaitMs)) << "the pass at start";
     // An empty time makes the next pass take every document and record a
     // time again.
     ListDatabase(a, L"");
     Command(window, IDM_UPDATE_INDEX_NOW);
-    EXPECT_TRUE(WaitForRecordedTime(a, kPassWaitMs)) << ListedData(a);
+    EXPECT_TRUE(brwtest::WaitForRecordedTime(a, connector_->ProcessHandle(), kPassWaitMs)) << ListedData(a);
     Exit(window);
 }
 
