@@ -54,6 +54,8 @@ public:
     // The crawl with a period in seconds; true once it is crawling.
     bool StartCrawl(DWORD periodSeconds);
     HANDLE IndexerProcess() const { return indexer_ ? indexer_->ProcessHandle() : nullptr; }
+    // What the indexer host printed so far; empty before it started.
+    std::string IndexerOutput() const { return indexer_ ? indexer_->OutputSoFar() : std::string(); }
 
     // Waits for the crawl host's report of a pass; false at the timeout or
     // when the crawl ended.

@@ -11,7 +11,10 @@
 //    `passes` more passes that find nothing changed, with the crawl host's
 //    private bytes and handle count after each.
 // Figures go to standard output. A benchmark, not a test: the completion of
-// part 1 is read from the catalogue's counts, asked every quarter second.
+// part 1 is read from the catalogue's queue and the indexer host's pass lines,
+// looked at every quarter second (the catalogue's item count is read once at
+// the end: reading it takes a whole read of the catalogue).
+#include "common/SearchCatalogue.h"
 #include "common/WideString.h"
 #include "connector/CrawlRoot.h"
 #include "connector/UserIdentity.h"
@@ -40,12 +43,74 @@ struct CatalogueCounts {
     long high = -1;
 };
 
-CatalogueCounts Counts(const brwtest::CrawlStage& stage)
+// A count that cannot be read stays -1, which never looks finished.
+CatalogueCounts Counts(bool withItems)
 {
     CatalogueCounts counts;
-    const std::string output = stage.Admin(L"count").output;
-    std::sscanf(output.c_str(), "items %ld queued %ld high %ld", &counts.items, &counts.queued, &counts.high);
+    brw::ComPtr<ISearchCatalogManager> catalogue;
+    if (FAILED(brw::OpenSystemCatalogue(catalogue))) {
+        return counts;
+    }
+    LONG incremental = 0;
+    LONG queued = 0;
+    LONG high = 0;
+    if (SUCCEEDED(catalogue->NumberOfItemsToIndex(&incremental, &queued, &high))) {
+        counts.queued = queued;
+        counts.high = high;
+    }
+    LONG items = 0;
+    if (withItems && SUCCEEDED(catalogue->NumberOfItems(&items))) {
+        counts.items = items;
+    }
     return counts;
+}
+
+// The host prints "indexing N" before a pass takes anything and "idle N"
+// after it has stored what it took.
+bool IndexerIsIdle(const std::string& output)
+{
+    const std::string lines = "\n" + output;
+    const size_t idle = lines.rfind("\nidle ");
+    const size_t indexing = lines.rfind("\nindexing ");
+    return idle != std::string::npos && (indexing == std::string::npos || idle > indexing);
+}
+
+// The machine's processor time, all processes on all processors, busy and
+// in all, so a figure comes with the load it was measured under.
+struct MachineTimes {
+    unsigned long long busy = 0;
+    unsigned long long all = 0;
+};
+
+unsigned long long Count(const FILETIME& time)
+{
+    return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+MachineTimes ReadMachineTimes()
+{
+    FILETIME idle{};
+    FILETIME kernel{}; // includes the idle time
+    FILETIME user{};
+    MachineTimes times;
+    if (GetSystemTimes(&idle, &kernel, &user)) {
+        times.all = Count(kernel) + Count(user);
+        times.busy = times.all - Count(idle);
+    }
+    return times;
+}
+
+void PrintMachineLoad(const MachineTimes& from, const MachineTimes& to, unsigned long documents)
+{
+    constexpr double kTicksPerMs = 10000.0;
+    const double busyMs = static_cast<double>(to.busy - from.busy) / kTicksPerMs;
+    const double allMs = static_cast<double>(to.all - from.all) / kTicksPerMs;
+    if (allMs <= 0) {
+        return;
+    }
+    std::printf("processors busy %.0f%% of the time (all processes, %lu processors); %.2f ms of processor time a "
+                "document\n",
+                100.0 * busyMs / allMs, GetActiveProcessorCount(ALL_PROCESSOR_GROUPS), busyMs / documents);
 }
 
 bool Generate(const brwtest::CrawlStage& stage, const std::wstring& database, unsigned long count)
@@ -69,22 +134,18 @@ bool Prepare(brwtest::CrawlStage& stage, const std::wstring& database, unsigned 
     return Generate(stage, database, count);
 }
 
-// Waits until the catalogue stops growing with nothing queued; the time of
-// the first of the two equal counts.
+// Everything is stored once nothing is queued and the host, looked at after
+// the queue, is idle: a pass still storing what it took would have announced
+// itself. The time is that of the poll that saw it.
 bool WaitUntilStored(brwtest::CrawlStage& stage, ULONGLONG* doneAt, CatalogueCounts* last)
 {
-    CatalogueCounts previous;
-    ULONGLONG previousAt = 0;
     for (;;) {
-        const CatalogueCounts now = Counts(stage);
-        const ULONGLONG at = GetTickCount64();
-        if (now.queued == 0 && now.high == 0 && now.items > 0 && now.items == previous.items) {
-            *doneAt = previousAt;
-            *last = now;
-            return true;
+        const CatalogueCounts queue = Counts(false);
+        if (queue.queued == 0 && queue.high == 0 && IndexerIsIdle(stage.IndexerOutput())) {
+            *doneAt = GetTickCount64();
+            *last = Counts(true);
+            return last->items > 0;
         }
-        previous = now;
-        previousAt = at;
         if (WaitForSingleObject(stage.IndexerProcess(), kCountIntervalMs) != WAIT_TIMEOUT) {
             std::printf("the indexer host ended early\n");
             return false;
@@ -113,6 +174,7 @@ int EndToEnd(unsigned long documents, RootState root)
         return 1;
     }
     const ULONGLONG start = GetTickCount64();
+    const MachineTimes startTimes = ReadMachineTimes();
     // One pass: the period is longer than the run.
     brwtest::PassReport pushed;
     if (!stage.StartCrawl(86400) || !stage.WaitForPass(1, kPassLimitMs, &pushed)) {
@@ -125,6 +187,7 @@ int EndToEnd(unsigned long documents, RootState root)
     if (!WaitUntilStored(stage, &doneAt, &counts)) {
         return 1;
     }
+    PrintMachineLoad(startTimes, ReadMachineTimes(), documents);
     const double seconds = static_cast<double>(doneAt - start) / kMsPerSecond;
     std::printf("stored: %ld items (documents, attachments, folders) in %.2f s\n", counts.items, seconds);
     std::printf("end to end: %.0f documents/s, %.0f items/s\n", documents / seconds, counts.items / seconds);

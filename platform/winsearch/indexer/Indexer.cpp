@@ -285,6 +285,8 @@ HRESULT Indexer::RunLoop(HANDLE stop)
         return HRESULT_FROM_WIN32(GetLastError());
     }
     for (unsigned long pass = 1;; ++pass) {
+        // With "idle" below, a watcher can tell a pass in progress from none.
+        WriteLine(FormatText(L"indexing %lu", pass));
         bool changed = false;
         HRESULT hr = Refresh(&changed);
         if (SUCCEEDED(hr)) {

@@ -4,7 +4,8 @@
 //   BRWSearchIndexer --stop         ends a looping host of the same state folder
 //
 // --once (the default) crawls the roots, processes what is queued and exits;
-// --loop keeps waiting for notifications and scope changes. --workers is the
+// --loop keeps waiting for notifications and scope changes, printing
+// "indexing N" as pass N begins and "idle N" once it has stored its items. --workers is the
 // number of items gathered at once (default 4).
 #include "common/Handles.h"
 #include "common/WideString.h"
