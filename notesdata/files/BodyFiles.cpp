@@ -45,30 +45,39 @@ bool IsReadOnlyFile(const std::wstring& path)
 // Created with its finished attributes: the creating handle may still
 // write, and the reply names the file only once it is complete. Setting them
 // afterwards costs another open of the file.
-HANDLE CreateForWriting(const std::wstring& path)
+HANDLE CreateForWriting(const std::wstring& path, DWORD disposition)
 {
-    return CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, kFinishedFileAttributes, nullptr);
+    return CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition, kFinishedFileAttributes, nullptr);
 }
 
 // A body left by an earlier process of the same ids (they are reused) is
-// finished, so read-only; it is replaced.
+// finished, so read-only; a new file takes its place.
+FileHandle ReplaceBodyFile(const std::wstring& path)
+{
+    if (IsReadOnlyFile(path)) {
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    DeleteFileW(path.c_str());
+    FileHandle file(CreateForWriting(path, CREATE_NEW));
+    if (!file) {
+        LogLong(L"ExportAs failed: ", static_cast<long>(GetLastError()));
+    }
+    return file;
+}
+
+// The name is new but for a reused id, so the file is created, not
+// overwritten: an overwrite truncates, and some file systems write a
+// truncated file's new data out at close, though a body lives only until
+// its filter has read it.
 FileHandle OpenBodyFile(const std::wstring& path)
 {
-    FileHandle file(CreateForWriting(path));
+    FileHandle file(CreateForWriting(path, CREATE_NEW));
     if (file) {
         return file;
     }
-    DWORD error = GetLastError();
-    if (error == ERROR_ACCESS_DENIED && IsReadOnlyFile(path)) {
-        if (!SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL)) {
-            LogLong(L"ExportAs failed: ", static_cast<long>(GetLastError()));
-            return FileHandle();
-        }
-        file.reset(CreateForWriting(path));
-        if (file) {
-            return file;
-        }
-        error = GetLastError();
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_EXISTS) {
+        return ReplaceBodyFile(path);
     }
     LogLong(L"ExportAs failed: ", static_cast<long>(error));
     return FileHandle();

@@ -170,9 +170,14 @@ STATUS FindFrom(NOTEHANDLE h, size_t from, const char* name, WORD nameLength, BL
     return ERR_ITEM_NOT_FOUND;
 }
 
+// Overwrites as Notes does, but creates when it can: an overwrite truncates,
+// and ext4 writes a truncated file's data out at close.
 bool WriteAll(const std::wstring& path, const BYTE* data, DWORD size)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS) {
+        file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
