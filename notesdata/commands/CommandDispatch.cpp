@@ -13,18 +13,20 @@ constexpr int kNoCommand = 1;
 // only nests.
 class ComForOneCommand {
 public:
-    ComForOneCommand() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ComForOneCommand() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
     ~ComForOneCommand()
     {
-        if (initialised_) {
+        if (SUCCEEDED(result_)) {
             CoUninitialize();
         }
     }
+    // Whether the thread's apartment was there before and stays after.
+    bool Nested() const { return result_ == S_FALSE; }
     ComForOneCommand(const ComForOneCommand&) = delete;
     ComForOneCommand& operator=(const ComForOneCommand&) = delete;
 
 private:
-    bool initialised_;
+    HRESULT result_;
 };
 
 // A locale comparison that must report equal, case included, as the names
@@ -52,7 +54,8 @@ int RunParsed(const RequestXml& request, const CommandEntry* commands, size_t co
 
 } // namespace
 
-int DispatchRequest(const CommandEntry* commands, size_t count, ReplyWriter* writer, const wchar_t* request)
+int DispatchRequest(const CommandEntry* commands, size_t count, ReplyWriter* writer, const wchar_t* request,
+                    DomClass* domClass)
 {
     if (writer == nullptr || request == nullptr) {
         return kNoCommand;
@@ -60,7 +63,7 @@ int DispatchRequest(const CommandEntry* commands, size_t count, ReplyWriter* wri
     ComForOneCommand com;
     // The DOM objects go before COM does.
     RequestXml parsed;
-    if (!parsed.Load(request)) {
+    if (!parsed.Load(request, com.Nested() ? domClass : nullptr)) {
         return kNoCommand;
     }
     return RunParsed(parsed, commands, count, writer);

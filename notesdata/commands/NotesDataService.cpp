@@ -49,7 +49,7 @@ int NotesDataService::Execute(ReplyWriter* writer, const wchar_t* request)
 {
     // Exceptions never leave the library: its caller has a runtime of its own.
     try {
-        return DispatchRequest(kCommands, std::size(kCommands), writer, request);
+        return DispatchRequest(kCommands, std::size(kCommands), writer, request, &domClass_);
     } catch (const std::bad_alloc&) {
         return 1;
     }

@@ -1,6 +1,7 @@
 #pragma once
 // The data service the command client runs requests through: Notes stays
 // initialised for the process while a service lives.
+#include "notesdata/commands/DomClass.h"
 #include "notesdata/commands/ExecuteCommand.h"
 #include "notesdata/files/RtfExporter.h"
 
@@ -22,6 +23,9 @@ public:
 private:
     volatile LONG references_ = 0;
     std::optional<RtfExporterReference> exporter_;
+    // Goes with the service, which its owner releases on its own thread
+    // before that thread's apartment ends.
+    DomClass domClass_;
 };
 
 } // namespace brw

@@ -1,16 +1,13 @@
 #include "notesdata/commands/RequestXml.h"
 
+#include "notesdata/commands/DomClass.h"
+
 #include <cwchar>
 #include <optional>
 
 namespace brw {
 namespace {
 
-// The DOM document class and interface of MSXML 3.0's version-independent
-// DOMDocument; named here because the SDK headers map the plain name to a
-// later version.
-constexpr CLSID kDomDocumentClass = {0x2933BF90, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
-constexpr IID kDomDocumentInterface = {0x2933BF81, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 // IXMLDOMDocument2, which carries the parser's named properties.
 constexpr IID kDomDocumentPropertiesInterface = {
     0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
@@ -77,14 +74,16 @@ std::optional<std::wstring> AttributeText(IXMLDOMElement* element, const wchar_t
 
 } // namespace
 
-bool RequestXml::Load(const wchar_t* request)
+bool RequestXml::Load(const wchar_t* request, DomClass* domClass)
 {
     if (request == nullptr || DeclaresDocumentType(request)) {
         return false;
     }
-    if (FAILED(CoCreateInstance(kDomDocumentClass, nullptr, CLSCTX_INPROC_SERVER, kDomDocumentInterface,
-                                reinterpret_cast<void**>(document_.put()))) ||
-        !ConfineParser(document_.get())) {
+    const HRESULT created = domClass
+                                ? domClass->CreateDocument(document_.put())
+                                : CoCreateInstance(kDomDocumentClass, nullptr, CLSCTX_INPROC_SERVER,
+                                                   kDomDocumentInterface, reinterpret_cast<void**>(document_.put()));
+    if (FAILED(created) || !document_ || !ConfineParser(document_.get())) {
         return false;
     }
     Bstr text(SysAllocString(request));

@@ -11,11 +11,14 @@
 
 namespace brw {
 
+class DomClass;
+
 class RequestXml {
 public:
     // Parses request; false when the DOM cannot be made, the text is not
-    // XML, or there is no document element.
-    bool Load(const wchar_t* request);
+    // XML, or there is no document element. The DOM comes from domClass
+    // when one is given.
+    bool Load(const wchar_t* request, DomClass* domClass = nullptr);
 
     const std::wstring& CommandName() const { return name_; }
     IXMLDOMElement* Element() const { return element_.get(); }

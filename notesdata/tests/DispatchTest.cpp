@@ -2,12 +2,15 @@
 // known or not, with their attributes read by the shared rules.
 #include "connector/ReplyBuffer.h"
 #include "notesdata/commands/CommandDispatch.h"
+#include "notesdata/commands/DomClass.h"
 #include "notesdata/commands/RequestXml.h"
 
 #include <objbase.h>
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -50,12 +53,31 @@ struct Dispatched {
     std::wstring reply;
 };
 
-Dispatched Dispatch(const std::wstring& request)
+Dispatched Dispatch(const std::wstring& request, brw::DomClass* domClass = nullptr)
 {
     brw::ReplyBuffer reply;
-    int result = brw::DispatchRequest(kCommands, 1, &reply, request.c_str());
+    int result = brw::DispatchRequest(kCommands, 1, &reply, request.c_str(), domClass);
     return {result, reply.Text()};
 }
+
+// COM on the calling thread for the life of the object.
+class Apartment {
+public:
+    Apartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~Apartment()
+    {
+        if (SUCCEEDED(result_)) {
+            CoUninitialize();
+        }
+    }
+    Apartment(const Apartment&) = delete;
+    Apartment& operator=(const Apartment&) = delete;
+
+private:
+    HRESULT result_;
+};
+
+constexpr wchar_t kEcho[] = L"<get_document db=\"x\"/>";
 
 TEST(Dispatch, KnownCommandRunsWithItsAttributes)
 {
@@ -129,6 +151,53 @@ TEST(Dispatch, LeavesTheCallersComAsItFoundIt)
     EXPECT_EQ(S_FALSE, CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     CoUninitialize();
     CoUninitialize();
+}
+
+// The DOM's class object a service keeps: used on the thread that owns it
+// while that thread's COM lasts, and never where COM comes and goes with
+// each request.
+TEST(DispatchDomClass, RequestsParseOnTheOwningThreadAndOnOthers)
+{
+    brw::DomClass domClass;
+    Apartment apartment;
+    for (int request = 0; request < 3; ++request) {
+        EXPECT_EQ(L"x|text|init", Dispatch(kEcho, &domClass).reply) << "request " << request;
+    }
+    std::wstring elsewhere;
+    std::thread other([&] {
+        Apartment own;
+        elsewhere = Dispatch(kEcho, &domClass).reply;
+    });
+    other.join();
+    EXPECT_EQ(L"x|text|init", elsewhere);
+}
+
+TEST(DispatchDomClass, AThreadWithoutComOfItsOwnParsesEveryRequestAfresh)
+{
+    brw::DomClass domClass;
+    std::wstring replies;
+    std::thread bare([&] {
+        // Each request brings COM up and takes it down again.
+        for (int request = 0; request < 3; ++request) {
+            replies += Dispatch(kEcho, &domClass).reply + L";";
+        }
+    });
+    bare.join();
+    EXPECT_EQ(L"x|text|init;x|text|init;x|text|init;", replies);
+    Apartment apartment;
+    EXPECT_EQ(L"x|text|init", Dispatch(kEcho, &domClass).reply) << "the class is still to be claimed";
+}
+
+TEST(DispatchDomClass, ADomClassOutlivingItsOwnersApartmentIsLeftAlone)
+{
+    auto domClass = std::make_unique<brw::DomClass>();
+    std::thread owner([&] {
+        Apartment apartment;
+        Dispatch(kEcho, domClass.get());
+    });
+    owner.join();
+    domClass.reset(); // on another thread, after the owner's COM ended
+    SUCCEED();
 }
 
 } // namespace
