@@ -1,10 +1,10 @@
-#include "connector/AdmittedClients.h"
+#include "common/AdmittedProcesses.h"
 
 #include "common/TokenUser.h"
 
 namespace brw {
 
-bool AdmittedClients::Admits(DWORD processId) noexcept
+bool AdmittedProcesses::Admits(DWORD processId) noexcept
 {
     if (IsKnown(processId)) {
         return true;
@@ -20,7 +20,7 @@ bool AdmittedClients::Admits(DWORD processId) noexcept
     return true;
 }
 
-bool AdmittedClients::IsKnown(DWORD processId) const noexcept
+bool AdmittedProcesses::IsKnown(DWORD processId) const noexcept
 {
     for (const Entry& entry : entries_) {
         if (entry.process && entry.processId == processId) {
@@ -30,7 +30,7 @@ bool AdmittedClients::IsKnown(DWORD processId) const noexcept
     return false;
 }
 
-void AdmittedClients::Remember(DWORD processId, KernelHandle process) noexcept
+void AdmittedProcesses::Remember(DWORD processId, KernelHandle process) noexcept
 {
     Entry& slot = entries_[nextSlot_];
     slot.processId = processId;

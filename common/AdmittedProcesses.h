@@ -1,9 +1,11 @@
 #pragma once
-// The client processes a serving thread has admitted, so that the admission
-// check (several calls into the system per connection) runs once per client
-// process instead of once per request. Each entry holds the process open:
-// while a handle to it exists its id cannot be given to another process, so
-// the id keeps naming the process that was checked. Refusals are not kept.
+// The processes at the other end of a pipe that a check has admitted (the
+// connector's clients, the handler's connector), so that the check (several
+// calls into the system) runs once per process instead of once per
+// exchange. Each entry holds the process open: while a handle to it exists
+// its id cannot be given to another process, so the id keeps naming the
+// process that was checked. Refusals are not kept. Not locked: one owner
+// thread, or the owner's lock.
 #include "common/Handles.h"
 
 #include <windows.h>
@@ -13,17 +15,18 @@
 
 namespace brw {
 
-// Decides from a connected client's process id whether it may be served.
-using ClientAdmission = bool (*)(DWORD clientProcessId);
+// Decides from the process id at the other end whether it may be trusted.
+using ProcessAdmission = bool (*)(DWORD processId);
 
-class AdmittedClients {
+class AdmittedProcesses {
 public:
-    // The indexer's protocol hosts and the shell: a handful of processes.
+    // The indexer's protocol hosts and the shell, or one connector: a
+    // handful of processes.
     static constexpr std::size_t kCapacity = 8;
 
-    explicit AdmittedClients(ClientAdmission check) noexcept : check_(check) {}
-    AdmittedClients(const AdmittedClients&) = delete;
-    AdmittedClients& operator=(const AdmittedClients&) = delete;
+    explicit AdmittedProcesses(ProcessAdmission check) noexcept : check_(check) {}
+    AdmittedProcesses(const AdmittedProcesses&) = delete;
+    AdmittedProcesses& operator=(const AdmittedProcesses&) = delete;
 
     // True when the check admits the process, asked only the first time.
     bool Admits(DWORD processId) noexcept;
@@ -37,7 +40,7 @@ private:
     bool IsKnown(DWORD processId) const noexcept;
     void Remember(DWORD processId, KernelHandle process) noexcept;
 
-    ClientAdmission check_;
+    ProcessAdmission check_;
     std::array<Entry, kCapacity> entries_;
     std::size_t nextSlot_ = 0; // the oldest entry goes first
 };

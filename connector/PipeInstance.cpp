@@ -42,7 +42,7 @@ FileHandle CreatePipeInstance(const std::wstring& pipeName, InstanceOrder order)
     return pipe;
 }
 
-PipeInstance::PipeInstance(FileHandle pipe, HANDLE stop, ClientAdmission admits) noexcept
+PipeInstance::PipeInstance(FileHandle pipe, HANDLE stop, ProcessAdmission admits) noexcept
     : pipe_(std::move(pipe)), stop_(stop), admitted_(admits),
       ioDone_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) // manual reset, as overlapped I/O needs
 {

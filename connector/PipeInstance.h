@@ -3,8 +3,8 @@
 // serves it: one request per connection, run through that thread's command
 // context. Every wait also watches the listener's stop event, so a stop ends
 // the loop at once, even while a client holds the connection open.
+#include "common/AdmittedProcesses.h"
 #include "common/Handles.h"
-#include "connector/AdmittedClients.h"
 
 #include <windows.h>
 
@@ -24,7 +24,7 @@ FileHandle CreatePipeInstance(const std::wstring& pipeName, InstanceOrder order)
 class PipeInstance {
 public:
     // Takes the instance over; stop must outlive this object.
-    PipeInstance(FileHandle pipe, HANDLE stop, ClientAdmission admits) noexcept;
+    PipeInstance(FileHandle pipe, HANDLE stop, ProcessAdmission admits) noexcept;
     PipeInstance(const PipeInstance&) = delete;
     PipeInstance& operator=(const PipeInstance&) = delete;
 
@@ -51,7 +51,7 @@ private:
 
     FileHandle pipe_;
     HANDLE stop_;
-    AdmittedClients admitted_;
+    AdmittedProcesses admitted_;
     KernelHandle ioDone_;
     OVERLAPPED io_ = {};
 };

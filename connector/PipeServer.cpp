@@ -37,7 +37,7 @@ public:
 
 // Made, used and freed on the calling thread: a context belongs to its
 // thread.
-void Serve(FileHandle instance, HANDLE stop, ClientAdmission admits) noexcept
+void Serve(FileHandle instance, HANDLE stop, ProcessAdmission admits) noexcept
 {
     const CommandContextHandle context = MakeCommandContext();
     if (!context) {
@@ -67,7 +67,7 @@ bool IsPipeServerRunning() noexcept
 
 Listener::Listener(std::wstring pipeName) : Listener(std::move(pipeName), &RunsAsOwnUser) {}
 
-Listener::Listener(std::wstring pipeName, ClientAdmission admits)
+Listener::Listener(std::wstring pipeName, ProcessAdmission admits)
     : pipeName_(std::move(pipeName)), admits_(admits != nullptr ? admits : &RunsAsOwnUser),
       stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) // manual reset: every thread sees it
 {

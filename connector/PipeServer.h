@@ -26,7 +26,7 @@ class Listener {
 public:
     // Serves clients that run as the user this process runs as.
     explicit Listener(std::wstring pipeName = kConnectorPipeName);
-    Listener(std::wstring pipeName, ClientAdmission admits);
+    Listener(std::wstring pipeName, ProcessAdmission admits);
     virtual ~Listener();
     Listener(const Listener&) = delete;
     Listener& operator=(const Listener&) = delete;
@@ -48,7 +48,7 @@ private:
     void StartLaterInstances();
 
     std::wstring pipeName_;
-    ClientAdmission admits_;
+    ProcessAdmission admits_;
     KernelHandle stop_;
     FileHandle firstInstance_;
     std::vector<KernelHandle> laterThreads_;

@@ -1,7 +1,7 @@
-// The admission a serving thread remembers: asked once per admitted process,
+// The admissions a pipe end remembers: asked once per admitted process,
 // every time for a refused one or one it cannot hold, the oldest forgotten
 // when the list is full.
-#include "connector/AdmittedClients.h"
+#include "common/AdmittedProcesses.h"
 
 #include "common/Handles.h"
 
@@ -57,17 +57,17 @@ private:
     DWORD id_ = 0;
 };
 
-class AdmittedClients : public ::testing::Test {
+class AdmittedProcesses : public ::testing::Test {
 protected:
     void SetUp() override
     {
         g_checks = 0;
         g_verdict = true;
     }
-    brw::AdmittedClients admitted_{&CountedCheck};
+    brw::AdmittedProcesses admitted_{&CountedCheck};
 };
 
-TEST_F(AdmittedClients, AnAdmittedProcessIsCheckedOnce)
+TEST_F(AdmittedProcesses, AnAdmittedProcessIsCheckedOnce)
 {
     for (int connection = 0; connection < 3; ++connection) {
         EXPECT_TRUE(admitted_.Admits(GetCurrentProcessId())) << "connection " << connection;
@@ -75,7 +75,7 @@ TEST_F(AdmittedClients, AnAdmittedProcessIsCheckedOnce)
     EXPECT_EQ(1, g_checks);
 }
 
-TEST_F(AdmittedClients, ARefusedProcessIsCheckedEveryTime)
+TEST_F(AdmittedProcesses, ARefusedProcessIsCheckedEveryTime)
 {
     g_verdict = false;
     EXPECT_FALSE(admitted_.Admits(GetCurrentProcessId()));
@@ -85,7 +85,7 @@ TEST_F(AdmittedClients, ARefusedProcessIsCheckedEveryTime)
     EXPECT_TRUE(admitted_.Admits(GetCurrentProcessId())) << "a later verdict counts";
 }
 
-TEST_F(AdmittedClients, AProcessThatCannotBeHeldIsCheckedEveryTime)
+TEST_F(AdmittedProcesses, AProcessThatCannotBeHeldIsCheckedEveryTime)
 {
     // No process has this id, so none can be held to keep the id its own.
     EXPECT_TRUE(admitted_.Admits(0xFFFFFFF0));
@@ -93,22 +93,22 @@ TEST_F(AdmittedClients, AProcessThatCannotBeHeldIsCheckedEveryTime)
     EXPECT_EQ(2, g_checks);
 }
 
-TEST_F(AdmittedClients, TheOldestIsForgottenWhenTheListIsFull)
+TEST_F(AdmittedProcesses, TheOldestIsForgottenWhenTheListIsFull)
 {
     std::vector<std::unique_ptr<IdleProcess>> clients;
-    for (size_t i = 0; i <= brw::AdmittedClients::kCapacity; ++i) {
+    for (size_t i = 0; i <= brw::AdmittedProcesses::kCapacity; ++i) {
         clients.push_back(std::make_unique<IdleProcess>());
         ASSERT_NE(0u, clients.back()->Id()) << "client " << i;
     }
-    for (size_t i = 0; i < brw::AdmittedClients::kCapacity; ++i) {
+    for (size_t i = 0; i < brw::AdmittedProcesses::kCapacity; ++i) {
         EXPECT_TRUE(admitted_.Admits(clients[i]->Id()));
     }
     EXPECT_TRUE(admitted_.Admits(clients.back()->Id()));
-    EXPECT_EQ(static_cast<int>(brw::AdmittedClients::kCapacity + 1), g_checks);
+    EXPECT_EQ(static_cast<int>(brw::AdmittedProcesses::kCapacity + 1), g_checks);
     EXPECT_TRUE(admitted_.Admits(clients[1]->Id())) << "still known";
-    EXPECT_EQ(static_cast<int>(brw::AdmittedClients::kCapacity + 1), g_checks);
+    EXPECT_EQ(static_cast<int>(brw::AdmittedProcesses::kCapacity + 1), g_checks);
     EXPECT_TRUE(admitted_.Admits(clients[0]->Id())) << "forgotten, so checked again";
-    EXPECT_EQ(static_cast<int>(brw::AdmittedClients::kCapacity + 2), g_checks);
+    EXPECT_EQ(static_cast<int>(brw::AdmittedProcesses::kCapacity + 2), g_checks);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "handler/pipe/PipeClient.h"
 
+#include "common/AdmittedProcesses.h"
 #include "common/FailureTrail.h"
 #include "common/Handles.h"
 #include "common/TokenUser.h"
@@ -13,16 +14,27 @@ namespace {
 
 constexpr size_t kReadBytes = 32768;
 
-// The identity the pipe was opened with: an impersonated user, else the
-// process's own.
-bool ActingUserIs(const TOKEN_USER* server)
-{
-    KernelHandle thread;
-    if (OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, kCheckAccessAsProcess, thread.put())) {
-        const HeapBlock<TOKEN_USER> impersonated = ReadTokenUser(thread.get());
-        return IsSameUser(impersonated.get(), server);
+// The connectors found to run as this process's user. The protocol host
+// exchanges on several threads at once, so the list has a lock.
+class OwnServers {
+public:
+    bool Admits(DWORD processId) noexcept
+    {
+        AcquireSRWLockExclusive(&lock_);
+        const bool admitted = admitted_.Admits(processId);
+        ReleaseSRWLockExclusive(&lock_);
+        return admitted;
     }
-    return IsSameUser(OwnProcessUser(), server);
+
+private:
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    AdmittedProcesses admitted_{&RunsAsOwnUser};
+};
+
+OwnServers& KnownOwnServers()
+{
+    static OwnServers servers;
+    return servers;
 }
 
 // Only a missing pipe is a reason to start the connector and only a busy one
@@ -154,8 +166,13 @@ bool IsServerOfSameUser(HANDLE pipe) noexcept
     if (!GetNamedPipeServerProcessId(pipe, &serverId)) {
         return false;
     }
-    const HeapBlock<TOKEN_USER> theirs = ReadProcessIdUser(serverId);
-    return ActingUserIs(theirs.get());
+    KernelHandle thread;
+    if (OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, kCheckAccessAsProcess, thread.put())) {
+        // An impersonated user is rare and is checked every time.
+        const HeapBlock<TOKEN_USER> impersonated = ReadTokenUser(thread.get());
+        return IsSameUser(impersonated.get(), ReadProcessIdUser(serverId).get());
+    }
+    return KnownOwnServers().Admits(serverId);
 }
 
 HRESULT ExchangeOverPipe(const PipeEndpoint& endpoint, PipeReply* reply, const wchar_t* request)

@@ -13,7 +13,8 @@ constexpr DWORD kPipeWaitMs = 20000;
 constexpr size_t kMaxReplyBytes = 256u * 1024u * 1024u;
 
 // True when the process at the server end of the pipe runs as the user this
-// thread acts for (the impersonated one, else the process's own).
+// thread acts for (the impersonated one, else the process's own). A server
+// found to run as the process's own user is remembered while it runs.
 bool IsServerOfSameUser(HANDLE pipe) noexcept;
 
 // Where an exchange goes, what it does when the pipe is missing and whom it
