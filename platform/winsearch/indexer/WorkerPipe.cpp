@@ -29,13 +29,14 @@ HRESULT WriteAll(HANDLE pipe, const char* data, DWORD size)
     return S_OK;
 }
 
-// S_FALSE for a pipe closed before the first byte.
-HRESULT ReadAll(HANDLE pipe, char* data, DWORD size)
+// Reads at least `least` bytes and at most `most`; S_FALSE for a pipe
+// closed before the first byte.
+HRESULT ReadAtLeast(HANDLE pipe, char* data, DWORD least, DWORD most, DWORD* got)
 {
     DWORD done = 0;
-    while (done < size) {
+    while (done < least) {
         DWORD read = 0;
-        if (!ReadFile(pipe, data + done, size - done, &read, nullptr)) {
+        if (!ReadFile(pipe, data + done, most - done, &read, nullptr)) {
             const DWORD error = GetLastError();
             if ((error == ERROR_BROKEN_PIPE || error == ERROR_PIPE_NOT_CONNECTED) && done == 0) {
                 return S_FALSE;
@@ -47,6 +48,32 @@ HRESULT ReadAll(HANDLE pipe, char* data, DWORD size)
         }
         done += read;
     }
+    *got = done;
+    return S_OK;
+}
+
+std::string Framed(const std::string& bytes)
+{
+    std::string frame(sizeof(DWORD), '\0');
+    const DWORD size = static_cast<DWORD>(bytes.size());
+    std::memcpy(frame.data(), &size, sizeof(size));
+    return frame + bytes;
+}
+
+// The payload begun by the first `got` bytes of a frame; *missing is what is
+// still to come. Each side sends a frame in one write and then waits for
+// the answer, so a first read holds no part of a next frame.
+HRESULT BeginPayload(const char* first, DWORD got, std::string* bytes, DWORD* missing)
+{
+    DWORD size = 0;
+    std::memcpy(&size, first, sizeof(size));
+    const DWORD payload = got - static_cast<DWORD>(sizeof(size));
+    if (size > kMaxFrameBytes || payload > size) {
+        return HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
+    }
+    bytes->assign(first + sizeof(size), payload);
+    bytes->resize(size);
+    *missing = size - payload;
     return S_OK;
 }
 
@@ -54,23 +81,23 @@ HRESULT ReadAll(HANDLE pipe, char* data, DWORD size)
 
 HRESULT WriteFrame(HANDLE pipe, const std::string& bytes)
 {
-    const DWORD size = static_cast<DWORD>(bytes.size());
-    HRESULT hr = WriteAll(pipe, reinterpret_cast<const char*>(&size), sizeof(size));
-    return SUCCEEDED(hr) ? WriteAll(pipe, bytes.data(), size) : hr;
+    const std::string frame = Framed(bytes);
+    return WriteAll(pipe, frame.data(), static_cast<DWORD>(frame.size()));
 }
 
 HRESULT ReadFrame(HANDLE pipe, std::string* bytes)
 {
-    DWORD size = 0;
-    HRESULT hr = ReadAll(pipe, reinterpret_cast<char*>(&size), sizeof(size));
-    if (hr != S_OK) {
+    char first[kFirstReadBytes];
+    DWORD got = 0;
+    HRESULT hr = ReadAtLeast(pipe, first, sizeof(DWORD), sizeof(first), &got);
+    DWORD missing = 0;
+    if (hr == S_OK) {
+        hr = BeginPayload(first, got, bytes, &missing);
+    }
+    if (hr != S_OK || missing == 0) {
         return hr;
     }
-    if (size > kMaxFrameBytes) {
-        return HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
-    }
-    bytes->resize(size);
-    hr = ReadAll(pipe, bytes->data(), size);
+    hr = ReadAtLeast(pipe, bytes->data() + (bytes->size() - missing), missing, missing, &got);
     return hr == S_FALSE ? HRESULT_FROM_WIN32(ERROR_HANDLE_EOF) : hr;
 }
 
@@ -121,16 +148,18 @@ HRESULT OverlappedPipe::Connect(ULONGLONG deadline)
     return Wait(&overlapped, deadline, &ignored);
 }
 
-HRESULT OverlappedPipe::Transfer(bool write, char* data, DWORD size, ULONGLONG deadline)
+// Moves at least `least` of the `size` bytes at data; *moved says how many.
+HRESULT OverlappedPipe::Transfer(bool write, char* data, DWORD least, DWORD size, ULONGLONG deadline, DWORD* moved)
 {
-    while (size > 0) {
+    DWORD done = 0;
+    while (done < least) {
         OVERLAPPED overlapped{};
         overlapped.hEvent = event_.get();
         ResetEvent(event_.get());
         DWORD transferred = 0;
-        const BOOL done = write ? WriteFile(pipe_.get(), data, size, nullptr, &overlapped)
-                                : ReadFile(pipe_.get(), data, size, nullptr, &overlapped);
-        if (!done && GetLastError() != ERROR_IO_PENDING) {
+        const BOOL finished = write ? WriteFile(pipe_.get(), data + done, size - done, nullptr, &overlapped)
+                                    : ReadFile(pipe_.get(), data + done, size - done, nullptr, &overlapped);
+        if (!finished && GetLastError() != ERROR_IO_PENDING) {
             const DWORD error = GetLastError();
             return error == ERROR_BROKEN_PIPE ? GTHR_E_FILTER_PROCESS_TERMINATED : HRESULT_FROM_WIN32(error);
         }
@@ -141,33 +170,33 @@ HRESULT OverlappedPipe::Transfer(bool write, char* data, DWORD size, ULONGLONG d
         if (transferred == 0) {
             return GTHR_E_FILTER_PROCESS_TERMINATED;
         }
-        data += transferred;
-        size -= transferred;
+        done += transferred;
     }
+    *moved = done;
     return S_OK;
 }
 
 HRESULT OverlappedPipe::Write(const std::string& bytes, ULONGLONG deadline)
 {
-    std::string frame(sizeof(DWORD), '\0');
-    const DWORD size = static_cast<DWORD>(bytes.size());
-    std::memcpy(frame.data(), &size, sizeof(size));
-    frame += bytes;
-    return Transfer(true, frame.data(), static_cast<DWORD>(frame.size()), deadline);
+    std::string frame = Framed(bytes);
+    const DWORD size = static_cast<DWORD>(frame.size());
+    DWORD moved = 0;
+    return Transfer(true, frame.data(), size, size, deadline, &moved);
 }
 
 HRESULT OverlappedPipe::Read(std::string* bytes, ULONGLONG deadline)
 {
-    DWORD size = 0;
-    HRESULT hr = Transfer(false, reinterpret_cast<char*>(&size), sizeof(size), deadline);
-    if (FAILED(hr)) {
+    char first[kFirstReadBytes];
+    DWORD got = 0;
+    HRESULT hr = Transfer(false, first, sizeof(DWORD), sizeof(first), deadline, &got);
+    DWORD missing = 0;
+    if (SUCCEEDED(hr)) {
+        hr = BeginPayload(first, got, bytes, &missing);
+    }
+    if (FAILED(hr) || missing == 0) {
         return hr;
     }
-    if (size > kMaxFrameBytes) {
-        return HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
-    }
-    bytes->resize(size);
-    return size == 0 ? S_OK : Transfer(false, bytes->data(), size, deadline);
+    return Transfer(false, bytes->data() + (bytes->size() - missing), missing, missing, deadline, &got);
 }
 
 } // namespace brw::winsearch

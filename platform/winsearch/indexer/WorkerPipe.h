@@ -9,6 +9,9 @@
 
 namespace brw::winsearch {
 
+// A frame's first read takes up to this much, usually the whole frame.
+inline constexpr unsigned kFirstReadBytes = 16 * 1024;
+
 // Worker side, blocking. ReadFrame gives S_FALSE when the host closed the pipe.
 HRESULT WriteFrame(HANDLE pipe, const std::string& bytes);
 HRESULT ReadFrame(HANDLE pipe, std::string* bytes);
@@ -24,7 +27,7 @@ public:
     HRESULT Read(std::string* bytes, ULONGLONG deadline);
 
 private:
-    HRESULT Transfer(bool write, char* data, DWORD size, ULONGLONG deadline);
+    HRESULT Transfer(bool write, char* data, DWORD least, DWORD size, ULONGLONG deadline, DWORD* moved);
     HRESULT Wait(OVERLAPPED* overlapped, ULONGLONG deadline, DWORD* transferred);
 
     FileHandle pipe_;
