@@ -25,8 +25,11 @@ HRESULT LastError()
     return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
 }
 
-HRESULT ReadWhole(HANDLE file, std::string* bytes)
+// The bytes from `from` to the end; S_FALSE with none when the file is
+// shorter than that.
+HRESULT ReadWhole(HANDLE file, std::string* bytes, std::uint64_t from = 0)
 {
+    bytes->clear();
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file, &size)) {
         return LastError();
@@ -34,7 +37,15 @@ HRESULT ReadWhole(HANDLE file, std::string* bytes)
     if (static_cast<std::uint64_t>(size.QuadPart) > kMaxCatalogueBytes) {
         return HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE);
     }
-    bytes->resize(static_cast<size_t>(size.QuadPart));
+    if (static_cast<std::uint64_t>(size.QuadPart) < from) {
+        return S_FALSE;
+    }
+    LARGE_INTEGER start{};
+    start.QuadPart = static_cast<LONGLONG>(from);
+    if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) {
+        return LastError();
+    }
+    bytes->resize(static_cast<size_t>(size.QuadPart - start.QuadPart));
     size_t done = 0;
     while (done < bytes->size()) {
         DWORD read = 0;
@@ -155,6 +166,32 @@ HRESULT Catalogue::Load(const std::wstring& path)
     return S_OK;
 }
 
+namespace {
+
+// Applies a record to the URLs a count holds: a put adds one, a removal
+// takes the URL and everything below it.
+bool CountRecord(std::unordered_set<std::wstring>& urls, const char* payload, size_t size)
+{
+    if (size < 1 || (payload[0] != kPutRecord && payload[0] != kRemoveRecord)) {
+        return false;
+    }
+    std::wstring url;
+    ByteReader reader(payload + 1, size - 1);
+    if (!reader.Text(&url)) {
+        return false;
+    }
+    if (payload[0] == kPutRecord) {
+        urls.insert(std::move(url));
+        return true;
+    }
+    for (auto it = urls.begin(); it != urls.end();) {
+        it = IsSameOrBelow(url, *it) ? urls.erase(it) : std::next(it);
+    }
+    return true;
+}
+
+} // namespace
+
 // What Load would hold, without decoding the items or indexing their words:
 // the URLs alone.
 HRESULT CountCatalogueItems(const std::wstring& path, size_t* count)
@@ -166,25 +203,42 @@ HRESULT CountCatalogueItems(const std::wstring& path, size_t* count)
         return hr;
     }
     std::unordered_set<std::wstring> urls;
-    WalkRecords(bytes, [&urls](const char* payload, size_t size) {
-        if (size < 1 || (payload[0] != kPutRecord && payload[0] != kRemoveRecord)) {
-            return false;
-        }
-        std::wstring url;
-        ByteReader reader(payload + 1, size - 1);
-        if (!reader.Text(&url)) {
-            return false;
-        }
-        if (payload[0] == kPutRecord) {
-            urls.insert(std::move(url));
-            return true;
-        }
-        for (auto it = urls.begin(); it != urls.end();) {
-            it = IsSameOrBelow(url, *it) ? urls.erase(it) : std::next(it);
-        }
-        return true;
-    });
+    WalkRecords(bytes, [&urls](const char* payload, size_t size) { return CountRecord(urls, payload, size); });
     *count = urls.size();
+    return S_OK;
+}
+
+void CatalogueCounter::StartOver(const std::wstring& path)
+{
+    path_ = path;
+    consumed_ = 0;
+    urls_.clear();
+}
+
+HRESULT CatalogueCounter::Count(const std::wstring& path, size_t* count)
+{
+    *count = 0;
+    if (path != path_) {
+        StartOver(path);
+    }
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) {
+        const DWORD error = GetLastError();
+        StartOver(path);
+        return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? S_FALSE : HRESULT_FROM_WIN32(error);
+    }
+    std::string bytes;
+    HRESULT hr = ReadWhole(file.get(), &bytes, consumed_);
+    if (hr == S_FALSE) {
+        StartOver(path); // cut back: its records may differ now
+        hr = ReadWhole(file.get(), &bytes);
+    }
+    if (FAILED(hr)) {
+        return hr;
+    }
+    consumed_ += WalkRecords(bytes, [this](const char* payload, size_t size) { return CountRecord(urls_, payload, size); });
+    *count = urls_.size();
     return S_OK;
 }
 

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace brw::winsearch {
@@ -36,6 +37,21 @@ std::uint64_t QueryDateOf(const ItemRecord& item);
 // The number of items a Load of path would hold, read from the records'
 // URLs alone: what counting asks for, without the cost of a Load.
 HRESULT CountCatalogueItems(const std::wstring& path, size_t* count);
+
+// The same count for a file asked about again and again while it grows:
+// each call reads only the records appended since the one before. Another
+// path, or a file shorter than what was read, starts again from the top.
+class CatalogueCounter {
+public:
+    HRESULT Count(const std::wstring& path, size_t* count);
+
+private:
+    void StartOver(const std::wstring& path);
+
+    std::wstring path_;
+    std::uint64_t consumed_ = 0; // bytes of whole records counted
+    std::unordered_set<std::wstring> urls_;
+};
 
 class Catalogue {
 public:

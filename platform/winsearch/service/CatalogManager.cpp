@@ -8,6 +8,8 @@
 
 #include <shlwapi.h>
 
+#include <mutex>
+
 namespace brw::winsearch {
 
 namespace {
@@ -76,7 +78,12 @@ public:
             return hr;
         }
         size_t items = 0;
-        hr = CountCatalogueItems(CatalogueFilePath(folder_, identity.resetSignature), &items);
+        {
+            // A caller that watches the count asks the same object again and
+            // again; each time reads only what was added since.
+            std::lock_guard<std::mutex> hold(counterLock_);
+            hr = counter_.Count(CatalogueFilePath(folder_, identity.resetSignature), &items);
+        }
         if (SUCCEEDED(hr)) {
             *count = static_cast<LONG>(items);
         }
@@ -170,6 +177,8 @@ private:
     }
 
     std::wstring folder_;
+    std::mutex counterLock_;
+    CatalogueCounter counter_;
 };
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 
 namespace brw::winsearch {
 namespace {
@@ -180,6 +181,69 @@ TEST_F(CatalogueTest, CountingByUrlsAloneAgreesWithALoad)
     ASSERT_EQ(S_OK, CountCatalogueItems(path_, &counted));
     EXPECT_EQ(reread.Count(), counted) << "a damaged tail is not counted";
     EXPECT_EQ(3u, counted);
+}
+
+// Asked while the indexer appends: each answer is what a fresh count of the
+// file says at that moment, including a removal and a record being written.
+TEST_F(CatalogueTest, ACounterFollowingTheFileAgreesWithAFreshCountEachTime)
+{
+    CatalogueCounter counter;
+    size_t counted = 99;
+    EXPECT_EQ(S_FALSE, counter.Count(path_, &counted)) << "no file yet";
+    EXPECT_EQ(0u, counted);
+    auto catalogue = std::make_unique<Catalogue>();
+    ASSERT_EQ(S_OK, catalogue->OpenForWriting(path_));
+    size_t fresh = 0;
+    const auto agree = [&](const char* when) {
+        ASSERT_EQ(S_OK, counter.Count(path_, &counted)) << when;
+        ASSERT_EQ(S_OK, CountCatalogueItems(path_, &fresh)) << when;
+        EXPECT_EQ(fresh, counted) << when;
+    };
+    agree("empty");
+    ASSERT_EQ(S_OK, catalogue->Put(Item(L"brw://a/db/1", L"x")));
+    ASSERT_EQ(S_OK, catalogue->Put(Item(L"brw://a/db/2", L"x")));
+    agree("two added");
+    ASSERT_EQ(S_OK, catalogue->Put(Item(L"brw://a/db/2", L"y")));
+    ASSERT_EQ(S_OK, catalogue->Put(Item(L"brw://a/other/1", L"x")));
+    agree("one replaced, one added");
+    EXPECT_EQ(3u, counted);
+    ASSERT_EQ(S_OK, catalogue->RemoveBelow(L"brw://a/db"));
+    agree("removed below");
+    EXPECT_EQ(1u, counted);
+    const std::uint64_t whole = FileSize();
+    ASSERT_EQ(S_OK, catalogue->Put(Item(L"brw://a/db/3", L"x")));
+    catalogue.reset();
+    Truncate(whole + 5); // a record still being written
+    agree("a part of a record at the end");
+    EXPECT_EQ(1u, counted);
+}
+
+TEST_F(CatalogueTest, ACounterStartsOverForAShorterOrAnotherFile)
+{
+    CatalogueCounter counter;
+    size_t counted = 0;
+    {
+        Catalogue catalogue;
+        ASSERT_EQ(S_OK, catalogue.OpenForWriting(path_));
+        for (const wchar_t* url : {L"brw://a/1", L"brw://a/2", L"brw://a/3"}) {
+            ASSERT_EQ(S_OK, catalogue.Put(Item(url, L"x")));
+        }
+    }
+    ASSERT_EQ(S_OK, counter.Count(path_, &counted));
+    EXPECT_EQ(3u, counted);
+    ASSERT_TRUE(DeleteFileW(path_.c_str()));
+    {
+        Catalogue catalogue; // a reset's new, smaller catalogue under the same name
+        ASSERT_EQ(S_OK, catalogue.OpenForWriting(path_));
+        ASSERT_EQ(S_OK, catalogue.Put(Item(L"brw://b/1", L"x")));
+    }
+    ASSERT_EQ(S_OK, counter.Count(path_, &counted));
+    EXPECT_EQ(1u, counted);
+    const std::wstring other = path_ + L".other";
+    EXPECT_EQ(S_FALSE, counter.Count(other, &counted));
+    EXPECT_EQ(0u, counted);
+    ASSERT_EQ(S_OK, counter.Count(path_, &counted));
+    EXPECT_EQ(1u, counted) << "back to the first file, counted afresh";
 }
 
 TEST_F(CatalogueTest, AFlippedByteStopsReadingAtThatRecord)
