@@ -7,16 +7,22 @@
 //   brw_demo_driver crawl-now TIMEOUT_MS WORD COUNT [WORD COUNT]...
 //   brw_demo_driver wait-found WORD COUNT TIMEOUT_MS
 //   brw_demo_driver connector-serves TIMEOUT_MS
+//   brw_demo_driver watch-crawl STEADY_MS TIMEOUT_MS
 //
 // open also prints, after what was seen, each line the programs wrote with
 // OutputDebugString meanwhile ("debug output: ..."): the handler's failure
 // trail. crawl-now waits, after asking, until each WORD finds COUNT results
 // and says how long after the request each did. connector-serves says at
 // once when no connector runs, else waits for its window and pipe.
+// watch-crawl prints "documents indexed N, waiting M" as the catalogue fills
+// (at most once a second), then "finished UNIX_MS N FIRST_UNIX_MS": when the
+// final count N and the first item were first seen, in milliseconds since
+// 1970 as date(1) counts.
 #include "common/WideString.h"
 #include "tests/demo/ConnectorServing.h"
 #include "tests/demo/DebugOutputWatch.h"
 #include "tests/demo/DemoSteps.h"
+#include "tests/demo/FirstCrawlWatch.h"
 #include "tests/demo/SearchWait.h"
 
 #include <windows.h>
@@ -103,6 +109,44 @@ int CrawlNowAndWait(int argc, wchar_t** argv)
     return 0;
 }
 
+void PrintCounts(const char* heading, const brwdemo::CrawlCounts& counts)
+{
+    std::printf("%s%ld, waiting %ld\n", heading, counts.indexed, counts.waiting);
+    std::fflush(stdout);
+}
+
+int WatchCrawl(const wchar_t* steady, const wchar_t* timeout)
+{
+    DWORD steadyMs = 0;
+    DWORD limit = 0;
+    if (!ReadTimeout(steady, &steadyMs) || !ReadTimeout(timeout, &limit)) {
+        return 2;
+    }
+    constexpr ULONGLONG kShownEveryMs = 1000;
+    ULONGLONG lastShown = 0;
+    const ULONGLONG started = GetTickCount64();
+    const brwdemo::FirstCrawlOutcome outcome =
+        brwdemo::WatchFirstCrawl(steadyMs, limit, [&lastShown, started](const brwdemo::CrawlCounts& counts) {
+            // Every change, timed, for the log.
+            std::fprintf(stderr, "+%llu ms: indexed %ld, waiting %ld\n", GetTickCount64() - started, counts.indexed,
+                         counts.waiting);
+            if (GetTickCount64() - lastShown >= kShownEveryMs) {
+                lastShown = GetTickCount64();
+                PrintCounts("documents indexed ", counts);
+            }
+        });
+    if (!outcome.finished) {
+        PrintCounts("unfinished: indexed ", outcome.last);
+        return 1;
+    }
+    // FILETIME counts 100 ns from 1601; Unix time starts 11644473600 s later.
+    constexpr ULONGLONG kUnixEpoch = 116444736000000000ULL;
+    constexpr ULONGLONG kTicksPerMs = 10000;
+    std::printf("finished %llu %ld %llu\n", (outcome.finishedAt - kUnixEpoch) / kTicksPerMs, outcome.last.indexed,
+                (outcome.firstAt - kUnixEpoch) / kTicksPerMs);
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -120,13 +164,16 @@ int wmain(int argc, wchar_t** argv)
     if (command == L"wait-found" && argc == 5) {
         return WaitFound(argv[2], argv[3], argv[4]);
     }
+    if (command == L"watch-crawl" && argc == 4) {
+        return WatchCrawl(argv[2], argv[3]);
+    }
     DWORD limit = 0;
     if (command == L"connector-serves" && argc == 3 && ReadTimeout(argv[2], &limit)) {
         return Report(brwdemo::WaitForConnectorServing(limit));
     }
     std::fputs("usage: brw_demo_driver logon PASSWORD | open URL PASSWORD |"
                " crawl-now TIMEOUT_MS WORD COUNT [WORD COUNT]... | wait-found WORD COUNT TIMEOUT_MS |"
-               " connector-serves TIMEOUT_MS\n",
+               " connector-serves TIMEOUT_MS | watch-crawl STEADY_MS TIMEOUT_MS\n",
                stderr);
     return 2;
 }
