@@ -65,14 +65,24 @@ CatalogueCounts Counts(bool withItems)
     return counts;
 }
 
+bool QueueIsEmpty()
+{
+    const CatalogueCounts counts = Counts(false);
+    return counts.queued == 0 && counts.high == 0;
+}
+
+// The host's last pass line when it is "idle N"; empty while a pass runs.
 // The host prints "indexing N" before a pass takes anything and "idle N"
 // after it has stored what it took.
-bool IndexerIsIdle(const std::string& output)
+std::string IdleLine(const std::string& output)
 {
     const std::string lines = "\n" + output;
     const size_t idle = lines.rfind("\nidle ");
     const size_t indexing = lines.rfind("\nindexing ");
-    return idle != std::string::npos && (indexing == std::string::npos || idle > indexing);
+    if (idle == std::string::npos || (indexing != std::string::npos && indexing > idle)) {
+        return {};
+    }
+    return lines.substr(idle + 1, lines.find('\n', idle + 1) - idle - 1);
 }
 
 // The machine's processor time, all processes on all processors, busy and
@@ -134,14 +144,15 @@ bool Prepare(brwtest::CrawlStage& stage, const std::wstring& database, unsigned 
     return Generate(stage, database, count);
 }
 
-// Everything is stored once nothing is queued and the host, looked at after
-// the queue, is idle: a pass still storing what it took would have announced
-// itself. The time is that of the poll that saw it.
+// Everything is stored once nothing is queued and the host is idle in the
+// same pass before and after the queue was read: a pass that took anything
+// would have announced itself. (The host is looked at first because reading
+// the queue's count reads the whole queue.) The time is that of the poll.
 bool WaitUntilStored(brwtest::CrawlStage& stage, ULONGLONG* doneAt, CatalogueCounts* last)
 {
     for (;;) {
-        const CatalogueCounts queue = Counts(false);
-        if (queue.queued == 0 && queue.high == 0 && IndexerIsIdle(stage.IndexerOutput())) {
+        const std::string before = IdleLine(stage.IndexerOutput());
+        if (!before.empty() && QueueIsEmpty() && IdleLine(stage.IndexerOutput()) == before) {
             *doneAt = GetTickCount64();
             *last = Counts(true);
             return last->items > 0;

@@ -5,8 +5,8 @@
 //
 // --once (the default) crawls the roots, processes what is queued and exits;
 // --loop keeps waiting for notifications and scope changes, printing
-// "indexing N" as pass N begins and "idle N" once it has stored its items. --workers is the
-// number of items gathered at once (default 4).
+// "indexing N" as pass N begins and "idle N" once it has stored its items.
+// --workers is the number of items gathered at once (default 6).
 #include "common/Handles.h"
 #include "common/WideString.h"
 #include "platform/winsearch/core/StateFolder.h"
