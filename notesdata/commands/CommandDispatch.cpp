@@ -1,5 +1,6 @@
 #include "notesdata/commands/CommandDispatch.h"
 
+#include "common/ComApartment.h"
 #include "notesdata/commands/RequestXml.h"
 
 #include <objbase.h>
@@ -8,26 +9,6 @@ namespace brw {
 namespace {
 
 constexpr int kNoCommand = 1;
-
-// COM for the length of one command; on a thread that already has it this
-// only nests.
-class ComForOneCommand {
-public:
-    ComForOneCommand() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComForOneCommand()
-    {
-        if (SUCCEEDED(result_)) {
-            CoUninitialize();
-        }
-    }
-    // Whether the thread's apartment was there before and stays after.
-    bool Nested() const { return result_ == S_FALSE; }
-    ComForOneCommand(const ComForOneCommand&) = delete;
-    ComForOneCommand& operator=(const ComForOneCommand&) = delete;
-
-private:
-    HRESULT result_;
-};
 
 // A locale comparison that must report equal, case included, as the names
 // are compared.
@@ -60,10 +41,13 @@ int DispatchRequest(const CommandEntry* commands, size_t count, ReplyWriter* wri
     if (writer == nullptr || request == nullptr) {
         return kNoCommand;
     }
-    ComForOneCommand com;
-    // The DOM objects go before COM does.
+    // COM for the length of one command; on a thread that already has it
+    // this only nests.
+    const ComApartment com;
+    // The DOM objects go before COM does. The kept class object only where
+    // the apartment was there before (S_FALSE) and so outlives the command.
     RequestXml parsed;
-    if (!parsed.Load(request, com.Nested() ? domClass : nullptr)) {
+    if (!parsed.Load(request, com.Result() == S_FALSE ? domClass : nullptr)) {
         return kNoCommand;
     }
     return RunParsed(parsed, commands, count, writer);

@@ -1,5 +1,6 @@
 // Requests from the pipe as the dispatcher sees them: well-formed or not,
 // known or not, with their attributes read by the shared rules.
+#include "common/ComApartment.h"
 #include "connector/ReplyBuffer.h"
 #include "notesdata/commands/CommandDispatch.h"
 #include "notesdata/commands/DomClass.h"
@@ -59,23 +60,6 @@ Dispatched Dispatch(const std::wstring& request, brw::DomClass* domClass = nullp
     int result = brw::DispatchRequest(kCommands, 1, &reply, request.c_str(), domClass);
     return {result, reply.Text()};
 }
-
-// COM on the calling thread for the life of the object.
-class Apartment {
-public:
-    Apartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~Apartment()
-    {
-        if (SUCCEEDED(result_)) {
-            CoUninitialize();
-        }
-    }
-    Apartment(const Apartment&) = delete;
-    Apartment& operator=(const Apartment&) = delete;
-
-private:
-    HRESULT result_;
-};
 
 constexpr wchar_t kEcho[] = L"<get_document db=\"x\"/>";
 
@@ -159,13 +143,13 @@ TEST(Dispatch, LeavesTheCallersComAsItFoundIt)
 TEST(DispatchDomClass, RequestsParseOnTheOwningThreadAndOnOthers)
 {
     brw::DomClass domClass;
-    Apartment apartment;
+    brw::ComApartment apartment;
     for (int request = 0; request < 3; ++request) {
         EXPECT_EQ(L"x|text|init", Dispatch(kEcho, &domClass).reply) << "request " << request;
     }
     std::wstring elsewhere;
     std::thread other([&] {
-        Apartment own;
+        brw::ComApartment own;
         elsewhere = Dispatch(kEcho, &domClass).reply;
     });
     other.join();
@@ -184,7 +168,7 @@ TEST(DispatchDomClass, AThreadWithoutComOfItsOwnParsesEveryRequestAfresh)
     });
     bare.join();
     EXPECT_EQ(L"x|text|init;x|text|init;x|text|init;", replies);
-    Apartment apartment;
+    brw::ComApartment apartment;
     EXPECT_EQ(L"x|text|init", Dispatch(kEcho, &domClass).reply) << "the class is still to be claimed";
 }
 
@@ -192,7 +176,7 @@ TEST(DispatchDomClass, ADomClassOutlivingItsOwnersApartmentIsLeftAlone)
 {
     auto domClass = std::make_unique<brw::DomClass>();
     std::thread owner([&] {
-        Apartment apartment;
+        brw::ComApartment apartment;
         Dispatch(kEcho, domClass.get());
     });
     owner.join();

@@ -1,8 +1,7 @@
 #include "tests/demo/FirstCrawlWatch.h"
 
+#include "common/ComApartment.h"
 #include "common/SearchCatalogue.h"
-
-#include <objbase.h>
 
 namespace brwdemo {
 namespace {
@@ -82,14 +81,10 @@ void Watch(ISearchCatalogManager* catalogue, DWORD steadyMs, DWORD timeoutMs,
 FirstCrawlOutcome WatchFirstCrawl(DWORD steadyMs, DWORD timeoutMs, const std::function<void(const CrawlCounts&)>& shown)
 {
     FirstCrawlOutcome outcome;
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    const brw::ComApartment com(COINIT_MULTITHREADED);
     brw::ComPtr<ISearchCatalogManager> catalogue;
     if (SUCCEEDED(brw::OpenSystemCatalogue(catalogue))) {
         Watch(catalogue.get(), steadyMs, timeoutMs, shown, &outcome);
-    }
-    catalogue.reset();
-    if (SUCCEEDED(com)) {
-        CoUninitialize();
     }
     return outcome;
 }
