@@ -111,17 +111,26 @@ std::uint64_t QueryDateOf(const ItemRecord& item)
 
 namespace {
 
+// The file opened for reading beside its writer; S_FALSE and no file when
+// it is absent.
+HRESULT OpenCatalogueFile(const std::wstring& path, FileHandle* file)
+{
+    file->reset(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (*file) {
+        return S_OK;
+    }
+    const DWORD error = GetLastError();
+    return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? S_FALSE : HRESULT_FROM_WIN32(error);
+}
+
 // The file's bytes; S_FALSE and none for an absent file.
 HRESULT ReadCatalogueFile(const std::wstring& path, std::string* bytes)
 {
     bytes->clear();
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file) {
-        const DWORD error = GetLastError();
-        return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? S_FALSE : HRESULT_FROM_WIN32(error);
-    }
-    return ReadWhole(file.get(), bytes);
+    FileHandle file;
+    const HRESULT hr = OpenCatalogueFile(path, &file);
+    return hr == S_OK ? ReadWhole(file.get(), bytes) : hr;
 }
 
 // Hands each whole record's payload to apply, in order, until one is
@@ -196,16 +205,8 @@ bool CountRecord(std::unordered_set<std::wstring>& urls, const char* payload, si
 // the URLs alone.
 HRESULT CountCatalogueItems(const std::wstring& path, size_t* count)
 {
-    *count = 0;
-    std::string bytes;
-    const HRESULT hr = ReadCatalogueFile(path, &bytes);
-    if (hr != S_OK) {
-        return hr;
-    }
-    std::unordered_set<std::wstring> urls;
-    WalkRecords(bytes, [&urls](const char* payload, size_t size) { return CountRecord(urls, payload, size); });
-    *count = urls.size();
-    return S_OK;
+    CatalogueCounter counter;
+    return counter.Count(path, count);
 }
 
 void CatalogueCounter::StartOver(const std::wstring& path)
@@ -221,15 +222,14 @@ HRESULT CatalogueCounter::Count(const std::wstring& path, size_t* count)
     if (path != path_) {
         StartOver(path);
     }
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file) {
-        const DWORD error = GetLastError();
+    FileHandle file;
+    HRESULT hr = OpenCatalogueFile(path, &file);
+    if (hr != S_OK) {
         StartOver(path);
-        return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? S_FALSE : HRESULT_FROM_WIN32(error);
+        return hr;
     }
     std::string bytes;
-    HRESULT hr = ReadWhole(file.get(), &bytes, consumed_);
+    hr = ReadWhole(file.get(), &bytes, consumed_);
     if (hr == S_FALSE) {
         StartOver(path); // cut back: its records may differ now
         hr = ReadWhole(file.get(), &bytes);
@@ -237,7 +237,8 @@ HRESULT CatalogueCounter::Count(const std::wstring& path, size_t* count)
     if (FAILED(hr)) {
         return hr;
     }
-    consumed_ += WalkRecords(bytes, [this](const char* payload, size_t size) { return CountRecord(urls_, payload, size); });
+    consumed_ +=
+        WalkRecords(bytes, [this](const char* payload, size_t size) { return CountRecord(urls_, payload, size); });
     *count = urls_.size();
     return S_OK;
 }
